@@ -1,15 +1,33 @@
 #include "zip/unpack.h"
 
-namespace velmor {
-namespace zip {
+#include <windows.h>
+
+#include "zip/extract.h"
+#include "zip/reader.h"
+
+namespace velmor::zip {
 
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password) {
-  (void)archiveName;
-  (void)extractPath;
-  (void)password;
-  return kUnpackOpenFailed;
+    if (archiveName.size() > kMaxUnpackPathLength || extractPath.size() > kMaxUnpackPathLength ||
+        password.size() > kMaxPasswordBytes) {
+        return kUnpackOpenFailed;
+    }
+    SetCurrentDirectoryW(extractPath.c_str());
+
+    std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
+    if (!reader) return kUnpackOpenFailed;
+
+    ArchiveEntry entry;
+    reader->GetItem(-1, &entry);
+    const int32_t count = entry.index;
+    for (int32_t i = 0; i < count; ++i) {
+        ArchiveStatus status = reader->GetItem(i, &entry);
+        if (status == ArchiveStatus::Ok) status = ExtractEntry(*reader, i, entry.name);
+        if (status == ArchiveStatus::BadPassword) return kUnpackBadPassword;
+        if (status != ArchiveStatus::Ok) return kUnpackGeneralError;
+    }
+    return kUnpackOk;
 }
 
-}  // namespace zip
-}  // namespace velmor
+}  // namespace velmor::zip

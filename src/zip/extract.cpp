@@ -1,0 +1,92 @@
+#include "zip/extract.h"
+
+#include <memory>
+#include <new>
+
+#include <windows.h>
+
+#include "module/scoped_handle.h"
+#include "zip/extract_entry_stream.h"
+#include "zip/extract_folders.h"
+#include "zip/records.h"
+
+namespace velmor::zip {
+
+namespace {
+
+constexpr DWORD kApplicableAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+bool WriteAll(HANDLE file, const uint8_t* data, uint32_t size) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, data, size, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Zero means "no time": that one is left as the platform set it.
+void ApplyTimes(HANDLE file, const ArchiveEntry& entry) {
+    const FILETIME creation = ToFileTime(entry.creationTime);
+    const FILETIME access = ToFileTime(entry.accessTime);
+    const FILETIME modification = ToFileTime(entry.modificationTime);
+    SetFileTime(file, entry.creationTime ? &creation : nullptr,
+                entry.accessTime ? &access : nullptr,
+                entry.modificationTime ? &modification : nullptr);
+}
+
+ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer) {
+    for (;;) {
+        const int32_t r = stream.Read(buffer, kEntryChunkSize);
+        if (r == static_cast<int32_t>(ReaderCode::CheckByteMismatch)) {
+            return ArchiveStatus::BadPassword;
+        }
+        if (r < 0) return ArchiveStatus::FlateFailed;
+        if (r == 0) {
+            return stream.Finish() == ReaderCode::ReaderOk ? ArchiveStatus::Ok
+                                                           : ArchiveStatus::FlateFailed;
+        }
+        if (!WriteAll(file, buffer, static_cast<uint32_t>(r))) return ArchiveStatus::WriteFailed;
+    }
+}
+
+}  // namespace
+
+ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName) {
+    if (index < 0 || index >= reader.entryCount()) return ArchiveStatus::BadArgument;
+    CentralDirectoryCursor& cursor = reader.cursor();
+    if (cursor.MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+    ArchiveEntry entry;
+    const ArchiveStatus described = reader.GetItem(index, &entry);
+    if (described != ArchiveStatus::Ok) return described;
+
+    const std::wstring& root = reader.rootFolder();
+    if (!IsContainedEntryName(targetName)) return ArchiveStatus::NoFile;
+    if (root.size() + targetName.size() > kMaxJoinedPathLength) return ArchiveStatus::NoFile;
+
+    if (entry.attributes & kEntryDirectory) {
+        EnsureFolders(root, targetName);
+        return ArchiveStatus::Ok;
+    }
+
+    const std::wstring target = root + targetName;
+    EnsureFolders(root, FolderPartToMake(targetName));
+    const DWORD attributes = entry.attributes & kApplicableAttributes;
+    ScopedFileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return ArchiveStatus::NoFile;
+
+    std::unique_ptr<EntryStream>& stream = reader.entryStream();
+    EntryStream::Open(cursor, reader.password(), &stream);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
+    ArchiveStatus status = ArchiveStatus::FlateFailed;
+    if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get());
+    if (status == ArchiveStatus::Ok) ApplyTimes(file.get(), entry);
+    file.reset();
+    stream.reset();
+    return status;
+}
+
+}  // namespace velmor::zip

@@ -1,0 +1,20 @@
+// Extracting one entry below the reader's root folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "zip/archive_status.h"
+#include "zip/reader.h"
+
+namespace velmor::zip {
+
+// Writes entry index to root folder + targetName (or makes the folders of a directory
+// entry). Ok, BadArgument, Corrupt, ReadFailed, NoFile, BadPassword, FlateFailed or
+// WriteFailed. A target name that would lead outside the root, or a joined path that is
+// too long, is refused with NoFile before anything is created. An entry whose data ends
+// early or whose CRC-32 differs is FlateFailed; its partial file stays, without the
+// entry's times.
+ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName);
+
+}  // namespace velmor::zip

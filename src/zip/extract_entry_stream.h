@@ -1,0 +1,62 @@
+// Reads one entry's data: positioned 16 KiB reads, decryption in place, copying or raw
+// inflation, and a running CRC-32.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <zlib.h>
+
+#include "zip/cipher.h"
+#include "zip/crc32.h"
+#include "zip/reader_code.h"
+#include "zip/reader_cursor.h"
+
+namespace velmor::zip {
+
+constexpr uint32_t kEntryChunkSize = 16384;
+
+class EntryStream {
+public:
+    // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
+    // header check) or NoMemory on failure.
+    static ReaderCode Open(CentralDirectoryCursor& cursor, const std::string& password,
+                           std::unique_ptr<EntryStream>* stream);
+    ~EntryStream();
+    EntryStream(const EntryStream&) = delete;
+    EntryStream& operator=(const EntryStream&) = delete;
+
+    // Produces up to capacity bytes: the count (> 0), 0 at the end of the entry, or a
+    // negative ReaderCode or zlib code. Never more than the recorded uncompressed size.
+    int32_t Read(uint8_t* out, uint32_t capacity);
+
+    // The verdict on the whole entry: CrcMismatch when the recorded size was produced but
+    // its CRC-32 differs, DataTruncated when the data ended before the recorded size.
+    ReaderCode Finish() const;
+
+private:
+    EntryStream(CentralDirectoryCursor& cursor, const std::string& password);
+    ReaderCode Refill();
+
+    ByteSource& source_;
+    uint64_t prefixLength_;
+    std::unique_ptr<uint8_t[]> input_;
+    uint32_t pendingStart_ = 0;
+    uint32_t pendingCount_ = 0;
+    z_stream inflate_{};
+    bool inflateReady_ = false;
+    bool dataEnded_ = false;  // the deflate stream reported its end
+    uint64_t nextPosition_ = 0;
+    uint32_t compressedLeft_ = 0;
+    uint32_t uncompressedLeft_ = 0;
+    Crc32 crc_;
+    uint32_t expectedCrc_ = 0;
+    uint16_t method_ = 0;
+    bool encrypted_ = false;
+    CipherKeys keys_;
+    uint32_t headerLeft_ = 0;
+    uint8_t checkByte_ = 0;
+};
+
+}  // namespace velmor::zip

@@ -1,0 +1,96 @@
+#include "zip/reader.h"
+
+#include <vector>
+
+#include <windows.h>
+
+#include "zip/extract_entry_stream.h"
+#include "zip/reader_entry_mapping.h"
+
+namespace velmor::zip {
+
+bool CaptureRootFolder(std::wstring* root) {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH) return false;
+    std::wstring folder(buffer, length);
+    if (folder.back() != L'\\' && folder.back() != L'/') folder.push_back(L'\\');
+    if (folder.size() > kMaxRootFolderLength) return false;
+    *root = std::move(folder);
+    return true;
+}
+
+std::wstring NameFromAnsi(const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) return std::wstring();
+    std::wstring name(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &name[0], units);
+    return name;
+}
+
+std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
+                                                   const std::string& password) {
+    std::unique_ptr<ArchiveReader> reader(new ArchiveReader());
+    reader->password_ = password;
+    if (!CaptureRootFolder(&reader->root_)) return nullptr;
+    if (!reader->source_.Open(fileName)) return nullptr;
+    EndRecord end;
+    if (!ReadEndRecord(reader->source_, FindEndRecord(reader->source_), &end)) return nullptr;
+    reader->cursor_ = std::make_unique<CentralDirectoryCursor>(reader->source_, end);
+    reader->cursor_->First();  // an unreadable first header shows up when it is described
+    return reader;
+}
+
+ArchiveReader::~ArchiveReader() {
+    stream_.reset();  // its verdict is of no interest once the archive is closed
+}
+
+ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
+    if (index < -1 || index >= entryCount()) return ArchiveStatus::BadArgument;
+    if (index == -1) {
+        *entry = ArchiveEntry();
+        entry->index = entryCount();
+        return ArchiveStatus::Ok;
+    }
+    if (index == cachedIndex_) {
+        *entry = cached_;
+        return ArchiveStatus::Ok;
+    }
+    CentralDirectoryCursor& cursor = *cursor_;
+    // A header that cannot be reached or read again leaves nothing to describe.
+    if (cursor.MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+    std::string storedName;
+    if (cursor.ReadCurrentName(&storedName) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+    LocalHeaderPlacement placement;
+    if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+
+    std::vector<uint8_t> extra(placement.extraLength);
+    if (!source_.IsSeekable()) return ArchiveStatus::ReadFailed;
+    if (!extra.empty() &&
+        !source_.ReadAt(cursor.prefixLength() + placement.extraPosition, extra.data(),
+                        static_cast<uint32_t>(extra.size()))) {
+        return ArchiveStatus::ReadFailed;
+    }
+
+    const CentralFileHeader& header = cursor.header();
+    ArchiveEntry described;
+    described.index = index;
+    described.name = NameFromAnsi(storedName);
+    if (!storedName.empty() && described.name.empty()) return ArchiveStatus::Corrupt;
+    described.attributes = MapExternalAttributes(header.versionMadeBy, header.externalAttributes);
+    const EntryTimes times = ResolveEntryTimes(header.dosDateTime, extra.data(), extra.size());
+    described.accessTime = times.access;
+    described.creationTime = times.creation;
+    described.modificationTime = times.modification;
+    described.compressedSize = static_cast<int32_t>(header.compressedSize);
+    described.uncompressedSize = static_cast<int32_t>(header.uncompressedSize);
+
+    cached_ = described;
+    cachedIndex_ = index;
+    *entry = std::move(described);
+    return ArchiveStatus::Ok;
+}
+
+}  // namespace velmor::zip

@@ -1,0 +1,61 @@
+// Reading an archive: open it, check its end record, describe entries one at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "zip/archive_status.h"
+#include "zip/reader_byte_source.h"
+#include "zip/reader_cursor.h"
+#include "zip/reader_end_record.h"
+#include "zip/reader_entry.h"
+
+namespace velmor::zip {
+
+class EntryStream;
+
+// The root folder (current directory plus separator) must fit 259 units.
+constexpr size_t kMaxRootFolderLength = 259;
+
+class ArchiveReader {
+public:
+    // Opens fileName for reading. password holds ANSI bytes; empty means none. Returns
+    // null when the file cannot be opened or has no acceptable end record.
+    static std::unique_ptr<ArchiveReader> Open(const std::wstring& fileName,
+                                               const std::string& password);
+    ~ArchiveReader();
+    ArchiveReader(const ArchiveReader&) = delete;
+    ArchiveReader& operator=(const ArchiveReader&) = delete;
+
+    // Index -1 reports the entry count; 0 ... count-1 describe that entry.
+    // Ok, BadArgument, Corrupt or ReadFailed.
+    ArchiveStatus GetItem(int32_t index, ArchiveEntry* entry);
+
+    int32_t entryCount() const { return cursor_->entryCount(); }
+    // The current directory at open time, always ending in a separator.
+    const std::wstring& rootFolder() const { return root_; }
+    const std::string& password() const { return password_; }
+    CentralDirectoryCursor& cursor() { return *cursor_; }
+    // At most one entry stream is open at a time; the reader ends it when it closes.
+    std::unique_ptr<EntryStream>& entryStream() { return stream_; }
+
+private:
+    ArchiveReader() = default;
+
+    ByteSource source_;
+    std::unique_ptr<CentralDirectoryCursor> cursor_;
+    std::string password_;
+    std::wstring root_;
+    int32_t cachedIndex_ = -1;
+    ArchiveEntry cached_;
+    std::unique_ptr<EntryStream> stream_;  // declared last: it reads through the cursor
+};
+
+// The current directory with a trailing separator, or false when it does not fit.
+bool CaptureRootFolder(std::wstring* root);
+
+// Stored name bytes from the ANSI code page to UTF-16.
+std::wstring NameFromAnsi(const std::string& bytes);
+
+}  // namespace velmor::zip

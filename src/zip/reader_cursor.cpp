@@ -1,0 +1,101 @@
+#include "zip/reader_cursor.h"
+
+#include <algorithm>
+
+namespace velmor::zip {
+
+CentralDirectoryCursor::CentralDirectoryCursor(ByteSource& source, const EndRecord& end)
+    : source_(source), end_(end) {}
+
+ReaderCode CentralDirectoryCursor::Step(uint64_t position) {
+    position_ = position;
+    CentralFileHeader header;
+    const ReaderCode code = ReadHeaderAt(position_, &header, nullptr);
+    valid_ = code == ReaderCode::ReaderOk;
+    if (valid_) header_ = header;
+    return code;
+}
+
+ReaderCode CentralDirectoryCursor::First() {
+    index_ = 0;
+    return Step(end_.directoryOffset);
+}
+
+ReaderCode CentralDirectoryCursor::Next() {
+    if (!valid_ || index_ + 1 >= end_.entryCount) return ReaderCode::EndOfList;
+    ++index_;
+    return Step(position_ + kCentralHeaderSize + header_.nameLength + header_.extraLength +
+                header_.commentLength);
+}
+
+ReaderCode CentralDirectoryCursor::MoveTo(int32_t index) {
+    if (index < 0 || index >= end_.entryCount) return ReaderCode::EndOfList;
+    if (index < index_) First();
+    while (index_ < index) {
+        if (Next() != ReaderCode::ReaderOk) return ReaderCode::EndOfList;
+    }
+    return valid_ ? ReaderCode::ReaderOk : ReaderCode::EndOfList;
+}
+
+ReaderCode CentralDirectoryCursor::ReadCurrentName(std::string* name) {
+    if (!valid_) return ReaderCode::NoCurrentEntry;
+    CentralFileHeader header;
+    const ReaderCode code = ReadHeaderAt(position_, &header, name);
+    if (code != ReaderCode::ReaderOk) {
+        valid_ = false;
+        return code;
+    }
+    header_ = header;
+    return code;
+}
+
+ReaderCode CentralDirectoryCursor::ReadHeaderAt(uint64_t position, CentralFileHeader* header,
+                                                std::string* name) {
+    if (!source_.IsSeekable()) return ReaderCode::IoError;
+    uint8_t raw[kCentralHeaderSize];
+    const uint64_t at = end_.prefixLength + position;
+    if (!source_.ReadAt(at, raw, 4)) return ReaderCode::IoError;
+    if (ReadU32(raw) != kCentralHeaderSignature) return ReaderCode::BadArchive;
+    if (!source_.ReadAt(at, raw, kCentralHeaderSize)) return ReaderCode::IoError;
+    Decode(raw, *header);
+    if (name == nullptr) return ReaderCode::ReaderOk;
+
+    if (header->nameLength > kMaxEntryNameBytes) return ReaderCode::BadArchive;
+    char buffer[kMaxEntryNameBytes];
+    const uint16_t length = header->nameLength;
+    if (length > 0 && !source_.ReadAt(at + kCentralHeaderSize, buffer, length)) {
+        return ReaderCode::IoError;
+    }
+    if (std::find(buffer, buffer + length, '\0') != buffer + length) return ReaderCode::BadArchive;
+    name->assign(buffer, length);
+    return ReaderCode::ReaderOk;
+}
+
+ReaderCode CentralDirectoryCursor::CheckLocalHeader(LocalHeaderPlacement* placement) {
+    if (!valid_) return ReaderCode::NoCurrentEntry;
+    if (!source_.IsSeekable()) return ReaderCode::IoError;
+    const uint64_t at = end_.prefixLength + header_.localHeaderOffset;
+    uint8_t raw[kLocalHeaderSize];
+    if (!source_.ReadAt(at, raw, 4)) return ReaderCode::IoError;
+    if (ReadU32(raw) != kLocalHeaderSignature) return ReaderCode::BadArchive;
+    if (!source_.ReadAt(at, raw, kLocalHeaderSize)) return ReaderCode::IoError;
+    LocalFileHeader local;
+    Decode(raw, local);
+    if (local.method != header_.method ||
+        (header_.method != kMethodStored && header_.method != kMethodDeflated)) {
+        return ReaderCode::BadArchive;
+    }
+    if ((local.flags & kFlagDataDescriptor) == 0 &&
+        (local.crc32 != header_.crc32 || local.compressedSize != header_.compressedSize ||
+         local.uncompressedSize != header_.uncompressedSize)) {
+        return ReaderCode::BadArchive;
+    }
+    if (local.nameLength != header_.nameLength) return ReaderCode::BadArchive;
+    placement->extraPosition =
+        uint64_t{header_.localHeaderOffset} + kLocalHeaderSize + header_.nameLength;
+    placement->extraLength = local.extraLength;
+    placement->dataPosition = placement->extraPosition + local.extraLength;
+    return ReaderCode::ReaderOk;
+}
+
+}  // namespace velmor::zip

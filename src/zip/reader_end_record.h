@@ -1,0 +1,34 @@
+// Locating and checking the end of central directory record.
+#pragma once
+
+#include <cstdint>
+
+#include "zip/reader_byte_source.h"
+#include "zip/records.h"
+
+namespace velmor::zip {
+
+// Only the last 65,535 bytes of the file are searched ...
+constexpr uint32_t kEndRecordSearchSpan = 65535;
+// ... through windows of 1,028 bytes that overlap by 4.
+constexpr uint32_t kEndRecordWindowSize = 1028;
+constexpr uint32_t kEndRecordWindowStep = 1024;
+
+struct EndRecord {
+    uint64_t position = 0;       // of the record in the file
+    uint16_t entryCount = 0;     // entries in total
+    uint16_t commentLength = 0;
+    uint32_t directorySize = 0;
+    uint32_t directoryOffset = 0;  // relative to the archive start
+    uint64_t prefixLength = 0;     // bytes in front of the archive
+};
+
+// Position of the end record signature nearest the end of the file, or 0 when there is
+// none in the last 65,535 bytes (a record at position 0 counts as none).
+uint64_t FindEndRecord(ByteSource& source);
+
+// Reads the record at position and checks it: one disk, agreeing entry counts, and a
+// central directory that ends at or before the record. Derives the prefix length.
+bool ReadEndRecord(ByteSource& source, uint64_t position, EndRecord* record);
+
+}  // namespace velmor::zip

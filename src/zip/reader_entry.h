@@ -1,0 +1,27 @@
+// The description of one archive entry, as getItem hands it out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmor::zip {
+
+// Windows file attribute bits an entry can carry.
+constexpr uint32_t kEntryReadOnly = 0x01;
+constexpr uint32_t kEntryHidden = 0x02;
+constexpr uint32_t kEntrySystem = 0x04;
+constexpr uint32_t kEntryDirectory = 0x10;
+constexpr uint32_t kEntryArchive = 0x20;
+
+struct ArchiveEntry {
+    int32_t index = 0;            // position in the central directory; for -1: the count
+    std::wstring name;            // stored name from the ANSI code page, separators as stored
+    uint32_t attributes = 0;
+    uint64_t accessTime = 0;      // file times: 100-ns units since 1601-01-01 UTC
+    uint64_t creationTime = 0;
+    uint64_t modificationTime = 0;
+    int32_t compressedSize = 0;   // includes the 12-byte encryption header
+    int32_t uncompressedSize = 0;
+};
+
+}  // namespace velmor::zip
