@@ -1,0 +1,29 @@
+// Resource identifiers of VelmorCOM.dll.
+#pragma once
+
+#define IDS_PROJNAME 100
+#define IDS_GENERAL_ERROR 101
+#define IDS_ARCHIVE_CLOSE_ERROR 102
+#define IDS_ARCHIVE_ADD_ERROR 103
+#define IDS_FILE_NAMES_ERROR 104
+#define IDS_ARCHIVE_OPEN_ERROR 105
+#define IDS_WRONG_PASSWORD 106
+#define IDS_USER_CANCEL 201
+#define IDS_SESSION_NOT_OPEN 202
+#define IDS_WRONG_ARG_TYPE 203
+#define IDS_NOT_CONNECTED 204
+#define IDS_WRONG_LOGIN 205
+#define IDS_WRONG_USER_NAME 206
+#define IDS_INTERNET_ERROR 207
+#define IDS_SERVER_NOT_FOUND 208
+#define IDS_RAPI_MISSING 209
+#define IDS_VALUE_NOT_FOUND 210
+#define IDS_UNKNOWN_ERROR 212
+
+// The FTP download's progress window.
+#define IDD_PROGRESS 213
+#define IDC_PROGRESS_BAR 214
+#define IDC_STATUS_TEXT 215
+
+// Manifest resource id for a DLL.
+#define VELMOR_MANIFEST_ID 2

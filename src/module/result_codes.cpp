@@ -1,0 +1,51 @@
+#include "module/result_codes.h"
+
+#include "module/bstr_util.h"
+#include "module/module.h"
+#include "module/resource.h"
+
+namespace velmor {
+
+UINT MessageIdForCode(long code) noexcept {
+  switch (code) {
+    case kResultRapiMissing: return IDS_RAPI_MISSING;
+    case kResultAddError: return IDS_ARCHIVE_ADD_ERROR;
+    case kResultCloseError: return IDS_ARCHIVE_CLOSE_ERROR;
+    case kResultFileNamesError: return IDS_FILE_NAMES_ERROR;
+    case kResultOpenArchiveError: return IDS_ARCHIVE_OPEN_ERROR;
+    case kResultWrongPassword: return IDS_WRONG_PASSWORD;
+    case kResultValueNotFound: return IDS_VALUE_NOT_FOUND;
+    case kResultWrongArgType: return IDS_WRONG_ARG_TYPE;
+    case kResultNoSession: return IDS_SESSION_NOT_OPEN;
+    case kResultCancelled: return IDS_USER_CANCEL;
+    case kResultNotConnected: return IDS_NOT_CONNECTED;
+    case kResultWrongPasswordOrUser: return IDS_WRONG_LOGIN;
+    case kResultWrongUserName: return IDS_WRONG_USER_NAME;
+    case kResultInternetError: return IDS_INTERNET_ERROR;
+    case kResultServerNotFound: return IDS_SERVER_NOT_FOUND;
+    case kResultGeneralError: return IDS_GENERAL_ERROR;
+    default: return IDS_UNKNOWN_ERROR;
+  }
+}
+
+std::wstring LoadMessage(UINT id) {
+  const wchar_t* text = nullptr;
+  // With a zero buffer size the string table entry itself is returned, not a copy.
+  const int len = LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (len <= 0 || !text) return std::wstring();
+  return std::wstring(text, static_cast<size_t>(len));
+}
+
+std::wstring DescribeResultCode(long code) { return LoadMessage(MessageIdForCode(code)); }
+
+HRESULT SharedErrDescription(long code, BSTR* result) noexcept {
+  if (!result) return E_POINTER;
+  try {
+    return ReturnBstr(DescribeResultCode(code), result);
+  } catch (...) {
+    *result = nullptr;
+    return E_OUTOFMEMORY;
+  }
+}
+
+}  // namespace velmor
