@@ -1,0 +1,37 @@
+// Raw DEFLATE (no zlib header or trailer) at level 8 with a 32 KiB window, one
+// stream per entry. Input and output move in caller-sized pieces.
+#pragma once
+
+#include <cstdint>
+#include <zlib.h>
+
+namespace velmor::zip {
+
+constexpr int kDeflateLevel = 8;
+constexpr int kDeflateWindowBits = -15;  // negative: raw stream
+constexpr int kDeflateMemLevel = 8;
+
+class Deflater {
+public:
+    Deflater();
+    ~Deflater();
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    bool ok() const { return initialised_; }
+    // Hands the next piece of input; it must be consumed by Compress calls before
+    // the next SetInput.
+    void SetInput(const uint8_t* data, uint32_t size);
+    // Compresses into out (capacity bytes). finish: no more input follows.
+    // Returns the bytes produced, or -1 on a compressor error. *done becomes true
+    // when the stream has ended (only with finish).
+    long Compress(uint8_t* out, uint32_t capacity, bool finish, bool* done);
+    // True while SetInput's bytes are not all consumed.
+    bool HasPendingInput() const { return stream_.avail_in > 0; }
+
+private:
+    z_stream stream_{};
+    bool initialised_ = false;
+};
+
+}  // namespace velmor::zip

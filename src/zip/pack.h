@@ -1,0 +1,40 @@
+// Packing a tab-separated file list into an archive: the engine side of OrvZip.Pack.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmor::zip {
+
+// Result codes handed back to the component.
+constexpr long kPackOk = 0;
+constexpr long kPackCreateFailed = 50;   // the archive file cannot be created
+constexpr long kPackAddFailed = 51;      // an entry cannot be added
+constexpr long kPackCloseFailed = 52;    // central directory or end record not written
+constexpr long kPackFileListError = 53;  // a name without a path, or a list beyond its buffer
+
+// The list buffer holds the list, one appended tab and a terminator.
+constexpr size_t kFileListCapacity = 49152;
+// Archive names (and entry names) are held in 260-unit path buffers.
+constexpr size_t kMaxArchiveNameLength = 259;
+
+struct FileListPair {
+    std::wstring entryName;
+    std::wstring sourcePath;
+};
+
+struct FileList {
+    std::vector<FileListPair> pairs;  // complete (entry name, source path) pairs, in order
+    bool endsWithLoneName = false;    // a last entry name had no path after it
+};
+
+// Splits "name<TAB>path<TAB>name<TAB>path..." into pairs. Fields are taken verbatim
+// (spaces, commas and backslashes included); an empty field stays empty.
+FileList SplitFileList(const std::wstring& list);
+
+// Creates the archive at the first complete pair, adds the pairs in order, stops at
+// the first failure and always finishes a created archive. password: ANSI bytes,
+// empty for none. Returns 0, 50, 51, 52 or 53; 52 replaces an earlier 51 or 53.
+long PackFiles(const std::wstring& archiveName, const std::wstring& list, const std::string& password);
+
+}  // namespace velmor::zip
