@@ -1,0 +1,46 @@
+// Result codes, limits and WinINet flag sets used by the FTP component.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+namespace velmor::ftp {
+
+// ResultCodes handed back by OrvFtp methods.
+enum FtpResult : long {
+  kResultOk = 0,
+  kResultFileNotFound = 1,      // FileExists: no such file; GetFile: lookup/open failed
+  kResultLocalFileError = 6,    // GetFile: the local file cannot be created
+  kResultNoSession = 76,        // Connect before OpenSession
+  kResultCancelled = 77,        // GetFile: the user closed the progress window
+  kResultNotConnected = 78,     // remote operation before Connect
+  kResultWrongPassword = 79,
+  kResultWrongUserName = 80,
+  kResultLoginFailed = 81,
+  kResultServerNotFound = 82,
+  kResultGeneralError = 100,
+};
+
+// Remote and local path arguments are cut to this many characters.
+constexpr size_t kMaxPathChars = 259;
+// Proxy name, user and password are cut to this many characters.
+constexpr size_t kMaxProxyChars = 255;
+
+// Bytes per read of a download, and the pause after each read.
+constexpr DWORD kChunkSize = 4096;
+constexpr DWORD kChunkPauseMs = 100;
+// Files up to this size (32 MiB) show a percentage; larger ones only a byte count.
+constexpr DWORD kKnownSizeLimit = 33554432;
+// The progress bar runs from 0 to this value.
+constexpr int kProgressRange = 1000;
+
+constexpr wchar_t kAgentName[] = L"Velmor";
+constexpr INTERNET_PORT kDefaultFtpPort = 21;
+
+// Listing flags of FileExists and of the download's lookup.
+constexpr DWORD kExistsFindFlags = 0x84000000;    // RELOAD | NO_CACHE_WRITE
+constexpr DWORD kDownloadFindFlags = 0x84000800;  // RELOAD | NO_CACHE_WRITE | RESYNCHRONIZE
+constexpr DWORD kDownloadOpenFlags = 0x04000002;  // TRANSFER_TYPE_BINARY | NO_CACHE_WRITE
+constexpr DWORD kPassiveFlag = 0x08000000;        // INTERNET_FLAG_PASSIVE
+
+}  // namespace velmor::ftp

@@ -1,0 +1,31 @@
+// The FTP state of the process: one Internet session, one FTP connection and
+// the download's progress window, shared by every OrvFtp object.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ftp/dialog_window.h"
+#include "ftp/internet_handle.h"
+
+namespace velmor::ftp {
+
+struct FtpContext {
+  InternetHandle sessionHandle;
+  InternetHandle connectionHandle;
+  DialogWindow progressWindow;
+  LONG cancelFlag = 0;   // 1: the running download is cancelled or finished
+  LONG sizeKnown = 0;    // 1: the running download shows a percentage
+  DWORD chunkSize = 0;   // set to 4096 by the first download
+  std::wstring proxyName;      // empty: no proxy
+  std::wstring proxyUser;
+  std::wstring proxyPassword;
+
+  // The process-wide instance used by the component. It is created on first
+  // use and never destroyed: the session must outlive every object, and
+  // closing WinINet handles while the loader unloads the library is unsafe.
+  static FtpContext& Process();
+};
+
+}  // namespace velmor::ftp

@@ -1,0 +1,41 @@
+// GetFile's download: one remote file into one local file, in binary mode and
+// in chunks, with a pause and a message pump after each chunk.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ftp/ftp_api.h"
+#include "ftp/ftp_constants.h"
+#include "ftp/ftp_context.h"
+#include "ftp/local_file.h"
+#include "ftp/progress_view.h"
+
+namespace velmor::ftp {
+
+class FtpDownload {
+ public:
+  // pauseMs: the pause after each chunk; the component always uses
+  // kChunkPauseMs, tests of large files may pass 0.
+  FtpDownload(FtpContext& context, FtpApi& api, ProgressView& view,
+              LocalFiles& files, DWORD pauseMs = kChunkPauseMs)
+      : context_(context), api_(api), view_(view), files_(files),
+        pauseMs_(pauseMs) {}
+
+  // Takes the names as the caller gave them and prepares them itself.
+  long GetFile(const std::wstring& localFile, const std::wstring& remoteFile);
+
+ private:
+  long Run(const std::wstring& localFile, const std::wstring& remoteFile);
+  long Transfer(HINTERNET remote, LocalFile& local, DWORD size, bool known);
+  void Pause();
+
+  FtpContext& context_;
+  FtpApi& api_;
+  ProgressView& view_;
+  LocalFiles& files_;
+  DWORD pauseMs_;
+};
+
+}  // namespace velmor::ftp

@@ -1,0 +1,113 @@
+#include "ftp/ftp_session.h"
+
+#include "ftp/ftp_constants.h"
+#include "ftp/ftp_error_mapping.h"
+#include "ftp/ftp_paths.h"
+#include "ftp/server_text.h"
+
+namespace velmor::ftp {
+namespace {
+
+constexpr wchar_t kStatusConnecting[] = L"Подключение к серверу...";
+constexpr wchar_t kStatusClosing[] = L"Завершение...";
+
+}  // namespace
+
+void FtpSession::SetProxy(const std::wstring& proxyName,
+                          const std::wstring& login,
+                          const std::wstring& password) {
+  context_.proxyName = CutText(proxyName, kMaxProxyChars);
+  context_.proxyUser = CutText(login, kMaxProxyChars);
+  context_.proxyPassword = CutText(password, kMaxProxyChars);
+}
+
+long FtpSession::OpenSession() {
+  if (context_.sessionHandle) return kResultOk;
+  const bool useProxy = !context_.proxyName.empty();
+  HINTERNET session = api_.OpenSession(
+      kAgentName,
+      useProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT,
+      useProxy ? context_.proxyName.c_str() : nullptr);
+  if (session == nullptr) return kResultGeneralError;
+  context_.sessionHandle = InternetHandle(&api_, session);
+
+  if (useProxy && !context_.proxyUser.empty()) {
+    api_.SetStringOption(session, INTERNET_OPTION_PROXY_USERNAME,
+                         context_.proxyUser.c_str(),
+                         static_cast<DWORD>(context_.proxyUser.size()));
+    api_.SetStringOption(session, INTERNET_OPTION_PROXY_PASSWORD,
+                         context_.proxyPassword.c_str(),
+                         static_cast<DWORD>(context_.proxyPassword.size()));
+  }
+  return kResultOk;
+}
+
+long FtpSession::Connect(const std::wstring& server,
+                         const std::wstring& userName,
+                         const std::wstring& password) {
+  const ServerAddress address = ParseServerText(server);
+  if (!context_.sessionHandle) return kResultNoSession;
+  context_.connectionHandle.Reset();
+  // A text without a host names no server; nothing is asked of the network.
+  if (address.host.empty()) return kResultGeneralError;
+
+  view_.SetStatusText(kStatusConnecting);
+  HINTERNET connection = api_.ConnectFtp(
+      context_.sessionHandle.Get(), address.host.c_str(), address.port,
+      userName.c_str(), password.c_str(),
+      address.passive ? kPassiveFlag : 0);
+  if (connection == nullptr) return MapConnectError(api_.LastError());
+  context_.connectionHandle = InternetHandle(&api_, connection);
+  return kResultOk;
+}
+
+template <typename Operation>
+long FtpSession::RemoteOperation(const std::wstring& path,
+                                 Operation operation) {
+  const std::wstring prepared = PrepareRemotePath(path);
+  if (!context_.connectionHandle) return kResultNotConnected;
+  return operation(context_.connectionHandle.Get(), prepared.c_str())
+             ? kResultOk
+             : kResultGeneralError;
+}
+
+long FtpSession::SetCurDir(const std::wstring& path) {
+  return RemoteOperation(path, [this](HINTERNET c, const wchar_t* p) {
+    return api_.ChangeDirectory(c, p);
+  });
+}
+
+long FtpSession::DeleteFile(const std::wstring& fileName) {
+  return RemoteOperation(fileName, [this](HINTERNET c, const wchar_t* p) {
+    return api_.RemoveFile(c, p);
+  });
+}
+
+long FtpSession::CreateDirectory(const std::wstring& path) {
+  return RemoteOperation(path, [this](HINTERNET c, const wchar_t* p) {
+    return api_.MakeDirectory(c, p);
+  });
+}
+
+long FtpSession::FileExists(const std::wstring& file) {
+  const std::wstring prepared = PrepareRemotePath(file);
+  if (!context_.connectionHandle) return kResultNotConnected;
+  WIN32_FIND_DATAW entry{};
+  HINTERNET found = api_.FindFirst(context_.connectionHandle.Get(),
+                                   prepared.c_str(), &entry, kExistsFindFlags);
+  if (found == nullptr) {
+    return api_.LastError() == ERROR_NO_MORE_FILES ? kResultFileNotFound
+                                                   : kResultGeneralError;
+  }
+  InternetHandle(&api_, found).Reset();
+  return IsErrorTextEntry(entry) ? kResultFileNotFound : kResultOk;
+}
+
+void FtpSession::CloseSession() {
+  view_.SetStatusText(kStatusClosing);
+  context_.connectionHandle.Reset();
+  context_.sessionHandle.Reset();
+  view_.Close();
+}
+
+}  // namespace velmor::ftp

@@ -1,0 +1,196 @@
+// FtpSession over a scripted WinINet: the ResultCodes of every operation,
+// including the login errors a test server cannot produce.
+#include "ftp/ftp_session.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_ftp_api.h"
+#include "recording_view.h"
+
+namespace velmor::ftp {
+namespace {
+
+using testing::FakeFtpApi;
+using testing::RecordingView;
+
+class FtpSessionTest : public ::testing::Test {
+ protected:
+  FakeFtpApi api;  // outlives the context, which closes its handles through it
+  FtpContext context;
+  RecordingView view{context};
+  FtpSession session{context, api, view};
+
+  void OpenAndConnect() {
+    ASSERT_EQ(0, session.OpenSession());
+    ASSERT_EQ(0, session.Connect(L"host", L"user", L"pw"));
+  }
+};
+
+TEST_F(FtpSessionTest, OpenSessionDirectAndThroughProxy) {
+  EXPECT_EQ(0, session.OpenSession());
+  EXPECT_EQ(static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT), api.openAccessType);
+  EXPECT_TRUE(api.openProxyNull);
+  EXPECT_TRUE(api.options.empty());
+
+  // A session that is already open keeps its settings.
+  session.SetProxy(L"proxy:8080", L"puser", L"ppass");
+  EXPECT_EQ(0, session.OpenSession());
+  EXPECT_EQ(1, api.opened);
+
+  session.CloseSession();
+  EXPECT_EQ(0, session.OpenSession());
+  EXPECT_EQ(static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY), api.openAccessType);
+  EXPECT_EQ(L"proxy:8080", api.openProxy);
+  ASSERT_EQ(2u, api.options.size());
+  EXPECT_EQ(static_cast<DWORD>(INTERNET_OPTION_PROXY_USERNAME), api.options[0].first);
+  EXPECT_EQ(L"puser", api.options[0].second);
+  EXPECT_EQ(static_cast<DWORD>(INTERNET_OPTION_PROXY_PASSWORD), api.options[1].first);
+  EXPECT_EQ(L"ppass", api.options[1].second);
+}
+
+TEST_F(FtpSessionTest, ProxyCredentialsNeedAUserAndAreCut) {
+  session.SetProxy(L"proxy", L"", L"ppass");
+  EXPECT_EQ(0, session.OpenSession());
+  EXPECT_TRUE(api.options.empty());
+  session.CloseSession();
+
+  session.SetProxy(std::wstring(300, L'n'), std::wstring(300, L'u'), L"");
+  EXPECT_EQ(255u, context.proxyName.size());
+  EXPECT_EQ(255u, context.proxyUser.size());
+  // an empty proxy name switches the proxy off
+  session.SetProxy(L"", L"user", L"pw");
+  EXPECT_EQ(0, session.OpenSession());
+  EXPECT_EQ(static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT), api.openAccessType);
+}
+
+TEST_F(FtpSessionTest, OpenSessionFailure) {
+  api.openSucceeds = false;
+  EXPECT_EQ(100, session.OpenSession());
+  EXPECT_FALSE(context.sessionHandle);
+}
+
+TEST_F(FtpSessionTest, ConnectPassesAddressAndMode) {
+  ASSERT_EQ(0, session.OpenSession());
+  EXPECT_EQ(0, session.Connect(L"ftp.host:2121:A", L"user", L"pw"));
+  EXPECT_EQ(L"ftp.host", api.connectHost);
+  EXPECT_EQ(2121, api.connectPort);
+  EXPECT_EQ(0u, api.connectFlags);
+  EXPECT_EQ(L"user", api.connectUser);
+  EXPECT_EQ(L"pw", api.connectPassword);
+  EXPECT_EQ(0, session.Connect(L"ftp.host", L"", L""));
+  EXPECT_EQ(21, api.connectPort);
+  EXPECT_EQ(0x08000000u, api.connectFlags);
+}
+
+TEST_F(FtpSessionTest, ConnectWithoutSessionGives76) {
+  EXPECT_EQ(76, session.Connect(L"host", L"u", L"p"));
+  OpenAndConnect();
+  session.CloseSession();
+  EXPECT_EQ(76, session.Connect(L"host", L"u", L"p"));
+  EXPECT_TRUE(api.AllClosed());
+}
+
+TEST_F(FtpSessionTest, ConnectErrorsMapToResultCodes) {
+  ASSERT_EQ(0, session.OpenSession());
+  api.connectSucceeds = false;
+  const std::pair<DWORD, long> cases[] = {
+      {ERROR_INTERNET_NAME_NOT_RESOLVED, 82}, {ERROR_INTERNET_INCORRECT_USER_NAME, 80},
+      {ERROR_INTERNET_INCORRECT_PASSWORD, 79}, {ERROR_INTERNET_LOGIN_FAILURE, 81},
+      {0, 100}, {ERROR_INTERNET_TIMEOUT, 100}};
+  for (const auto& [error, code] : cases) {
+    api.connectError = error;
+    EXPECT_EQ(code, session.Connect(L"host", L"u", L"p")) << error;
+  }
+}
+
+TEST_F(FtpSessionTest, ReconnectClosesTheOldConnectionFirst) {
+  OpenAndConnect();
+  HINTERNET first = context.connectionHandle.Get();
+  ASSERT_EQ(0, session.Connect(L"other", L"u", L"p"));
+  EXPECT_TRUE(api.IsClosed(first));
+  HINTERNET second = context.connectionHandle.Get();
+
+  // a failed login leaves no connection behind
+  api.connectSucceeds = false;
+  api.connectError = ERROR_INTERNET_LOGIN_FAILURE;
+  EXPECT_EQ(81, session.Connect(L"other", L"u", L"p"));
+  EXPECT_TRUE(api.IsClosed(second));
+  EXPECT_FALSE(context.connectionHandle);
+  EXPECT_EQ(78, session.SetCurDir(L"dir"));
+}
+
+TEST_F(FtpSessionTest, ServerTextWithoutHostFailsAndDropsConnection) {
+  OpenAndConnect();
+  const size_t connects = api.opened;
+  EXPECT_EQ(100, session.Connect(L"::", L"u", L"p"));
+  EXPECT_EQ(connects, static_cast<size_t>(api.opened));
+  EXPECT_FALSE(context.connectionHandle);
+}
+
+TEST_F(FtpSessionTest, RemoteOperationsBeforeConnectGive78) {
+  EXPECT_EQ(78, session.SetCurDir(L"a"));
+  EXPECT_EQ(78, session.DeleteFile(L"a"));
+  EXPECT_EQ(78, session.CreateDirectory(L"a"));
+  EXPECT_EQ(78, session.FileExists(L"a"));
+  ASSERT_EQ(0, session.OpenSession());
+  EXPECT_EQ(78, session.SetCurDir(L"a"));
+  EXPECT_TRUE(api.calls.empty());
+}
+
+TEST_F(FtpSessionTest, RemoteOperationsUseSlashPaths) {
+  OpenAndConnect();
+  EXPECT_EQ(0, session.SetCurDir(L"a\\b"));
+  EXPECT_EQ(0, session.DeleteFile(L"a\\f.txt"));
+  EXPECT_EQ(0, session.CreateDirectory(L"\\new"));
+  api.remoteOperationsSucceed = false;
+  EXPECT_EQ(100, session.SetCurDir(L"x"));
+  EXPECT_EQ(100, session.DeleteFile(L"x"));
+  EXPECT_EQ(100, session.CreateDirectory(L"x"));
+  const std::vector<std::wstring> expected = {L"cd a/b", L"rm a/f.txt", L"mkdir /new",
+                                              L"cd x", L"rm x", L"mkdir x"};
+  EXPECT_EQ(expected, api.calls);
+}
+
+TEST_F(FtpSessionTest, FileExistsOutcomes) {
+  OpenAndConnect();
+  api.SetEntry(L"file.txt", 10);
+  EXPECT_EQ(0, session.FileExists(L"dir\\file.txt"));
+  EXPECT_EQ(L"find dir/file.txt", api.calls.back());
+  EXPECT_EQ(0x84000000u, api.findFlags);
+
+  api.SetEntry(L"empty.txt", 0);
+  EXPECT_EQ(0, session.FileExists(L"empty.txt"));
+  // a server's error text listed as an empty entry
+  api.SetEntry(L"file.txt: No such file or directory", 0);
+  EXPECT_EQ(1, session.FileExists(L"file.txt"));
+  api.SetEntry(L"odd:name", 5);
+  EXPECT_EQ(0, session.FileExists(L"odd:name"));
+
+  api.findSucceeds = false;
+  api.findError = ERROR_NO_MORE_FILES;
+  EXPECT_EQ(1, session.FileExists(L"missing"));
+  api.findError = 0;
+  EXPECT_EQ(100, session.FileExists(L"missing"));
+  api.findError = ERROR_INTERNET_EXTENDED_ERROR;
+  EXPECT_EQ(100, session.FileExists(L"missing"));
+
+  session.CloseSession();
+  EXPECT_TRUE(api.AllClosed());
+}
+
+TEST_F(FtpSessionTest, ConnectAndCloseSpeakThroughAnOpenWindow) {
+  ASSERT_EQ(0, session.OpenSession());
+  view.Show(L"caption");
+  ASSERT_EQ(0, session.Connect(L"host", L"u", L"p"));
+  session.CloseSession();
+  const std::vector<std::wstring> expected = {L"Состояние", L"Подключение к серверу...",
+                                              L"Завершение..."};
+  EXPECT_EQ(expected, view.texts);
+  EXPECT_FALSE(view.open);
+  EXPECT_EQ(1, context.cancelFlag);
+  EXPECT_FALSE(context.sessionHandle);
+  EXPECT_FALSE(context.connectionHandle);
+}
+
+}  // namespace
+}  // namespace velmor::ftp

@@ -1,0 +1,96 @@
+#include "ftp/server_text.h"
+
+#include <gtest/gtest.h>
+
+#include "ftp/ftp_error_mapping.h"
+#include "ftp/ftp_paths.h"
+
+namespace velmor::ftp {
+namespace {
+
+struct ServerCase {
+  const wchar_t* text;
+  const wchar_t* host;
+  INTERNET_PORT port;
+  bool passive;
+};
+
+TEST(FtpServerText, PortAndModePieces) {
+  const ServerCase cases[] = {
+      {L"ftp.example", L"ftp.example", 21, true},
+      {L"host:2121", L"host", 2121, true},
+      {L"host:A", L"host", 21, false},
+      {L"host:2121:A", L"host", 2121, false},
+      {L"host:A:2121", L"host", 2121, false},
+      {L"host:a:P", L"host", 21, true},
+      {L"host:p:a", L"host", 21, false},
+      {L"host:0", L"host", 21, true},
+      // runs of separators count as one; no empty pieces
+      {L"host:::2121::A", L"host", 2121, false},
+      {L":host:2121", L"host", 2121, true},
+      // a fourth piece is ignored
+      {L"host:2121:P:A", L"host", 2121, true},
+      {L"host:21:22:23", L"host", 22, true},
+      // the C runtime's number rules: blanks, sign, trailing junk
+      {L"host: 2121", L"host", 2121, true},
+      {L"host:2121x", L"host", 2121, true},
+      {L"host:Active2121", L"host", 21, false},
+      // cut to 16 bits
+      {L"host:65557", L"host", 21, true},
+      {L"host:-1", L"host", 65535, true},
+  };
+  for (const ServerCase& c : cases) {
+    const ServerAddress address = ParseServerText(c.text);
+    EXPECT_EQ(c.host, address.host) << c.text;
+    EXPECT_EQ(c.port, address.port) << c.text;
+    EXPECT_EQ(c.passive, address.passive) << c.text;
+  }
+}
+
+TEST(FtpServerText, NoHostPiece) {
+  EXPECT_TRUE(ParseServerText(L"").host.empty());
+  EXPECT_TRUE(ParseServerText(L":::").host.empty());
+}
+
+TEST(FtpPaths, RemotePathsTurnBackslashesAndAreCut) {
+  EXPECT_EQ(L"dir/sub/file.txt", PrepareRemotePath(L"dir\\sub\\file.txt"));
+  EXPECT_EQ(L"/a/b", PrepareRemotePath(L"\\a/b"));
+  const std::wstring longPath(300, L'\\');
+  const std::wstring prepared = PrepareRemotePath(longPath);
+  EXPECT_EQ(std::wstring(259, L'/'), prepared);
+  EXPECT_EQ(std::wstring(259, L'x'), PrepareRemotePath(std::wstring(259, L'x')));
+}
+
+TEST(FtpPaths, LocalPathsAreOnlyCut) {
+  EXPECT_EQ(L"C:\\dir\\file.txt", PrepareLocalPath(L"C:\\dir\\file.txt"));
+  EXPECT_EQ(259u, PrepareLocalPath(std::wstring(400, L'a')).size());
+  EXPECT_EQ(255u, CutText(std::wstring(256, L'p'), 255).size());
+  EXPECT_EQ(L"ab", CutText(std::wstring(L"ab\0cd", 5), 255));
+}
+
+TEST(FtpErrorMapping, LoginFailures) {
+  EXPECT_EQ(82, MapConnectError(ERROR_INTERNET_NAME_NOT_RESOLVED));
+  EXPECT_EQ(80, MapConnectError(ERROR_INTERNET_INCORRECT_USER_NAME));
+  EXPECT_EQ(79, MapConnectError(ERROR_INTERNET_INCORRECT_PASSWORD));
+  EXPECT_EQ(81, MapConnectError(ERROR_INTERNET_LOGIN_FAILURE));
+  EXPECT_EQ(100, MapConnectError(0));
+  EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_CANNOT_CONNECT));
+  EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_EXTENDED_ERROR));
+}
+
+TEST(FtpErrorMapping, ErrorTextEntries) {
+  WIN32_FIND_DATAW entry{};
+  wcscpy(entry.cFileName, L"550 missing: no such file");
+  EXPECT_TRUE(IsErrorTextEntry(entry));
+  entry.nFileSizeLow = 1;
+  EXPECT_FALSE(IsErrorTextEntry(entry));
+  entry.nFileSizeLow = 0;
+  wcscpy(entry.cFileName, L"empty.bin");
+  EXPECT_FALSE(IsErrorTextEntry(entry));
+  // a name that fills the whole field without a terminator is read no further
+  wmemset(entry.cFileName, L'x', MAX_PATH);
+  EXPECT_FALSE(IsErrorTextEntry(entry));
+}
+
+}  // namespace
+}  // namespace velmor::ftp
