@@ -30,11 +30,12 @@ function(velmor_add_gtest)
 endfunction()
 
 # velmor_add_script_test(NAME n SCRIPT file.vbs|file.js [ARGS ...] [TIMEOUT s])
+# Passes when the script exits with 0 and stops on no script error.
 function(velmor_add_script_test)
   cmake_parse_arguments(T "" "NAME;SCRIPT;TIMEOUT" "ARGS" ${ARGN})
   get_filename_component(script ${T_SCRIPT} ABSOLUTE)
   velmor_winpath(winscript ${script})
-  add_test(NAME ${T_NAME} COMMAND ${VELMOR_WINE} cscript //nologo ${winscript} ${T_ARGS})
+  add_test(NAME ${T_NAME} COMMAND ${PROJECT_SOURCE_DIR}/scripts/run-script-test.sh ${winscript} ${T_ARGS})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

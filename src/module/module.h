@@ -13,6 +13,7 @@ namespace velmor {
 extern const GUID kLibId;
 constexpr WORD kLibMajor = 1;
 constexpr WORD kLibMinor = 0;
+constexpr LCID kLibLocale = 0x0409;
 extern const wchar_t kAppId[];
 
 class CVelmorCOMModule {

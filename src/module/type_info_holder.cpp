@@ -14,6 +14,11 @@ HRESULT TypeInfoHolder::Load(LCID lcid) noexcept {
   if (info_) return S_OK;
   ComPtr<ITypeLib> lib;
   HRESULT hr = LoadRegTypeLib(kLibId, kLibMajor, kLibMinor, lcid, lib.receive());
+  if (hr == TYPE_E_LIBNOTREGISTERED && lcid != kLibLocale) {
+    // The library is registered under its own locale only; a caller in another locale (or the
+    // neutral one) still gets it.
+    hr = LoadRegTypeLib(kLibId, kLibMajor, kLibMinor, kLibLocale, lib.receive());
+  }
   if (FAILED(hr)) return hr;
   ComPtr<ITypeInfo> info;
   hr = lib->GetTypeInfoOfGuid(*iid_, info.receive());
