@@ -1,0 +1,24 @@
+// OrvServer: the desktop side of the file exchange with handheld devices.
+#pragma once
+#include "VelmorCOM_h.h"
+#include "module/dispatch_component.h"
+
+namespace velmor {
+
+class COrvServer : public DispatchComponent<IOrvServer, &IID_IOrvServer> {
+ public:
+  STDMETHODIMP SetExchangeDir(BSTR dir) override;
+  STDMETHODIMP GetExchangeDir(BSTR* result) override;
+  STDMETHODIMP GetPPCCount(long* result) override;
+  STDMETHODIMP GetPPCInfo(BSTR ppcId, BSTR* result) override;
+  STDMETHODIMP EnableServer() override;
+  STDMETHODIMP ProcessDone(BSTR idPPC) override;
+  STDMETHODIMP DisableServer() override;
+  STDMETHODIMP GetFieldPPCInfo(BSTR ppcInfo, BSTR name, BSTR* result) override;
+  STDMETHODIMP AddPPCId(BSTR idPPC) override;
+  STDMETHODIMP ClearPPCId() override;
+  STDMETHODIMP GetPPCInfoByIndex(long index, BSTR* result) override;
+  STDMETHODIMP Version(BSTR* result) override;
+};
+
+}  // namespace velmor

@@ -1,0 +1,79 @@
+// The exchange server: the device list read from config.xml, the status and
+// stack files that name each device's pending data file, the ready queue
+// maintained by ticks, the device filter and the lookups.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "module/scoped_handle.h"
+#include "server/device_id.h"
+#include "server/device_record.h"
+#include "server/my_din_array.h"
+#include "server/my_xml.h"
+#include "server/ppc_queue.h"
+
+namespace velmor::server {
+
+// Characters of the folder argument that are kept (a "\" is appended).
+constexpr std::size_t kMaxExchangeDirChars = 322;
+constexpr int kPollIntervalMs = 5000;
+
+class ServerEngine {
+public:
+    ServerEngine();
+    virtual ~ServerEngine() = default;
+    ServerEngine(const ServerEngine&) = delete;
+    ServerEngine& operator=(const ServerEngine&) = delete;
+
+    // Empties the ready queue, keeps the folder (with a trailing "\"),
+    // reloads the device list and refreshes.
+    void SetExchangeDir(const std::wstring& dir);
+    const std::wstring& ExchangeDir() const { return exchangeDir_; }
+
+    long GetPPCCount() const { return static_cast<long>(devices_.Count()); }
+    // The info line of the device at the clamped index; empty without devices.
+    std::wstring GetPPCInfoByIndex(long index);
+    // The info line of the first device with that id; empty when none.
+    std::wstring GetPPCInfo(const DeviceId& id);
+    // Deletes the device's ready data file and forgets its queue entry.
+    void ProcessDone(const DeviceId& id);
+    void AddPPCId(const DeviceId& id);
+    void ClearPPCId();
+
+    // One timer tick: refresh, queue the ready devices, drop unknown
+    // entries from the front of the queue.
+    void Tick();
+    // Re-reads Status.txt and Stack.txt; returns the number of ready devices.
+    int Refresh();
+    void ClearReadyQueue() { readyQueue_.Clear(); }
+
+    const DeviceRecord* FindDevice(const DeviceId& id) const;
+    const DeviceRecord& DeviceAt(std::uint32_t i) const {
+        return *static_cast<const DeviceRecord*>(devices_.At(i));
+    }
+    const PPCQueue& ReadyQueue() const { return readyQueue_; }
+    MyXML& ConfigReader() { return configReader_; }
+
+private:
+    void LoadConfig();
+    bool ReadStatus(MyDinArray& status);
+    void MergeStack(MyDinArray& status);
+    // True when exchangeDir + "\" + name names an existing file or folder
+    // and the name stays inside the exchange folder.
+    bool DataPathExists(const wchar_t* name) const;
+    std::wstring DataPath(const wchar_t* name) const;
+    void MarkNotReady(DeviceRecord& device);
+
+    CriticalSection lock_;
+    std::wstring exchangeDir_;
+    MyDinArray devices_;
+    PPCQueue readyQueue_;
+    MyDinArray filterIds_;
+    MyXML configReader_;
+    // Position of the first device of each id, rebuilt with the list.
+    std::unordered_map<DeviceId, std::uint32_t, DeviceIdHash, DeviceIdEqual> firstDevice_;
+};
+
+}  // namespace velmor::server
