@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# tour.sh BUILD_DIR: registers the freshly built library in the build's Wine prefix and drives
+# every finished component late-bound from scripts (examples/tour_*.vbs, or tour_*.sh where a
+# part needs set-up of its own, such as a local FTP server).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$(cd "${1:?build dir}" && pwd)
+eval "$("$root/scripts/wine-session.sh" env "$build")"
+"$root/scripts/wine-session.sh" start "$build"
+trap '"$root/scripts/wine-session.sh" stop "$build"' EXIT
+
+winpath() { echo "Z:${1//\//\\}"; }
+dll=$(winpath "$build/bin/VelmorCOM.dll")
+echo "== Registering $dll"
+wine regsvr32 /s "$dll" || { echo "registration failed"; exit 1; }
+
+# The scripts print Russian messages; Wine writes them in the Russian console code page.
+run_script() {
+  LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 "$root/scripts/run-script-test.sh" "$@" 2>&1 | iconv -f CP866 -t UTF-8
+  return "${PIPESTATUS[0]}"
+}
+export -f run_script winpath
+export VELMOR_ROOT="$root" VELMOR_BUILD="$build"
+
+status=0
+for part in gps zip crypto server ftp; do
+  if [ -x "$here/tour_$part.sh" ]; then
+    echo "== $part"
+    "$here/tour_$part.sh" "$build" || { echo "-- $part: FAILED"; status=1; }
+  elif [ -f "$here/tour_$part.vbs" ]; then
+    echo "== $part"
+    run_script "$(winpath "$here/tour_$part.vbs")" "$(winpath "$here")" || { echo "-- $part: FAILED"; status=1; }
+  fi
+done
+[ $status -eq 0 ] && echo "== Tour finished: every part ran." || echo "== Tour finished with failures."
+exit $status
