@@ -233,5 +233,72 @@ TEST(ZipWriter, ArchiveIsLockedUntilFinished) {
     EXPECT_FALSE(ArchiveWriter::Create(dir / L"no\\such\\folder.zip", ""));
 }
 
+// An archive in memory whose one chosen Write call writes only half of its bytes.
+class FaultyOutput final : public ArchiveOutput {
+public:
+    FaultyOutput(std::vector<uint8_t>* bytes, int failingWrite) : bytes_(bytes), failingWrite_(failingWrite) {}
+    uint32_t Write(const void* data, uint32_t size) override {
+        const uint32_t n = (++writes_ == failingWrite_) ? size / 2 : size;
+        if (bytes_->size() < pos_ + n) bytes_->resize(pos_ + n);
+        std::copy_n(static_cast<const uint8_t*>(data), n, bytes_->begin() + static_cast<long>(pos_));
+        pos_ += n;
+        return n;
+    }
+    bool SeekTo(uint64_t position) override {
+        pos_ = static_cast<size_t>(position);
+        return true;
+    }
+    int writes() const { return writes_; }
+
+private:
+    std::vector<uint8_t>* bytes_;
+    int failingWrite_;
+    int writes_ = 0;
+    size_t pos_ = 0;
+};
+
+// Whatever write of the middle entry fails, the entries after it sit where the
+// central directory says, and the archive reads back through its central directory.
+TEST(ZipWriter, RecordsAfterAFailedEntryKeepTheirTruePositions) {
+    ScratchFolder dir;
+    const auto first = test::TextBytes(1000, 10);
+    const auto middle = test::NoiseBytes(40000, 11);  // three deflate pieces and more
+    const auto last = test::TextBytes(2000, 12);
+    WriteBytes(dir / L"first.txt", first);
+    WriteBytes(dir / L"middle.bin", middle);
+    WriteBytes(dir / L"last.txt", last);
+
+    for (const std::string password : {"", "pw"}) {
+        for (const wchar_t* middleName : {L"middle.bin", L"middle.zip"}) {
+            // Count the writes of a clean run first.
+            std::vector<uint8_t> clean;
+            auto probe = std::make_unique<FaultyOutput>(&clean, 0);
+            FaultyOutput* probeView = probe.get();
+            ArchiveWriter counting(std::move(probe), password);
+            ASSERT_EQ(counting.AddEntry(L"first.txt", dir / L"first.txt"), ArchiveStatus::Ok);
+            const int before = probeView->writes();
+            ASSERT_EQ(counting.AddEntry(middleName, dir / L"middle.bin"), ArchiveStatus::Ok);
+            const int middleWrites = probeView->writes() - before;
+            ASSERT_GE(middleWrites, 3);
+
+            for (int k = 1; k <= middleWrites; ++k) {
+                SCOPED_TRACE(testing::Message() << "password '" << password << "', " << middleName << ", write " << k);
+                std::vector<uint8_t> bytes;
+                ArchiveWriter writer(std::make_unique<FaultyOutput>(&bytes, before + k), password);
+                ASSERT_EQ(writer.AddEntry(L"first.txt", dir / L"first.txt"), ArchiveStatus::Ok);
+                EXPECT_NE(writer.AddEntry(middleName, dir / L"middle.bin"), ArchiveStatus::Ok);
+                ASSERT_EQ(writer.AddEntry(L"last.txt", dir / L"last.txt"), ArchiveStatus::Ok);
+                ASSERT_EQ(writer.Finish(), ArchiveStatus::Ok);
+                ASSERT_EQ(writer.written(), bytes.size());
+                const ParsedArchive archive = ParseArchive(bytes);
+                ASSERT_EQ(archive.entries.size(), 2u);
+                EXPECT_EQ(archive.entries[1].centralName, "last.txt");
+                EXPECT_EQ(test::EntryContent(bytes, archive.entries[0], password), first);
+                EXPECT_EQ(test::EntryContent(bytes, archive.entries[1], password), last);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmor::zip

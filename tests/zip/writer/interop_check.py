@@ -1,0 +1,146 @@
+#!/usr/bin/python3
+"""Archives written by the engine's Pack job must satisfy Info-ZIP unzip, 7-Zip and
+Python's zipfile: integrity, the same bytes back, and the same modification times.
+
+usage: interop_check.py WINE PACK_TOOL_EXE WORK_DIR
+Runs under the caller's TZ; Wine and Python must see the same zone.
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import time
+import zipfile
+
+WINE, TOOL, WORK = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
+PASSWORD = "Pa55 w0rd!"
+failures = []
+
+
+def check(cond, message):
+    if not cond:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def winpath(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def text_bytes(size, seed):
+    rng = random.Random(seed)
+    words = ["id;name;value\r\n", "<item key=\"", "\"/>\n", "alpha", "beta", "1234.50", ";"]
+    out = bytearray()
+    while len(out) < size:
+        out += rng.choice(words).encode()
+    return bytes(out[:size])
+
+
+def noise_bytes(size, seed):
+    return random.Random(seed).randbytes(size)
+
+
+# entry name (as given to Pack) -> (relative source path, content, mtime)
+SOURCES = [
+    ("text.csv", "text.csv", text_bytes(300_000, 1), 1565157904),
+    ("sub\\deep\\data.xml", "sub/deep/data.xml", text_bytes(70_000, 2), 1600000000),
+    ("blob.bin", "blob.bin", noise_bytes(100_000, 3), 1500000001),  # odd second
+    ("nested/inner.zip", "inner.zip", noise_bytes(20_000, 4), 1400000000),
+    ("empty.txt", "empty.txt", b"", 1300000000),
+]
+
+
+def make_sources(root):
+    for _, rel, data, mtime in SOURCES:
+        path = os.path.join(root, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        os.utime(path, (mtime, mtime))
+
+
+def pack(archive, password, root):
+    args = [WINE, TOOL, winpath(archive), password or "-"]
+    for name, rel, _, _ in SOURCES:
+        args += [name, winpath(os.path.join(root, rel))]
+    run = subprocess.run(args, capture_output=True, text=True)
+    check(run.stdout.strip().endswith("0") and run.returncode == 0,
+          f"pack {archive}: rc {run.returncode} out {run.stdout!r} err {run.stderr[-300:]!r}")
+
+
+def stored_name(name):
+    return name.replace("\\", "/")
+
+
+def compare_tree(out_dir, label, exact_mtime):
+    for name, _, data, mtime in SOURCES:
+        path = os.path.join(out_dir, stored_name(name))
+        if not os.path.exists(path):
+            check(False, f"{label}: {name} not extracted")
+            continue
+        with open(path, "rb") as f:
+            check(f.read() == data, f"{label}: {name} bytes differ")
+        got = int(os.stat(path).st_mtime)
+        if exact_mtime:
+            check(got == mtime, f"{label}: {name} mtime {got} != {mtime}")
+        else:
+            check(abs(got - mtime) <= 2, f"{label}: {name} mtime {got} !~ {mtime}")
+
+
+def check_archive(archive, password, work):
+    label = os.path.basename(archive)
+    pw = ["-P", password] if password else []
+    run = subprocess.run(["unzip", "-t", *pw, archive], capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: unzip -t rc {run.returncode}: {run.stdout[-400:]}")
+    pw7 = ["-p" + password] if password else []
+    run = subprocess.run(["7z", "t", *pw7, archive], capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: 7z t rc {run.returncode}: {run.stdout[-400:]}")
+
+    with zipfile.ZipFile(archive) as zf:
+        if password:
+            zf.setpassword(password.encode())
+        check(zf.testzip() is None, f"{label}: zipfile testzip found a bad entry")
+        infos = zf.infolist()
+        check([i.filename for i in infos] == [stored_name(n) for n, *_ in SOURCES],
+              f"{label}: names {[i.filename for i in infos]}")
+        for info, (name, _, data, mtime) in zip(infos, SOURCES):
+            check(zf.read(info) == data, f"{label}: zipfile read of {name} differs")
+            local = time.localtime(mtime)
+            want = local[:5] + (local.tm_sec // 2 * 2,)
+            check(info.date_time == want, f"{label}: {name} DOS time {info.date_time} != {want}")
+            suffix = os.path.splitext(info.filename)[1].lower()
+            check(info.compress_type == (0 if suffix == ".zip" else 8), f"{label}: {name} method")
+            check(bool(info.flag_bits & 1) == bool(password), f"{label}: {name} flags {info.flag_bits:#x}")
+
+    out = os.path.join(work, label + ".unzip")
+    run = subprocess.run(["unzip", "-q", "-o", *pw, archive, "-d", out], capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: unzip rc {run.returncode}")
+    compare_tree(out, label + " via unzip", exact_mtime=True)
+
+    out = os.path.join(work, label + ".7z")
+    run = subprocess.run(["7z", "x", "-y", *pw7, "-o" + out, archive], capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: 7z x rc {run.returncode}")
+    compare_tree(out, label + " via 7z", exact_mtime=False)
+
+
+def main():
+    shutil.rmtree(WORK, ignore_errors=True)
+    src = os.path.join(WORK, "src")
+    os.makedirs(src)
+    make_sources(src)
+    for password in (None, PASSWORD):
+        archive = os.path.join(WORK, "encrypted.zip" if password else "plain.zip")
+        pack(archive, password, src)
+        if os.path.exists(archive):
+            check_archive(archive, password, WORK)
+    if failures:
+        print(f"{len(failures)} interop failure(s) under TZ={os.environ.get('TZ')}")
+        return 1
+    print(f"interop ok under TZ={os.environ.get('TZ')}")
+    shutil.rmtree(WORK, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,120 @@
+// The Pack job: splitting the file list and the result codes it hands back.
+#include <gtest/gtest.h>
+
+#include "test_files.h"
+#include "zip/pack.h"
+
+namespace velmor::zip {
+namespace {
+
+using test::ParseArchive;
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST(ZipFileList, SplitsPairsVerbatim) {
+    const FileList list = SplitFileList(L"a b,c.txt\tC:\\data\\a.txt\tdocs\\b.doc\tD:\\b.doc");
+    ASSERT_EQ(list.pairs.size(), 2u);
+    EXPECT_EQ(list.pairs[0].entryName, L"a b,c.txt");
+    EXPECT_EQ(list.pairs[0].sourcePath, L"C:\\data\\a.txt");
+    EXPECT_EQ(list.pairs[1].entryName, L"docs\\b.doc");
+    EXPECT_EQ(list.pairs[1].sourcePath, L"D:\\b.doc");
+    EXPECT_FALSE(list.endsWithLoneName);
+
+    const FileList three = SplitFileList(L"a\tpa\tb");
+    EXPECT_EQ(three.pairs.size(), 1u);
+    EXPECT_TRUE(three.endsWithLoneName);
+
+    EXPECT_TRUE(SplitFileList(L"").endsWithLoneName);  // one empty name, no path
+    const FileList emptyPath = SplitFileList(L"a\t\tb\tpb");
+    ASSERT_EQ(emptyPath.pairs.size(), 2u);
+    EXPECT_EQ(emptyPath.pairs[0].sourcePath, L"");
+    const FileList trailingTab = SplitFileList(L"a\tpa\t");
+    EXPECT_EQ(trailingTab.pairs.size(), 1u);
+    EXPECT_TRUE(trailingTab.endsWithLoneName);
+}
+
+class ZipPack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(dir_ / L"a.txt", test::TextBytes(3000, 7));
+        WriteBytes(dir_ / L"b.bin", test::NoiseBytes(500, 8));
+    }
+    std::wstring Pair(const std::wstring& name, const std::wstring& file) const { return name + L"\t" + (dir_ / file); }
+    ScratchFolder dir_;
+};
+
+TEST_F(ZipPack, PacksEveryPairInOrder) {
+    const std::wstring zip = dir_ / L"ok.zip";
+    EXPECT_EQ(PackFiles(zip, Pair(L"x\\a.txt", L"a.txt") + L"\t" + Pair(L"b.bin", L"b.bin"), ""), kPackOk);
+    const auto archive = ParseArchive(ReadBytes(zip));
+    ASSERT_EQ(archive.entries.size(), 2u);
+    EXPECT_EQ(archive.entries[0].centralName, "x/a.txt");
+    EXPECT_EQ(archive.entries[1].centralName, "b.bin");
+    EXPECT_EQ(archive.entries[0].central.flags, 0x0002);
+
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt"), "pw"), kPackOk);
+    const auto encrypted = ParseArchive(ReadBytes(zip));
+    ASSERT_EQ(encrypted.entries.size(), 1u);
+    EXPECT_EQ(encrypted.entries[0].central.flags, 0x0009);
+}
+
+TEST_F(ZipPack, LoneNameGives53AfterThePairsBeforeIt) {
+    const std::wstring zip = dir_ / L"lone.zip";
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb.bin", ""), kPackFileListError);
+    EXPECT_EQ(ParseArchive(ReadBytes(zip)).entries.size(), 1u);
+
+    const std::wstring none = dir_ / L"none.zip";
+    EXPECT_EQ(PackFiles(none, L"just-a-name", ""), kPackFileListError);
+    EXPECT_FALSE(Exists(none));
+    EXPECT_EQ(PackFiles(none, L"", ""), kPackFileListError);
+    EXPECT_FALSE(Exists(none));
+}
+
+TEST_F(ZipPack, FailingEntryGives51AndKeepsTheEarlierOnes) {
+    const std::wstring zip = dir_ / L"fail.zip";
+    EXPECT_EQ(PackFiles(zip, Pair(L"missing", L"missing.txt") + L"\t" + Pair(L"a.txt", L"a.txt"), ""),
+              kPackAddFailed);
+    EXPECT_EQ(ReadBytes(zip).size(), 22u);  // the end record alone
+
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb\t\t" + Pair(L"b.bin", L"b.bin"), ""), kPackAddFailed);
+    EXPECT_EQ(ParseArchive(ReadBytes(zip)).entries.size(), 1u);
+
+    // An empty entry name is refused, not stored.
+    EXPECT_EQ(PackFiles(zip, L"\t" + (dir_ / L"a.txt"), ""), kPackAddFailed);
+    EXPECT_EQ(ReadBytes(zip).size(), 22u);
+}
+
+TEST_F(ZipPack, FieldsBeyondTheirBuffersFailWithoutCutting) {
+    // Archive name of 260 characters: 50, nothing created.
+    std::wstring longName = dir_.path() + L"\\";
+    longName += std::wstring(260 - longName.size() - 4, L'z') + L".zip";
+    ASSERT_EQ(longName.size(), 260u);
+    EXPECT_EQ(PackFiles(longName, Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
+
+    // Entry name of 260 characters: 51, and no entry cut down to 259.
+    const std::wstring zip = dir_ / L"names.zip";
+    EXPECT_EQ(PackFiles(zip, Pair(std::wstring(260, L'e'), L"a.txt"), ""), kPackAddFailed);
+    EXPECT_EQ(ReadBytes(zip).size(), 22u);
+
+    // A list that does not fit 49152 units with its tab and terminator: 53, no archive.
+    const std::wstring big = dir_ / L"big.zip";
+    std::wstring list = Pair(L"a.txt", L"a.txt") + L"\t";
+    list += std::wstring(kFileListCapacity - 1 - list.size(), L'n');  // fits exactly
+    ASSERT_EQ(list.size() + 2, kFileListCapacity + 1);
+    EXPECT_EQ(PackFiles(big, list, ""), kPackFileListError);
+    EXPECT_FALSE(Exists(big));
+    list.pop_back();  // now it fits: the pair is packed, the long lone name gives 53
+    EXPECT_EQ(PackFiles(big, list, ""), kPackFileListError);
+    EXPECT_EQ(ParseArchive(ReadBytes(big)).entries.size(), 1u);
+}
+
+TEST_F(ZipPack, UncreatableArchiveGives50) {
+    EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
+    EXPECT_EQ(PackFiles(L"", Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
+}
+
+}  // namespace
+}  // namespace velmor::zip
