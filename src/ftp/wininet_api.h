@@ -5,7 +5,7 @@
 
 namespace velmor::ftp {
 
-class WinInetApi final : public FtpApi {
+class WinInetApi : public FtpApi {
  public:
   HINTERNET OpenSession(const wchar_t* agent, DWORD accessType,
                         const wchar_t* proxy) override;
