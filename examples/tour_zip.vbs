@@ -1,0 +1,49 @@
+' Tour, OrvZip: pack a folder with and without a password, unpack both archives elsewhere.
+' Arguments: the sample folder and a work folder (Windows paths). tour_zip.sh lists the
+' archives with unzip -l and compares the unpacked trees with the sample.
+Option Explicit
+Dim fso, zip, sample, work, list, r
+Set fso = CreateObject("Scripting.FileSystemObject")
+sample = WScript.Arguments(0)
+work = WScript.Arguments(1)
+
+' The Pack file list: entry name, tab, source path, tab, ... for every file below a folder.
+Sub AddFolder(folder, prefix)
+  Dim f, sub_
+  For Each f In folder.Files
+    If Len(list) > 0 Then list = list & vbTab
+    list = list & prefix & f.Name & vbTab & f.Path
+  Next
+  For Each sub_ In folder.SubFolders
+    AddFolder sub_, prefix & sub_.Name & "\"
+  Next
+End Sub
+list = ""
+AddFolder fso.GetFolder(sample), ""
+
+Set zip = CreateObject("Velmor.Zip.1")
+r = zip.Pack(fso.BuildPath(work, "sample.zip"), list)
+WScript.Echo "Pack sample.zip: " & r
+zip.SetPassword "tour-secret"
+r = zip.Pack(fso.BuildPath(work, "sample-secret.zip"), list)
+WScript.Echo "Pack sample-secret.zip with a password: " & r
+
+zip.SetPassword ""
+fso.CreateFolder fso.BuildPath(work, "out-plain")
+r = zip.Unpack(fso.BuildPath(work, "sample.zip"), fso.BuildPath(work, "out-plain"))
+WScript.Echo "Unpack sample.zip: " & r
+
+fso.CreateFolder fso.BuildPath(work, "out-nopass")
+r = zip.Unpack(fso.BuildPath(work, "sample-secret.zip"), fso.BuildPath(work, "out-nopass"))
+WScript.Echo "Unpack sample-secret.zip without the password: " & r & " (" & zip.ErrDescription(r) & ")"
+
+zip.SetPassword "tour-secret"
+fso.CreateFolder fso.BuildPath(work, "out-secret")
+' A relative name: Unpack first makes the extraction folder current.
+fso.CopyFile fso.BuildPath(work, "sample-secret.zip"), fso.BuildPath(work, "out-secret\")
+r = zip.Unpack("sample-secret.zip", fso.BuildPath(work, "out-secret"))
+WScript.Echo "Unpack sample-secret.zip with the password: " & r
+fso.DeleteFile fso.BuildPath(work, "out-secret\sample-secret.zip")
+
+r = zip.Pack(fso.BuildPath(work, "broken.zip"), "readme.txt")
+WScript.Echo "Pack with a name but no path: " & r & " (" & zip.ErrDescription(r) & ")"
