@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# run.sh BUILD_DIR: Pack and Unpack timings against Info-ZIP and the raw zlib floor, the cost
+# of a password, and peak memory on one 512 MiB file. Prints a table with every ratio.
+# Build first: cmake --build BUILD_DIR --target zip_bench
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:?build dir}" && pwd)
+bench="$build/bench-bin/zip_bench.exe"
+[ -f "$bench" ] || { echo "missing $bench: cmake --build $build --target zip_bench" >&2; exit 1; }
+eval "$("$root/scripts/wine-session.sh" env "$build")"
+"$root/scripts/wine-session.sh" start "$build"
+
+work="$build/bench-zip"
+corpus="$work/corpus"
+mkdir -p "$work"
+[ -d "$corpus" ] || /usr/bin/python3 "$here/make_corpus.py" "$corpus" 72
+winpath() { echo "Z:${1//\//\\}"; }
+
+# The Pack list: entry name (relative, backslashes) TAB source path, one pair a line.
+list="$work/corpus.list"
+(cd "$corpus" && find . -type f | sort | sed 's|^\./||') | while read -r rel; do
+  printf '%s\t%s\n' "${rel//\//\\}" "$(winpath "$corpus/$rel")"
+done > "$list"
+
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
+best() { printf '%s\n' "$@" | sort -g | head -1; }
+wall() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
+ratio() { echo "scale=3; $1 / $2" | bc -l; }
+runs=${RUNS:-3}
+
+pack=() packpw=() floor=() zip8=() unpack=() unzip_=()
+for ((i = 0; i < runs; i++)); do
+  rm -f "$work/ours.zip" "$work/ours-pw.zip" "$work/infozip.zip"
+  pack+=("$(wine "$bench" pack "$(winpath "$work/ours.zip")" "$(winpath "$list")" - | field seconds)")
+  packpw+=("$(wine "$bench" pack "$(winpath "$work/ours-pw.zip")" "$(winpath "$list")" bench-pass | field seconds)")
+  floor+=("$(wine "$bench" floor "$(winpath "$list")" | field seconds)")
+  zip8+=("$(cd "$corpus" && wall zip -8 -q -r "$work/infozip.zip" .)")
+  rm -rf "$work/out-ours" "$work/out-unzip" && mkdir -p "$work/out-ours" "$work/out-unzip"
+  unpack+=("$(wine "$bench" unpack "$(winpath "$work/ours.zip")" "$(winpath "$work/out-ours")" - | field seconds)")
+  unzip_+=("$(wall unzip -q -o "$work/infozip.zip" -d "$work/out-unzip")")
+done
+diff -r "$corpus" "$work/out-ours" >/dev/null || echo "WARNING: Unpack output differs from the corpus"
+
+# Memory: one 512 MiB file (text and noise mixed), packed and unpacked.
+big="$work/big/big.dat"
+if [ ! -f "$big" ]; then
+  mkdir -p "$work/big"
+  /usr/bin/python3 - "$big" <<'PY'
+import random, sys
+r = random.Random(512)
+chunk_text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(40000)).encode()
+with open(sys.argv[1], "wb") as f:
+    left = 512 * 1024 * 1024
+    while left > 0:
+        piece = chunk_text if r.random() < 0.7 else r.randbytes(1 << 20)
+        piece = piece[:left]
+        f.write(piece)
+        left -= len(piece)
+PY
+fi
+printf 'big.dat\t%s\n' "$(winpath "$big")" > "$work/big.list"
+rm -f "$work/big.zip"; rm -rf "$work/out-big" && mkdir -p "$work/out-big"
+mem_pack=$(wine "$bench" pack "$(winpath "$work/big.zip")" "$(winpath "$work/big.list")" - | field peak_mib)
+mem_unpack=$(wine "$bench" unpack "$(winpath "$work/big.zip")" "$(winpath "$work/out-big")" - | field peak_mib)
+cmp -s "$big" "$work/out-big/big.dat" || echo "WARNING: the 512 MiB file did not come back intact"
+
+p=$(best "${pack[@]}") pp=$(best "${packpw[@]}") f=$(best "${floor[@]}") z=$(best "${zip8[@]}")
+u=$(best "${unpack[@]}") uz=$(best "${unzip_[@]}")
+size=$(du -sm "$corpus" | cut -f1); files=$(wc -l < "$list")
+echo
+echo "ZIP engine benchmark: $files files, ${size} MiB (best of $runs runs; ours under Wine)"
+printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
+row() { printf '%-40s %10s %10s %8s\n' "$1" "$2" "$3" "$(echo "$2 <= $3" | bc -l | sed 's/1/yes/;s/0/NO/')"; }
+printf '%-40s %10.3f\n' "Pack, s" "$p"
+printf '%-40s %10.3f\n' "zip -8 -q -r, s" "$z"
+printf '%-40s %10.3f\n' "floor: zlib level 8 + CRC-32, s" "$f"
+printf '%-40s %10.3f\n' "Pack with password, s" "$pp"
+printf '%-40s %10.3f\n' "Unpack, s" "$u"
+printf '%-40s %10.3f\n' "unzip -q -o, s" "$uz"
+row "Pack / zip -8" "$(ratio "$p" "$z")" 1.00
+row "Pack / floor" "$(ratio "$p" "$f")" 1.10
+row "Unpack / unzip" "$(ratio "$u" "$uz")" 1.00
+row "Pack with password / Pack" "$(ratio "$pp" "$p")" 1.25
+row "peak MiB, Pack of 512 MiB file" "$mem_pack" 32
+row "peak MiB, Unpack of 512 MiB file" "$mem_unpack" 32
