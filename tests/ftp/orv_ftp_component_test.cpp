@@ -1,0 +1,156 @@
+// OrvFtp through COM, from the registered library, against the local server:
+// the shared session, the paced download with its real window, cancellation.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "VelmorCOM_h.h"
+#include "common/com_test_util.h"
+#include "ftp_test_files.h"
+#include "ftp_test_server.h"
+
+namespace {
+
+using velmor::ComPtr;
+using velmor::ScopedBstr;
+using velmor::ftp::testing::FileExistsOnDisk;
+using velmor::ftp::testing::ReadWholeFile;
+using velmor::ftp::testing::TestServer;
+
+class OrvFtpTest : public ::testing::Test {
+ protected:
+  velmor::test::ComApartment apartment;
+  ComPtr<IOrvFtp> first, second;
+  velmor::test::TempDir folder;
+
+  void SetUp() override {
+    ASSERT_EQ(S_OK, velmor::test::CreateComponent(CLSID_OrvFtp, IID_IOrvFtp, &first));
+    ASSERT_EQ(S_OK, velmor::test::CreateComponent(CLSID_OrvFtp, IID_IOrvFtp, &second));
+    first->CloseSession();  // the session is the process's, whatever earlier tests left
+  }
+  void TearDown() override {
+    if (first) first->CloseSession();
+  }
+
+  static long Connect(IOrvFtp* ftp, const std::wstring& server) {
+    long result = -1;
+    EXPECT_EQ(S_OK, ftp->Connect(ScopedBstr(server).get(), ScopedBstr(L"tester").get(),
+                                 ScopedBstr(L"secret").get(), &result));
+    return result;
+  }
+  static long Call(HRESULT (STDMETHODCALLTYPE IOrvFtp::*method)(BSTR, long*), IOrvFtp* ftp,
+                   const std::wstring& arg) {
+    long result = -1;
+    EXPECT_EQ(S_OK, (ftp->*method)(ScopedBstr(arg).get(), &result));
+    return result;
+  }
+  static long GetFile(IOrvFtp* ftp, const std::wstring& local, const std::wstring& remote) {
+    long result = -1;
+    EXPECT_EQ(S_OK, ftp->GetFile(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
+    return result;
+  }
+  static std::wstring Describe(IOrvFtp* ftp, long code) {
+    ScopedBstr text;
+    EXPECT_EQ(S_OK, ftp->ErrDescription(code, text.receive()));
+    return std::wstring(text.get(), SysStringLen(text.get()));
+  }
+};
+
+TEST_F(OrvFtpTest, ResultsWithoutAServer) {
+  EXPECT_EQ(76, Connect(first.get(), L"127.0.0.1"));
+  EXPECT_EQ(78, Call(&IOrvFtp::SetCurDir, first.get(), L"a"));
+  EXPECT_EQ(78, Call(&IOrvFtp::DeleteFile, first.get(), L"a"));
+  EXPECT_EQ(78, Call(&IOrvFtp::CreateDirectory, first.get(), L"a"));
+  EXPECT_EQ(78, Call(&IOrvFtp::FileExists, first.get(), L"a"));
+  EXPECT_EQ(78, GetFile(first.get(), folder.file(L"a.bin"), L"a"));
+  EXPECT_EQ(L"Отмена пользователем", Describe(first.get(), 77));
+  EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
+
+  // PutFile does nothing and leaves the result alone
+  long untouched = 1234;
+  EXPECT_EQ(S_OK, first->PutFile(ScopedBstr(L"a").get(), ScopedBstr(L"b").get(), &untouched));
+  EXPECT_EQ(1234, untouched);
+
+  // null results are refused without doing the work
+  EXPECT_EQ(E_POINTER, first->OpenSession(nullptr));
+  EXPECT_EQ(76, Connect(first.get(), L"127.0.0.1"));
+  EXPECT_EQ(E_POINTER, first->GetFile(nullptr, nullptr, nullptr));
+  // null strings are empty texts
+  long result = -1;
+  EXPECT_EQ(S_OK, first->SetProxy(nullptr, nullptr, nullptr));
+  EXPECT_EQ(S_OK, first->OpenSession(&result));
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(S_OK, first->Connect(nullptr, nullptr, nullptr, &result));
+  EXPECT_EQ(100, result);
+}
+
+TEST_F(OrvFtpTest, TwoObjectsShareOneConnection) {
+  if (!TestServer::Available()) GTEST_SKIP() << "no local FTP server";
+  long result = -1;
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  ASSERT_EQ(0, result);
+  // the second object sees the first one's session and connection
+  ASSERT_EQ(0, Connect(second.get(), TestServer::Address()));
+  EXPECT_EQ(0, Call(&IOrvFtp::FileExists, first.get(), L"ten_thousand.bin"));
+  EXPECT_EQ(0, Call(&IOrvFtp::SetCurDir, first.get(), L"sub"));
+  EXPECT_EQ(0, Call(&IOrvFtp::FileExists, second.get(), L"inner.txt"));
+
+  // releasing an object closes nothing
+  second.reset();
+  EXPECT_EQ(0, Call(&IOrvFtp::FileExists, first.get(), L"inner.txt"));
+  ASSERT_EQ(S_OK, velmor::test::CreateComponent(CLSID_OrvFtp, IID_IOrvFtp, &second));
+  EXPECT_EQ(0, Call(&IOrvFtp::FileExists, second.get(), L"inner.txt"));
+
+  // closing on either ends it for both
+  second->CloseSession();
+  EXPECT_EQ(78, Call(&IOrvFtp::FileExists, first.get(), L"inner.txt"));
+  EXPECT_EQ(76, Connect(first.get(), TestServer::Address()));
+}
+
+TEST_F(OrvFtpTest, PacedDownloadWithTheWindow) {
+  if (!TestServer::Available()) GTEST_SKIP() << "no local FTP server";
+  long result = -1;
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  ASSERT_EQ(0, Connect(first.get(), TestServer::Address(L":P")));
+  const std::wstring local = folder.file(L"ten.bin");
+  const DWORD start = GetTickCount();
+  ASSERT_EQ(0, GetFile(first.get(), local, L"\\ten_thousand.bin"));
+  EXPECT_GE(GetTickCount() - start, 380u);  // four pauses of 100 ms
+  EXPECT_EQ(ReadWholeFile(TestServer::RootFile(L"ten_thousand.bin")), ReadWholeFile(local));
+  EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Прием данных (FTP)"));
+
+  EXPECT_EQ(1, GetFile(first.get(), folder.file(L"none.bin"), L"no_such_file.bin"));
+  EXPECT_EQ(6, GetFile(first.get(), folder.file(L"missing\\x.bin"), L"ten_thousand.bin"));
+}
+
+TEST_F(OrvFtpTest, ClosingTheWindowCancelsTheDownload) {
+  if (!TestServer::Available()) GTEST_SKIP() << "no local FTP server";
+  long result = -1;
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  ASSERT_EQ(0, Connect(first.get(), TestServer::Address()));
+  const std::wstring local = folder.file(L"slow.bin");
+
+  volatile bool closed = false;
+  std::thread user([&closed] {
+    for (int i = 0; i < 400; ++i) {
+      HWND window = FindWindowW(L"#32770", L"Прием данных (FTP)");
+      if (window != nullptr && IsWindowVisible(window)) {
+        Sleep(300);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        closed = true;
+        return;
+      }
+      Sleep(25);
+    }
+  });
+  const DWORD start = GetTickCount();
+  const long cancelled = GetFile(first.get(), local, L"slow.bin");
+  user.join();
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(77, cancelled);
+  EXPECT_LT(GetTickCount() - start, 9000u);  // the whole file would take ten seconds
+  EXPECT_FALSE(FileExistsOnDisk(local));
+  EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Прием данных (FTP)"));
+}
+
+}  // namespace
