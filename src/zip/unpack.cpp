@@ -9,11 +9,11 @@ namespace velmor::zip {
 
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password) {
-    if (archiveName.size() > kMaxUnpackPathLength || extractPath.size() > kMaxUnpackPathLength ||
-        password.size() > kMaxPasswordBytes) {
+    if (extractPath.size() > kMaxUnpackPathLength) return kUnpackOpenFailed;
+    SetCurrentDirectoryW(extractPath.c_str());
+    if (archiveName.size() > kMaxUnpackPathLength || password.size() > kMaxPasswordBytes) {
         return kUnpackOpenFailed;
     }
-    SetCurrentDirectoryW(extractPath.c_str());
 
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
     if (!reader) return kUnpackOpenFailed;

@@ -22,8 +22,9 @@ constexpr size_t kMaxPasswordBytes = 127;
 // directory order, stopping at the first failure. password holds ANSI bytes; empty
 // means none.
 // Returns 0; 54 when the archive cannot be opened or an argument does not fit its field
-// (then nothing is touched, not even the current directory); 55 when an entry failed the
-// password check; 100 for any other failure. Entries extracted before a failure stay.
+// (nothing is extracted then, and an extraction folder that does not fit does not become
+// current); 55 when an entry failed the password check; 100 for any other failure.
+// Entries extracted before a failure stay.
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password);
 

@@ -329,7 +329,9 @@ TEST(ZipReaderZone, RunsInTheZoneItWasGiven) {
     if (tz != nullptr && std::string(tz) == "Asia/Tokyo") {
         EXPECT_EQ(LocalToUtcShift(), -9 * 3600 * static_cast<int64_t>(kTicksPerSecond));
     }
-    if (tz != nullptr && std::string(tz) == "UTC") EXPECT_EQ(LocalToUtcShift(), 0);
+    if (tz != nullptr && std::string(tz) == "UTC") {
+        EXPECT_EQ(LocalToUtcShift(), 0);
+    }
 }
 
 TEST_F(ZipReader, DosTimeIsLocalTimeForAllThree) {

@@ -1,0 +1,296 @@
+// damage_tool WORKFOLDER SEED...: unpacks thousands of deterministic mutations of each seed
+// archive and checks that none crashes, hangs, returns an unknown code, or leaves anything
+// outside its extraction folder. Prints one summary line per seed; exit code 1 on a fault.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_archive_builder.h"
+#include "test_sandbox.h"
+#include "zip/unpack.h"
+
+namespace {
+
+using velmor::zip::test::GetU32;
+using velmor::zip::test::ListTree;
+using velmor::zip::test::PutU16;
+using velmor::zip::test::PutU32;
+using velmor::zip::test::RemoveTree;
+using velmor::zip::test::WriteFileBytes;
+
+uint16_t GetU16(const std::string& b, size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
+}
+
+// Where the records of a well-formed seed lie.
+struct Layout {
+    std::vector<size_t> local;    // local header offsets
+    std::vector<size_t> central;  // central header offsets
+    size_t end = 0;
+};
+
+bool ParseLayout(const std::string& b, Layout* layout) {
+    if (b.size() < 22) return false;
+    size_t end = b.size() - 22;
+    while (end > 0 && GetU32(b, end) != 0x06054b50) --end;
+    if (GetU32(b, end) != 0x06054b50) return false;
+    layout->end = end;
+    const uint16_t count = GetU16(b, end + 10);
+    size_t at = GetU32(b, end + 16);
+    for (uint16_t i = 0; i < count; ++i) {
+        if (at + 46 > b.size() || GetU32(b, at) != 0x02014b50) return false;
+        layout->central.push_back(at);
+        layout->local.push_back(GetU32(b, at + 42));
+        at += 46 + GetU16(b, at + 28) + GetU16(b, at + 30) + GetU16(b, at + 32);
+    }
+    return true;
+}
+
+// Names directly inside a folder (not below it).
+std::vector<std::wstring> ListTop(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A deterministic generator, so every run sees the same mutations.
+struct Lcg {
+    uint64_t state;
+    uint32_t Next() {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(state >> 33);
+    }
+};
+
+class Harness {
+public:
+    explicit Harness(const std::wstring& work) : work_(work) {
+        box_ = work_ + L"\\box";
+        outer_ = box_ + L"\\up1\\up2";
+        root_ = outer_ + L"\\out";
+        archive_ = box_ + L"\\m.zip";
+    }
+
+    // Unpacks one mutation; false (with a message) when an invariant broke.
+    bool Run(const std::string& bytes, const std::string& password, const std::string& label) {
+        if (runs_ == 0) {
+            RemoveTree(box_);
+            CreateDirectoryW(work_.c_str(), nullptr);
+            CreateDirectoryW(box_.c_str(), nullptr);
+            CreateDirectoryW((box_ + L"\\up1").c_str(), nullptr);
+            CreateDirectoryW(outer_.c_str(), nullptr);
+        }
+        CreateDirectoryW(root_.c_str(), nullptr);
+        WriteFileBytes(archive_, bytes);
+        if (runs_ % 250 == 0) {
+            std::printf("  [%d] %s\n", runs_, label.c_str());
+            std::fflush(stdout);
+        }
+        const long result = velmor::zip::UnpackArchive(archive_, root_, password);
+        ++runs_;
+        ++codes_[result];
+        if (result != 0 && result != 54 && result != 55 && result != 100) {
+            std::printf("FAULT %s: unknown result %ld\n", label.c_str(), result);
+            return false;
+        }
+        const std::wstring inside = L"box\\up1\\up2\\out\\";
+        for (const std::wstring& path : ListTree(work_)) {
+            if (path == L"box\\" || path == L"box\\m.zip" || path == L"box\\up1\\" ||
+                path == L"box\\up1\\up2\\" || path.compare(0, inside.size(), inside) == 0) {
+                continue;
+            }
+            std::printf("FAULT %s: %ls written outside the extraction folder\n", label.c_str(),
+                        path.c_str());
+            return false;
+        }
+        SetCurrentDirectoryW(work_.c_str());
+        RemoveTree(root_);
+        return true;
+    }
+
+    void Leave() {
+        SetCurrentDirectoryW(work_.c_str());
+        RemoveTree(box_);
+    }
+
+    int runs() const { return runs_; }
+    std::string Codes() const {
+        std::string text;
+        for (const auto& code : codes_) {
+            text += " " + std::to_string(code.first) + ":" + std::to_string(code.second);
+        }
+        return text;
+    }
+    void ResetCodes() { codes_.clear(); }
+
+private:
+    std::wstring work_, box_, outer_, root_, archive_;
+    int runs_ = 0;
+    std::map<long, int> codes_;
+};
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr || argc < 3) {
+        std::fprintf(stderr, "usage: damage_tool WORKFOLDER [-pPASSWORD] SEED...\n");
+        return 2;
+    }
+    Harness harness(argv[1]);
+    // Files that appear at the drive roots would mean an escape by an absolute name.
+    const auto rootsBefore = std::make_pair(ListTop(L"Z:\\"), ListTop(L"C:\\"));
+    bool ok = true;
+    std::string password;
+    for (int a = 2; a < argc && ok; ++a) {
+        const std::wstring arg = argv[a];
+        if (arg.compare(0, 2, L"-p") == 0) {
+            password.assign(arg.begin() + 2, arg.end());
+            continue;
+        }
+        bool found = false;
+        const std::string seed = velmor::zip::test::ReadFileBytes(arg, &found);
+        Layout layout;
+        if (!found || !ParseLayout(seed, &layout)) {
+            std::printf("FAULT cannot use seed %ls\n", arg.c_str());
+            return 1;
+        }
+        harness.ResetCodes();
+        const int before = harness.runs();
+        auto run = [&](const std::string& bytes, const std::string& what) {
+            if (ok) ok = harness.Run(bytes, password, std::string(arg.begin(), arg.end()) + " " + what);
+        };
+
+        run(seed, "unchanged");
+        // Truncations: in steps through the entries, every length near the directory's end.
+        for (size_t n = 0; n < seed.size(); n += (n + 64 >= layout.end ? 1 : 13)) {
+            run(seed.substr(0, n), "truncated to " + std::to_string(n));
+        }
+        // Every header byte, in turn: one bit flipped, cleared, or set to 0xFF.
+        std::vector<std::pair<size_t, size_t>> headers;
+        for (size_t at : layout.local) headers.push_back({at, 30});
+        for (size_t at : layout.central) headers.push_back({at, 46});
+        headers.push_back({layout.end, 22});
+        for (const auto& h : headers) {
+            for (size_t i = 0; i < h.second && h.first + i < seed.size(); ++i) {
+                const size_t at = h.first + i;
+                std::string b = seed;
+                switch (at % 3) {
+                    case 0: b[at] = static_cast<char>(b[at] ^ (1 << (at / 3 % 8))); break;
+                    case 1: b[at] = 0; break;
+                    default: b[at] = static_cast<char>(0xFF); break;
+                }
+                run(b, "header byte changed at " + std::to_string(at));
+            }
+        }
+        // Bit flips in the data and names, at deterministic random places.
+        Lcg random{seed.size()};
+        for (int i = 0; i < 80; ++i) {
+            std::string b = seed;
+            const size_t at = random.Next() % seed.size();
+            b[at] = static_cast<char>(b[at] ^ (1 << (random.Next() % 8)));
+            run(b, "random flip at " + std::to_string(at));
+        }
+        // Wrong sizes and counts.
+        const uint32_t values[] = {0, 1, 12, 0xFFFF, 0x7FFFFFFF, 0xFFFFFFFF};
+        for (size_t e = 0; e < layout.central.size(); ++e) {
+            for (uint32_t v : values) {
+                for (size_t field : {size_t{20}, size_t{24}}) {  // compressed, uncompressed
+                    std::string b = seed;
+                    PutU32(b, layout.central[e] + field, v);
+                    PutU32(b, layout.local[e] + field - 2, v);
+                    run(b, "entry " + std::to_string(e) + " size field " + std::to_string(field));
+                }
+                std::string b = seed;
+                PutU32(b, layout.central[e] + 42, v);
+                run(b, "entry " + std::to_string(e) + " local offset");
+            }
+        }
+        for (uint32_t v : {0u, 1u, 2u, 0xFFFEu, 0xFFFFu}) {
+            std::string b = seed;
+            PutU16(b, layout.end + 8, static_cast<uint16_t>(v));
+            PutU16(b, layout.end + 10, static_cast<uint16_t>(v));
+            run(b, "entry count " + std::to_string(v));
+        }
+        for (uint32_t v : values) {
+            std::string b = seed;
+            PutU32(b, layout.end + 12, v);
+            run(b, "directory size");
+            b = seed;
+            PutU32(b, layout.end + 16, v);
+            run(b, "directory offset");
+        }
+        // Overlapping records: entries sharing one local header, a central directory that
+        // starts inside the entries, and a second copy of the directory.
+        for (size_t e = 0; e + 1 < layout.central.size(); ++e) {
+            std::string b = seed;
+            PutU32(b, layout.central[e + 1] + 42, static_cast<uint32_t>(layout.local[e]));
+            run(b, "entry " + std::to_string(e + 1) + " overlaps entry " + std::to_string(e));
+            b = seed;
+            PutU32(b, layout.central[e] + 42, static_cast<uint32_t>(layout.local[e] + 1));
+            run(b, "local header shifted");
+        }
+        if (!layout.local.empty()) {
+            std::string b = seed;
+            PutU32(b, layout.end + 16, static_cast<uint32_t>(layout.local.back()));
+            run(b, "directory inside the entries");
+        }
+        {
+            const size_t start = layout.central.empty() ? layout.end : layout.central.front();
+            std::string copy = seed.substr(0, layout.end);
+            copy += seed.substr(start, layout.end - start);
+            copy += seed.substr(layout.end);
+            run(copy, "directory twice");
+        }
+        // Names that try to leave the folder, written into both headers.
+        const char* escapes[] = {"../", "..\\", "/", "\\", "C:", "a:", "..", "\\\\"};
+        for (size_t e = 0; e < layout.central.size(); ++e) {
+            const uint16_t length = GetU16(seed, layout.central[e] + 28);
+            for (const char* escape : escapes) {
+                std::string name(escape);
+                while (name.size() < length) name += name.size() % 3 == 2 ? "/" : ".";
+                if (name.size() > length || length == 0) continue;
+                std::string b = seed;
+                b.replace(layout.central[e] + 46, length, name);
+                b.replace(layout.local[e] + 30, length, name);
+                run(b, "escaping name " + name);
+                // Escape at the front, the stored rest kept.
+                b = seed;
+                const size_t n = std::min<size_t>(strlen(escape) * 2, length);
+                std::string prefix;
+                while (prefix.size() < n) prefix += escape;
+                prefix.resize(n);
+                b.replace(layout.central[e] + 46, n, prefix);
+                b.replace(layout.local[e] + 30, n, prefix);
+                run(b, "escaping prefix " + prefix);
+            }
+        }
+        std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(), harness.runs() - before,
+                    harness.Codes().c_str());
+        std::fflush(stdout);
+    }
+    harness.Leave();
+    const auto rootsAfter = std::make_pair(ListTop(L"Z:\\"), ListTop(L"C:\\"));
+    if (rootsAfter != rootsBefore) {
+        std::printf("FAULT something appeared or vanished at a drive root\n");
+        ok = false;
+    }
+    std::printf("%d mutations, %s\n", harness.runs(), ok ? "no fault" : "FAULT");
+    LocalFree(argv);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""Archives made by Info-ZIP zip, 7-Zip and Python's zipfile, unpacked by the engine under Wine.
+
+interop_test.py interop WORK UNPACK_TOOL   -- every archive unpacks to the same bytes,
+                                              modification times and folders
+interop_test.py damage WORK DAMAGE_TOOL    -- mutations of such archives never crash, hang
+                                              or write outside the extraction folder
+WINE names the wine command; the Wine prefix comes from the environment, and so does TZ,
+which Wine, zip, 7z and zipfile all read: the same run proves the local-time conversions.
+"""
+import os
+import random
+import shutil
+import stat
+import subprocess
+import sys
+import zipfile
+
+WINE = os.environ.get("WINE", "wine")
+PASSWORD = "Secr3t pw"
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def make_sample(root, large):
+    """A deterministic folder tree with fixed, even-second modification times."""
+    rng = random.Random(20240607)
+    files = {
+        "readme.txt": b"Sample archive content.\r\n" * (80 if large else 4),
+        "empty.dat": b"",
+        "with space.txt": b"name with a space\n",
+        "data/table.csv": "".join(
+            f"{i};item {i};{rng.randint(0, 99999)};{rng.random():.6f}\n"
+            for i in range(12000 if large else 20)).encode(),
+        "data/blob.bin": bytes(rng.getrandbits(8) for _ in range(200000 if large else 300)),
+        "data/deep/nested/note.xml": b"<note><to>reader</to><body>deep</body></note>\n",
+        "readonly.txt": b"do not touch\n",
+    }
+    folders = ["data", "data/deep", "data/deep/nested", "emptydir"]
+    if not large:
+        # Small seeds for the damage suite: few entries keep each unpack cheap.
+        files = {k: files[k] for k in ("readme.txt", "empty.dat", "data/blob.bin", "readonly.txt")}
+        folders = ["data"]
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(root)
+    for folder in folders:
+        os.makedirs(os.path.join(root, folder), exist_ok=True)
+    stamp = 1600000000
+    for name, content in sorted(files.items()):
+        path = os.path.join(root, name)
+        with open(path, "wb") as f:
+            f.write(content)
+        stamp += 2 * 3607
+        os.utime(path, (stamp + 5000, stamp))
+    os.chmod(os.path.join(root, "readonly.txt"), 0o444)
+    for folder in folders:
+        os.utime(os.path.join(root, folder), (stamp, stamp))
+    return files, folders
+
+
+def run(cmd, cwd=None):
+    subprocess.run(cmd, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+
+
+def make_archives(src, out, sample_name):
+    """Returns [(archive path, password or None)]."""
+    made = []
+
+    def infozip(name, *options):
+        path = os.path.join(out, name)
+        run(["zip", "-q", "-r", *options, path, sample_name], cwd=src)
+        made.append((path, PASSWORD if "-P" in options else None))
+
+    def sevenzip(name, *options):
+        path = os.path.join(out, name)
+        run(["7z", "a", "-tzip", "-bd", "-bso0", *options, path, sample_name], cwd=src)
+        made.append((path, PASSWORD if any(o.startswith("-p") for o in options) else None))
+
+    def python(name, method):
+        path = os.path.join(out, name)
+        with zipfile.ZipFile(path, "w", compression=method) as z:
+            for base, dirs, names in sorted(os.walk(os.path.join(src, sample_name))):
+                dirs.sort()
+                rel = os.path.relpath(base, src)
+                z.write(base, rel + "/")
+                for n in sorted(names):
+                    z.write(os.path.join(base, n), os.path.join(rel, n))
+        made.append((path, None))
+
+    infozip("infozip-deflate.zip")
+    infozip("infozip-stored.zip", "-0")
+    infozip("infozip-crypt.zip", "-P", PASSWORD)
+    sevenzip("7z-deflate.zip")
+    sevenzip("7z-zipcrypto.zip", "-p" + PASSWORD, "-mem=ZipCrypto")
+    python("python-deflate.zip", zipfile.ZIP_DEFLATED)
+    python("python-stored.zip", zipfile.ZIP_STORED)
+    return made
+
+
+def unpack(tool, archive, dest, password):
+    cmd = [WINE, tool, winpath(archive), winpath(dest)]
+    if password is not None:
+        cmd.append(password)
+    out = subprocess.run(cmd, check=True, capture_output=True, text=True, timeout=120).stdout
+    return int(out.strip().splitlines()[-1])
+
+
+def interop(work, tool):
+    src = os.path.join(work, "src")
+    files, folders = make_sample(os.path.join(src, "sample"), large=True)
+    archives = os.path.join(work, "archives")
+    shutil.rmtree(archives, ignore_errors=True)
+    os.makedirs(archives)
+    failures = []
+    for archive, password in make_archives(src, archives, "sample"):
+        label = os.path.basename(archive)
+        dest = os.path.join(work, "out-" + label)
+        shutil.rmtree(dest, ignore_errors=True)
+        os.makedirs(dest)
+        result = unpack(tool, archive, dest, password)
+        if result != 0:
+            failures.append(f"{label}: result {result}")
+            continue
+        for name, content in files.items():
+            got = os.path.join(dest, "sample", name)
+            want = os.path.join(src, "sample", name)
+            if not os.path.isfile(got):
+                failures.append(f"{label}: {name} missing")
+                continue
+            with open(got, "rb") as f:
+                if f.read() != content:
+                    failures.append(f"{label}: {name} differs")
+            if int(os.stat(got).st_mtime) != int(os.stat(want).st_mtime):
+                failures.append(f"{label}: {name} time {int(os.stat(got).st_mtime)} "
+                                f"instead of {int(os.stat(want).st_mtime)}")
+        for folder in folders:
+            if not os.path.isdir(os.path.join(dest, "sample", folder)):
+                failures.append(f"{label}: folder {folder} missing")
+        # Unix-made archives keep the mode: a file without owner write comes back read-only.
+        if not label.startswith("7z"):
+            mode = os.stat(os.path.join(dest, "sample", "readonly.txt")).st_mode
+            if mode & stat.S_IWUSR:
+                failures.append(f"{label}: readonly.txt came back writable")
+        if password is not None:
+            for wrong in ("wrong", None):
+                again = os.path.join(work, "again-" + label)
+                shutil.rmtree(again, ignore_errors=True)
+                os.makedirs(again)
+                result = unpack(tool, archive, again, wrong)
+                if result != 55:
+                    failures.append(f"{label}: password {wrong!r} gave {result} instead of 55")
+        print(f"{label}: checked")
+    for f in failures:
+        print("FAIL", f)
+    return 1 if failures else 0
+
+
+def damage(work, tool):
+    src = os.path.join(work, "src")
+    make_sample(os.path.join(src, "s"), large=False)
+    seeds = os.path.join(work, "seeds")
+    shutil.rmtree(seeds, ignore_errors=True)
+    os.makedirs(seeds)
+    make_archives(src, seeds, "s")
+    plain = [winpath(os.path.join(seeds, p)) for p in ("infozip-deflate.zip", "python-stored.zip")]
+    # Info-ZIP's encrypted archives (check byte from the time) are covered by the interop
+    # test; 7-Zip's take the check byte from the CRC.
+    crypt = [winpath(os.path.join(seeds, "7z-zipcrypto.zip"))]
+    box = os.path.join(work, "box")
+    os.makedirs(box, exist_ok=True)
+    cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt]
+    done = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
+    print(done.stdout, done.stderr[-2000:])
+    if done.returncode != 0 or "FAULT" in done.stdout or "no fault" not in done.stdout:
+        print("FAIL damage_tool exit code", done.returncode)
+        return 1
+    return 0
+
+
+def main():
+    mode, work, tool = sys.argv[1:4]
+    os.makedirs(work, exist_ok=True)
+    return interop(work, tool) if mode == "interop" else damage(work, tool)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
