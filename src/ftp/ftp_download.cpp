@@ -107,7 +107,8 @@ long FtpDownload::Run(const std::wstring& localFile,
   }
 
   view_.Show(kCaption);
-  const bool known = size >= 1 && size <= kKnownSizeLimit;
+  // Sizes of 4 GiB and more do not fit the low word alone: no percentage.
+  const bool known = entry.nFileSizeHigh == 0 && size >= 1 && size <= kKnownSizeLimit;
   context_.sizeKnown = known ? 1 : 0;
   view_.SetupProgressBar(known);
   view_.SetStatusText(known ? Format(kFormatOfSize, 0, static_cast<int>(size))

@@ -25,7 +25,8 @@ long MapConnectError(DWORD lastError) {
 
 bool IsErrorTextEntry(const WIN32_FIND_DATAW& entry) {
   const size_t length = wcsnlen(entry.cFileName, MAX_PATH);
-  return entry.nFileSizeLow == 0 &&
+  // A real file of a multiple of 4 GiB also has a zero low size word.
+  return entry.nFileSizeLow == 0 && entry.nFileSizeHigh == 0 &&
          wmemchr(entry.cFileName, L':', length) != nullptr;
 }
 

@@ -133,6 +133,15 @@ TEST_F(FtpDownloadTest, PercentagesOnlyUpTo32MiB) {
   EXPECT_EQ(33554433u, ReadWholeFile(local).size());
 }
 
+TEST_F(FtpDownloadTest, FilesOf4GiBAndMoreShowNoPercentage) {
+  // the listing says 4 GiB + 10 bytes; the low size word alone would say 10
+  Serve(L"huge.bin", Pattern(10));
+  api.entry.nFileSizeHigh = 1;
+  ASSERT_EQ(0, Get(L"huge.bin"));
+  EXPECT_EQ(L"Загрузка: 10 б.", view.texts.back());
+  EXPECT_EQ(0, context.sizeKnown);
+}
+
 TEST_F(FtpDownloadTest, PercentagesFollowTheBytes) {
   Serve(L"eight.bin", std::vector<BYTE>(8000000, 1));
   ASSERT_EQ(0, Get(L"eight.bin"));

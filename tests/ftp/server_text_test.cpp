@@ -85,6 +85,10 @@ TEST(FtpErrorMapping, ErrorTextEntries) {
   entry.nFileSizeLow = 1;
   EXPECT_FALSE(IsErrorTextEntry(entry));
   entry.nFileSizeLow = 0;
+  entry.nFileSizeHigh = 1;  // exactly 4 GiB
+  EXPECT_FALSE(IsErrorTextEntry(entry));
+  entry.nFileSizeHigh = 0;
+  entry.nFileSizeLow = 0;
   wcscpy(entry.cFileName, L"empty.bin");
   EXPECT_FALSE(IsErrorTextEntry(entry));
   // a name that fills the whole field without a terminator is read no further
