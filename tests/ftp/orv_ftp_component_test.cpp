@@ -153,4 +153,34 @@ TEST_F(OrvFtpTest, ClosingTheWindowCancelsTheDownload) {
   EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Прием данных (FTP)"));
 }
 
+// The host's own code runs between chunks; here a timer of the host ends the
+// whole session in the middle of a download.
+IOrvFtp* g_sessionToClose = nullptr;
+void CALLBACK CloseSessionOnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (g_sessionToClose) g_sessionToClose->CloseSession();
+}
+
+TEST_F(OrvFtpTest, SessionClosedByTheHostDuringADownload) {
+  if (!TestServer::Available()) GTEST_SKIP() << "no local FTP server";
+  long result = -1;
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  ASSERT_EQ(0, Connect(first.get(), TestServer::Address()));
+  const std::wstring local = folder.file(L"slow.bin");
+
+  g_sessionToClose = second.get();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 500, &CloseSessionOnTimer);
+  ASSERT_NE(0u, timer);
+  EXPECT_EQ(77, GetFile(first.get(), local, L"slow.bin"));
+  KillTimer(nullptr, timer);
+  g_sessionToClose = nullptr;
+  EXPECT_FALSE(FileExistsOnDisk(local));
+
+  // everything works again after a new session
+  EXPECT_EQ(76, Connect(first.get(), TestServer::Address()));
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  ASSERT_EQ(0, Connect(first.get(), TestServer::Address()));
+  EXPECT_EQ(0, GetFile(first.get(), folder.file(L"empty.bin"), L"empty.bin"));
+}
+
 }  // namespace
