@@ -66,7 +66,10 @@ ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstr
     if (!IsContainedEntryName(targetName)) return ArchiveStatus::NoFile;
     if (root.size() + targetName.size() > kMaxJoinedPathLength) return ArchiveStatus::NoFile;
 
-    if (entry.attributes & kEntryDirectory) {
+    // A name that ends in a separator can only be a folder, whatever the attributes say
+    // (some writers leave them zero for folders).
+    const bool folderName = targetName.back() == L'/' || targetName.back() == L'\\';
+    if ((entry.attributes & kEntryDirectory) || folderName) {
         EnsureFolders(root, targetName);
         return ArchiveStatus::Ok;
     }

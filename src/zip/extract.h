@@ -10,7 +10,7 @@
 namespace velmor::zip {
 
 // Writes entry index to root folder + targetName (or makes the folders of a directory
-// entry). Ok, BadArgument, Corrupt, ReadFailed, NoFile, BadPassword, FlateFailed or
+// entry: one with the directory attribute, or whose name ends in a separator). Ok, BadArgument, Corrupt, ReadFailed, NoFile, BadPassword, FlateFailed or
 // WriteFailed. A target name that would lead outside the root, or a joined path that is
 // too long, is refused with NoFile before anything is created. An entry whose data ends
 // early or whose CRC-32 differs is FlateFailed; its partial file stays, without the

@@ -263,6 +263,17 @@ TEST_F(ZipExtract, FoldersFromDirectoryEntriesAndFromFileNames) {
     EXPECT_EQ(Out(L"y\\f.txt"), "f");
 }
 
+TEST_F(ZipExtract, NameEndingInSeparatorIsAFolderWhateverItsAttributes) {
+    std::vector<TestEntry> entries = {Entry("plain/", "", 0), Entry("plain/f.txt", "f")};
+    entries[0].versionMadeBy = 20;  // FAT host, attributes left zero
+    entries[0].externalAttributes = 0;
+    auto reader = Open(BuildArchive(entries).bytes);
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(ExtractAll(*reader), ArchiveStatus::Ok);
+    EXPECT_TRUE(GetFileAttributesW((root_ + L"\\plain").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Out(L"plain\\f.txt"), "f");
+}
+
 TEST_F(ZipExtract, EnsureFoldersMakesParentsFirst) {
     EnsureFolders(root_ + L"\\", L"m/n\\o/");
     EXPECT_TRUE(test::PathExists(root_ + L"\\m\\n\\o"));
