@@ -2,8 +2,6 @@
 // logins, remote folders and downloads, compared byte for byte.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "common/com_test_util.h"
 #include "ftp/ftp_download.h"
 #include "ftp/ftp_session.h"
@@ -12,6 +10,7 @@
 #include "ftp_test_files.h"
 #include "ftp_test_server.h"
 #include "recording_view.h"
+#include "window_closer.h"
 
 namespace velmor::ftp {
 namespace {
@@ -188,50 +187,12 @@ TEST_F(FtpServerTest, ExistingLocalFileIsReplacedAndMissingFolderGives6) {
   EXPECT_FALSE(context.progressWindow.Get());
 }
 
-// Closes the progress window the way a user does, once it shows.
-class WindowCloser {
- public:
-  WindowCloser()
-      : thread_([this] {
-          for (int i = 0; i < 400 && !stop_; ++i) {
-            HWND window = FindWindowW(L"#32770", L"Прием данных (FTP)");
-            if (window != nullptr && IsWindowVisible(window)) {
-              Sleep(300);  // let a few chunks arrive first
-              PostMessageW(window, WM_CLOSE, 0, 0);
-              found_ = true;
-              return;
-            }
-            Sleep(25);
-          }
-        }) {}
-  ~WindowCloser() { Join(); }
-  bool Found() {
-    Join();
-    return found_;
-  }
-
- private:
-  void Join() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  volatile bool stop_ = false;
-  volatile bool found_ = false;
-  std::thread thread_;
-};
-
 TEST_F(FtpServerTest, ClosingTheRealWindowCancels) {
   Login();
   const std::wstring local = folder.file(L"slow.bin");
-  long result;
-  bool found;
-  {
-    WindowCloser closer;
-    result = Download(local, L"slow.bin", kChunkPauseMs);
-    found = closer.Found();
-  }
-  EXPECT_TRUE(found);
+  testing::WindowCloser user;
+  const long result = Download(local, L"slow.bin", kChunkPauseMs);
+  EXPECT_TRUE(user.Closed());
   EXPECT_EQ(77, result);
   EXPECT_FALSE(FileExistsOnDisk(local));
   EXPECT_FALSE(context.progressWindow.Get());

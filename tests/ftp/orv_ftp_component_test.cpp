@@ -2,12 +2,11 @@
 // the shared session, the paced download with its real window, cancellation.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "VelmorCOM_h.h"
 #include "common/com_test_util.h"
 #include "ftp_test_files.h"
 #include "ftp_test_server.h"
+#include "window_closer.h"
 
 namespace {
 
@@ -130,23 +129,10 @@ TEST_F(OrvFtpTest, ClosingTheWindowCancelsTheDownload) {
   ASSERT_EQ(0, Connect(first.get(), TestServer::Address()));
   const std::wstring local = folder.file(L"slow.bin");
 
-  volatile bool closed = false;
-  std::thread user([&closed] {
-    for (int i = 0; i < 400; ++i) {
-      HWND window = FindWindowW(L"#32770", L"Прием данных (FTP)");
-      if (window != nullptr && IsWindowVisible(window)) {
-        Sleep(300);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        closed = true;
-        return;
-      }
-      Sleep(25);
-    }
-  });
+  velmor::ftp::testing::WindowCloser user;
   const DWORD start = GetTickCount();
   const long cancelled = GetFile(first.get(), local, L"slow.bin");
-  user.join();
-  EXPECT_TRUE(closed);
+  EXPECT_TRUE(user.Closed());
   EXPECT_EQ(77, cancelled);
   EXPECT_LT(GetTickCount() - start, 9000u);  // the whole file would take ten seconds
   EXPECT_FALSE(FileExistsOnDisk(local));

@@ -1,0 +1,48 @@
+// Plays the user who closes the download's progress window: a thread waits
+// for the window to show, lets a few chunks arrive, and posts WM_CLOSE.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+namespace velmor::ftp::testing {
+
+class WindowCloser {
+ public:
+  WindowCloser()
+      : thread_([this] {
+          for (int i = 0; i < 400 && !stop_; ++i) {
+            HWND window = FindWindowW(L"#32770", L"Прием данных (FTP)");
+            if (window != nullptr && IsWindowVisible(window)) {
+              Sleep(300);
+              PostMessageW(window, WM_CLOSE, 0, 0);
+              closed_ = true;
+              return;
+            }
+            Sleep(25);
+          }
+        }) {}
+  ~WindowCloser() { Join(); }
+  WindowCloser(const WindowCloser&) = delete;
+  WindowCloser& operator=(const WindowCloser&) = delete;
+
+  // Waits for the thread; true when it found and closed the window.
+  bool Closed() {
+    Join();
+    return closed_;
+  }
+
+ private:
+  void Join() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> closed_{false};
+  std::thread thread_;
+};
+
+}  // namespace velmor::ftp::testing
