@@ -13,6 +13,32 @@ namespace velmor {
 // cannot bring the count to zero a second time.
 constexpr LONG kDestructionGuard = -1073741823;  // 0xC0000001
 
+// The reference count of a component wrapper: plain arithmetic, since objects live in one
+// apartment. At zero the count is set to the guard and the owner is destroyed with the module
+// locked, so that the library cannot be unloaded while a destructor runs.
+class WrapperRefCount {
+ public:
+  ULONG AddRef() noexcept { return static_cast<ULONG>(++refs_); }
+  template <class Destroy>
+  ULONG Release(Destroy destroy) noexcept {
+    const LONG refs = --refs_;
+    if (refs == 0) {
+      refs_ = kDestructionGuard;
+      ModuleLock keepLoaded;
+      destroy();
+    }
+    return static_cast<ULONG>(refs);
+  }
+  // Raised and lowered around the final construction step, without destroying.
+  void FinalConstruct() noexcept {
+    ++refs_;
+    --refs_;
+  }
+
+ private:
+  LONG refs_ = 0;
+};
+
 template <class T>
 class ComObject final : public T {
  public:
@@ -26,25 +52,14 @@ class ComObject final : public T {
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
   STDMETHODIMP_(ULONG) Release() override {
-    const LONG refs = --refs_;
-    if (refs == 0) {
-      refs_ = kDestructionGuard;
-      ModuleLock keepLoaded;
-      delete this;
-    }
-    return static_cast<ULONG>(refs);
+    return refs_.Release([this] { delete this; });
   }
-
-  // The count is raised and lowered around the final construction step without destroying.
-  void FinalConstruct() noexcept {
-    ++refs_;
-    --refs_;
-  }
+  void FinalConstruct() noexcept { refs_.FinalConstruct(); }
 
  private:
-  LONG refs_ = 0;
+  WrapperRefCount refs_;
 };
 
 // The component inside an aggregate: IUnknown goes to the controlling object.
@@ -81,23 +96,14 @@ class ComAggObject final : public IUnknown {
     contained_.AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+  STDMETHODIMP_(ULONG) AddRef() override { return refs_.AddRef(); }
   STDMETHODIMP_(ULONG) Release() override {
-    const LONG refs = --refs_;
-    if (refs == 0) {
-      refs_ = kDestructionGuard;
-      ModuleLock keepLoaded;
-      delete this;
-    }
-    return static_cast<ULONG>(refs);
+    return refs_.Release([this] { delete this; });
   }
-  void FinalConstruct() noexcept {
-    ++refs_;
-    --refs_;
-  }
+  void FinalConstruct() noexcept { refs_.FinalConstruct(); }
 
  private:
-  LONG refs_ = 0;
+  WrapperRefCount refs_;
   ComContainedObject<T> contained_;
 };
 
