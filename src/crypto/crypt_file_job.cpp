@@ -77,6 +77,8 @@ bool CryptFileJob::FailWith(const wchar_t* text) {
     return false;
 }
 
+// The C runtime leaves the system's error of a failed read or write; callers
+// clear it before the I/O, so a stale code is never taken for the cause.
 bool CryptFileJob::FailIo(const wchar_t* fallbackText) {
     const DWORD code = GetLastError();
     return code != 0 ? Fail(code) : FailWith(fallbackText);
@@ -193,6 +195,7 @@ bool CryptFileJob::WrapNewDataKey(Resources& job) {
         static_cast<BYTE>(blobLength), static_cast<BYTE>(blobLength >> 8),
         static_cast<BYTE>(blobLength >> 16), static_cast<BYTE>(blobLength >> 24)};
     FILE* target = job.target.get();
+    SetLastError(0);
     if (std::fwrite(lengthBytes, 1, sizeof lengthBytes, target) !=
             sizeof lengthBytes ||
         std::fwrite(job.keyBlob.data(), 1, blobLength, target) != blobLength) {
@@ -222,6 +225,7 @@ bool CryptFileJob::ClearDataKeySalt(Resources& job) {
 bool CryptFileJob::UnwrapDataKey(Resources& job) {
     FILE* source = job.source.get();
     BYTE lengthBytes[4] = {};
+    SetLastError(0);
     if (std::fread(lengthBytes, 1, sizeof lengthBytes, source) !=
         sizeof lengthBytes) {
         return std::ferror(source) ? FailIo(kTextReadError)
@@ -278,6 +282,7 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
     FILE* target = job.target.get();
     BYTE* buffer = job.buffer.data();
     for (;;) {
+        SetLastError(0);  // so that FailIo sees only this chunk's error
         DWORD chunkLength =
             static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
         if (std::ferror(source)) return FailIo(kTextReadError);
@@ -299,6 +304,7 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
     FILE* target = job.target.get();
     BYTE* buffer = job.buffer.data();
     for (;;) {
+        SetLastError(0);  // so that FailIo sees only this chunk's error
         DWORD chunkLength =
             static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
         if (std::ferror(source)) return FailIo(kTextReadError);
