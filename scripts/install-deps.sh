@@ -7,8 +7,9 @@ pkgs=(
   libz-mingw-w64-dev googletest
   wine wine64 libwine-dev
   xvfb xauth
-  zip unzip p7zip-full openssl
+  zip unzip p7zip-full openssl libc-bin
   python3 python3-pyftpdlib
+  imagemagick
 )
 missing=()
 for p in "${pkgs[@]}"; do
