@@ -8,8 +8,17 @@ PPCQueue::PPCQueue() {
 }
 
 long PPCQueue::PositionOfSeq(std::uint64_t seq) const {
+    const std::uint32_t count = slots_.Count();
+    if (count == 0) return -1;
+    // Sequence numbers rise along the queue and removals only close gaps, so
+    // an entry sits at most (seq - first seq) places from the front; without
+    // removals in front of it, exactly there.
+    const std::uint64_t first = SlotAt(0).seq;
+    if (seq < first) return -1;
+    const std::uint64_t offset = seq - first;
+    long hi = offset < count ? static_cast<long>(offset) : static_cast<long>(count) - 1;
+    if (SlotAt(static_cast<std::uint32_t>(hi)).seq == seq) return hi;
     long lo = 0;
-    long hi = static_cast<long>(slots_.Count()) - 1;
     while (lo <= hi) {
         const long mid = lo + (hi - lo) / 2;
         const std::uint64_t s = SlotAt(static_cast<std::uint32_t>(mid)).seq;

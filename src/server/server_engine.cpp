@@ -52,12 +52,11 @@ std::wstring ServerEngine::DataPath(const wchar_t* name) const {
     return exchangeDir_ + L"\\" + name;
 }
 
-bool ServerEngine::DataPathExists(const wchar_t* name) const {
-    if (!IsSafeRelativeName(name)) return false;
-    return GetFileAttributesW(DataPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool ServerEngine::DataPathExists(const FolderIndex& folder, const wchar_t* name) {
+    return IsSafeRelativeName(name) && folder.Exists(name);
 }
 
-bool ServerEngine::ReadStatus(MyDinArray& status) {
+bool ServerEngine::ReadStatus(MyDinArray& status, const FolderIndex& folder) {
     status.Configure(16, 8, sizeof(StatusRecord));
     status.Reset(-1);
     if (exchangeDir_.empty()) return false;
@@ -72,11 +71,11 @@ bool ServerEngine::ReadStatus(MyDinArray& status) {
         ReadStatusLine(line, *static_cast<StatusRecord*>(slot));
     }
     status.Sort(CompareDeviceIds);
-    MergeStack(status);
+    MergeStack(status, folder);
     return true;
 }
 
-void ServerEngine::MergeStack(MyDinArray& status) {
+void ServerEngine::MergeStack(MyDinArray& status, const FolderIndex& folder) {
     if (exchangeDir_.empty()) return;
     TextLineReader reader(exchangeDir_ + kStackName);
     if (!reader.IsOpen()) return;
@@ -86,10 +85,10 @@ void ServerEngine::MergeStack(MyDinArray& status) {
         TrimLineEnd(line);
         if (line.size() < kMinStatusLineLength) continue;
         if (ReadStatusLine(line, stacked) < kStatusFieldCount) continue;
-        if (!DataPathExists(stacked.file)) continue;
+        if (!DataPathExists(folder, stacked.file)) continue;
         auto* current = static_cast<StatusRecord*>(status.Search(&stacked.id, CompareDeviceIds));
         if (!current) continue;
-        if (!DataPathExists(current->file)) *current = stacked;
+        if (!DataPathExists(folder, current->file)) *current = stacked;
     }
 }
 
@@ -102,7 +101,8 @@ void ServerEngine::MarkNotReady(DeviceRecord& d) {
 
 int ServerEngine::Refresh() {
     MyDinArray status;
-    if (!ReadStatus(status)) return 0;
+    const FolderIndex folder(exchangeDir_);
+    if (!ReadStatus(status, folder)) return 0;
     int readyCount = 0;
     const bool filtered = filterIds_.Count() > 0;
     for (std::uint32_t i = 0; i < devices_.Count(); ++i) {
@@ -112,7 +112,7 @@ int ServerEngine::Refresh() {
             MarkNotReady(d);
             continue;
         }
-        const bool ready = r->file[0] != L'\0' && DataPathExists(r->file) &&
+        const bool ready = r->file[0] != L'\0' && DataPathExists(folder, r->file) &&
                            (!filtered || filterIds_.Search(&d.id, CompareDeviceIds));
         if (ready) {
             d.ready = 1;

@@ -10,6 +10,7 @@
 #include "module/scoped_handle.h"
 #include "server/device_id.h"
 #include "server/device_record.h"
+#include "server/folder_index.h"
 #include "server/my_din_array.h"
 #include "server/my_xml.h"
 #include "server/ppc_queue.h"
@@ -58,11 +59,11 @@ public:
 
 private:
     void LoadConfig();
-    bool ReadStatus(MyDinArray& status);
-    void MergeStack(MyDinArray& status);
+    bool ReadStatus(MyDinArray& status, const FolderIndex& folder);
+    void MergeStack(MyDinArray& status, const FolderIndex& folder);
     // True when exchangeDir + "\" + name names an existing file or folder
     // and the name stays inside the exchange folder.
-    bool DataPathExists(const wchar_t* name) const;
+    static bool DataPathExists(const FolderIndex& folder, const wchar_t* name);
     std::wstring DataPath(const wchar_t* name) const;
     void MarkNotReady(DeviceRecord& device);
 
