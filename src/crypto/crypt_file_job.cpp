@@ -8,10 +8,10 @@
 
 #include "crypto/c_file.h"
 #include "crypto/crypt_constants.h"
+#include "crypto/crypt_error_text.h"
 #include "crypto/crypt_handles.h"
 #include "crypto/crypt_messages.h"
 #include "crypto/same_file.h"
-#include "crypto/crypt_error_text.h"
 #include "crypto/wait_cursor.h"
 
 namespace velmor::crypto {
