@@ -14,15 +14,11 @@ Sub Check(cond, what)
     End If
 End Sub
 
-Sub WriteFile(name, text, wide)
+Sub WriteText(name, text)
     Dim f
-    Set f = fso.CreateTextFile(fso.BuildPath(root, name), True, wide)
+    Set f = fso.CreateTextFile(fso.BuildPath(root, name), True, False)
     f.Write text
     f.Close
-End Sub
-
-Sub WriteText(name, text)
-    WriteFile name, text, False
 End Sub
 
 Function StatusLine(id, file, stamp, crc)
@@ -35,10 +31,10 @@ Const ID_B = "00000000-1111-2222-3333-444455556666"
 root = fso.BuildPath(fso.GetSpecialFolder(2), fso.GetTempName())
 fso.CreateFolder root
 
-WriteFile "config.xml", "<?xml version=""1.0""?>" & vbCrLf & "<PPCS>" & vbCrLf & _
+WriteText "config.xml", "<?xml version=""1.0""?>" & vbCrLf & "<PPCS>" & vbCrLf & _
     "<PPC DEVICE_ID=""" & LCase(ID_A) & """ PSEUDONIM=""Store &amp; Co"" DIRECTORY=""store""/>" & vbCrLf & _
     "<PPC DEVICE_ID=""" & ID_B & """ PSEUDONIM=""Van 2"" DIRECTORY=""van2""/>" & vbCrLf & _
-    "</PPCS>" & vbCrLf, False
+    "</PPCS>" & vbCrLf
 WriteText "Status.txt", StatusLine(ID_A, "a1.dat", "2024-05-31 14-30-05", "123") & _
                         StatusLine(ID_B, "b1.dat", "2024-06-01 08-00-00", "7")
 WriteText "Stack.txt", StatusLine(ID_A, "a2.dat", "2024-05-31 15:00", "-1")
