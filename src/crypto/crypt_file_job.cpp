@@ -22,6 +22,8 @@ namespace velmor::crypto {
 struct CryptFileJob::Resources {
     explicit Resources(CryptoApi& api)
         : provider(api), hash(api), exchangeKey(api), dataKey(api) {}
+    // The work buffer last held plain text: wipe it before it is freed.
+    ~Resources() { SecureZeroMemory(buffer.data(), buffer.size()); }
 
     WaitCursor cursor;
     CryptProvider provider;
