@@ -7,6 +7,7 @@
 
 #include "module/com_ptr.h"
 #include "module/scoped_bstr.h"
+#include "module/scoped_handle.h"
 
 namespace velmor::server {
 namespace {
@@ -51,6 +52,34 @@ bool ReadAttribute(IXMLDOMNode* node, const wchar_t* name, std::wstring& value) 
     BSTR b = v.ref().bstrVal;
     value.assign(b ? b : L"", b ? SysStringLen(b) : 0);
     return true;
+}
+
+// Reads the whole file into a byte-array VARIANT, from which the document
+// loads in one pass (it detects the encoding itself, as when it opens the
+// file). Loading by path can read the file in small pieces and grow its
+// buffer piece by piece, which makes large device lists slow.
+HRESULT ReadFileBytes(const std::wstring& path, VARIANT* out) {
+    ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return HRESULT_FROM_WIN32(GetLastError());
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return HRESULT_FROM_WIN32(GetLastError());
+    if (size.QuadPart > 0x7FFFFFFF) return E_OUTOFMEMORY;
+    const DWORD length = static_cast<DWORD>(size.QuadPart);
+    SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, length);
+    if (!bytes) return E_OUTOFMEMORY;
+    out->vt = VT_ARRAY | VT_UI1;  // the variant owns the array from here
+    out->parray = bytes;
+    void* data = nullptr;
+    HRESULT hr = SafeArrayAccessData(bytes, &data);
+    if (FAILED(hr)) return hr;
+    DWORD got = 0;
+    const BOOL read = length == 0 || ReadFile(file.get(), data, length, &got, nullptr);
+    if (!read) hr = HRESULT_FROM_WIN32(GetLastError());
+    SafeArrayUnaccessData(bytes);
+    if (FAILED(hr)) return hr;
+    return (length == 0 || got == length) ? S_OK : E_FAIL;
 }
 
 }  // namespace
@@ -122,11 +151,9 @@ void MyXML::ReadDevices(const std::wstring& path, const DeviceSink& onDevice) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
 
     ScopedVariant source;
-    source.get()->vt = VT_BSTR;
-    source.get()->bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-    if (!source.ref().bstrVal) return;
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    hr = document->load(*source.get(), &loaded);
+    hr = ReadFileBytes(path, source.get());
+    if (SUCCEEDED(hr)) hr = document->load(*source.get(), &loaded);
     if (FAILED(hr)) {
         ReportHrFailure(__LINE__, "dom->load(): ", hr, "pXMLDom->load(var, &status)");
         return;

@@ -42,6 +42,28 @@ TEST_F(EngineTest, ConfigGivesCompletePpcChildrenInDocumentOrder) {
     EXPECT_EQ(0, alerts_);
 }
 
+TEST_F(EngineTest, ConfigEncodingIsTakenFromTheDocument) {
+    // Declared windows-1251: "\xd1\xea\xeb\xe0\xe4" is "Склад".
+    dir_.Write(L"config.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?><R>" +
+                                  Ppc(kIdA, "\xd1\xea\xeb\xe0\xe4", "d") + "</R>");
+    engine_.SetExchangeDir(dir_.Path());
+    ASSERT_EQ(1, engine_.GetPPCCount());
+    EXPECT_STREQ(L"Склад", engine_.DeviceAt(0).pseudonym);
+    // UTF-16 with a byte-order mark.
+    const std::wstring wide = L"<?xml version=\"1.0\"?><R><PPC DEVICE_ID=\"" + Wide(kIdB) +
+                              L"\" PSEUDONIM=\"Ёлка\" DIRECTORY=\"d\"/></R>";
+    std::string bytes = "\xff\xfe";
+    for (wchar_t c : wide) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    dir_.Write(L"config.xml", bytes);
+    engine_.SetExchangeDir(dir_.Path());
+    ASSERT_EQ(1, engine_.GetPPCCount());
+    EXPECT_STREQ(L"Ёлка", engine_.DeviceAt(0).pseudonym);
+    EXPECT_TRUE(reports_.empty()) << reports_;
+}
+
 TEST_F(EngineTest, BadConfigsLeaveTheListEmptyWithoutHarm) {
     dir_.Write(L"config.xml", "this is not XML <<<");
     engine_.SetExchangeDir(dir_.Path());
@@ -53,6 +75,16 @@ TEST_F(EngineTest, BadConfigsLeaveTheListEmptyWithoutHarm) {
     dir_.Write(L"config.xml", "");
     engine_.SetExchangeDir(dir_.Path());
     EXPECT_EQ(0, engine_.GetPPCCount());
+    EXPECT_NE(std::string::npos, reports_.find("Failed to load DOM from xml-file")) << reports_;
+
+    // A folder named config.xml: the load fails and is reported.
+    TempFolder other;
+    other.MakeFolder(L"config.xml");
+    reports_.clear();
+    engine_.SetExchangeDir(other.Path());
+    EXPECT_EQ(0, engine_.GetPPCCount());
+    EXPECT_NE(std::string::npos, reports_.find("MyXML:")) << reports_;
+    EXPECT_NE(std::string::npos, reports_.find("HRCALL Failed: dom->load(): ")) << reports_;
 
     // A previous list is dropped even when the new folder has no config at all.
     OpenThreeDevices();
