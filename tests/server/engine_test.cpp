@@ -106,8 +106,21 @@ TEST_F(EngineTest, ExchangeDirIsKeptWithOneTrailingBackslash) {
     EXPECT_EQ(L"Q:\\x\\", engine_.ExchangeDir());
     engine_.SetExchangeDir(L"Q:/x/");
     EXPECT_EQ(L"Q:/x/\\", engine_.ExchangeDir());
+    // An empty folder reads config.xml from the current directory; the
+    // status files are not read at all.
+    dir_.Write(L"config.xml", Config(Ppc(kIdA, "A", "d")));
+    dir_.Write(L"A.dat", "a");
+    dir_.Write(L"Status.txt", Line(kIdA, "A.dat"));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir_.Path().c_str()));
     engine_.SetExchangeDir(L"");
+    SetCurrentDirectoryW(previous);
     EXPECT_EQ(L"", engine_.ExchangeDir());
+    EXPECT_EQ(1, engine_.GetPPCCount());
+    EXPECT_EQ(0, engine_.Refresh());
+    engine_.Tick();
+    EXPECT_EQ(0u, engine_.ReadyQueue().Count());
     engine_.SetExchangeDir(std::wstring(400, L'd'));
     EXPECT_EQ(std::wstring(322, L'd') + L"\\", engine_.ExchangeDir());
 }
