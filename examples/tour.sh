@@ -17,7 +17,7 @@ wine regsvr32 /s "$dll" || { echo "registration failed"; exit 1; }
 
 # The scripts print Russian messages; Wine writes them in the Russian console code page.
 run_script() {
-  LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 "$VELMOR_ROOT/scripts/run-script-test.sh" "$@" 2>&1 | iconv -f CP866 -t UTF-8
+  VELMOR_SCRIPT_LOCALE=ru_RU.UTF-8 "$VELMOR_ROOT/scripts/run-script-test.sh" "$@" 2>&1 | iconv -f CP866 -t UTF-8
   return "${PIPESTATUS[0]}"
 }
 export -f run_script winpath

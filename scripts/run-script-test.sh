@@ -6,7 +6,10 @@ set -uo pipefail
 script=$1; shift
 err=$(mktemp)
 trap 'rm -f "$err"' EXIT
-WINEDEBUG=-all,fixme+wscript wine cscript //nologo "$script" "$@" 2>"$err"
+# VELMOR_SCRIPT_LOCALE (for example ru_RU.UTF-8) runs the script in that locale.
+locale=()
+[ -n "${VELMOR_SCRIPT_LOCALE:-}" ] && locale=(LANG="$VELMOR_SCRIPT_LOCALE" LC_ALL="$VELMOR_SCRIPT_LOCALE")
+env "${locale[@]}" WINEDEBUG=-all,fixme+wscript wine cscript //nologo "$script" "$@" 2>"$err"
 rc=$?
 grep -v 'set_host_properties' "$err" | grep -v '^$' >&2 || true
 if grep -q 'OnScriptError' "$err"; then
