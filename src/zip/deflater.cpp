@@ -11,6 +11,15 @@ Deflater::~Deflater() {
     if (initialised_) deflateEnd(&stream_);
 }
 
+bool Deflater::Reset() {
+    if (!initialised_) return false;
+    if (deflateReset(&stream_) != Z_OK) {
+        deflateEnd(&stream_);
+        initialised_ = false;
+    }
+    return initialised_;
+}
+
 void Deflater::SetInput(const uint8_t* data, uint32_t size) {
     stream_.next_in = const_cast<Bytef*>(data);
     stream_.avail_in = size;

@@ -1,5 +1,6 @@
 // Raw DEFLATE (no zlib header or trailer) at level 8 with a 32 KiB window, one
-// stream per entry. Input and output move in caller-sized pieces.
+// stream per entry; Reset starts the next entry's stream on the same state, so a
+// writer allocates the compressor once. Input and output move in caller-sized pieces.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@ public:
     Deflater& operator=(const Deflater&) = delete;
 
     bool ok() const { return initialised_; }
+    // Starts a new stream with the same settings; false if the state is unusable.
+    bool Reset();
     // Hands the next piece of input; it must be consumed by Compress calls before
     // the next SetInput.
     void SetInput(const uint8_t* data, uint32_t size);

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "zip/crc32.h"
-#include "zip/deflater.h"
 #include "zip/records.h"
 #include "zip/source_file.h"
 
@@ -164,8 +163,16 @@ ArchiveStatus ArchiveWriter::WriteStored(SourceFile& source, EntryData& data) {
 }
 
 ArchiveStatus ArchiveWriter::WriteDeflated(SourceFile& source, EntryData& data) {
-    Deflater deflater;
-    if (!deflater.ok()) return ArchiveStatus::WriteFailed;
+    if (!deflater_) {
+        deflater_ = std::make_unique<Deflater>();
+    } else if (!deflater_->Reset()) {
+        deflater_ = std::make_unique<Deflater>();  // a failed stream left it unusable
+    }
+    Deflater& deflater = *deflater_;
+    if (!deflater.ok()) {
+        deflater_.reset();
+        return ArchiveStatus::WriteFailed;
+    }
     Crc32 crc;
     bool done = false;
     while (!done) {

@@ -20,6 +20,7 @@
 #include "zip/archive_output.h"
 #include "zip/archive_status.h"
 #include "zip/cipher.h"
+#include "zip/deflater.h"
 #include "zip/writer_entry.h"
 
 namespace velmor::zip {
@@ -86,6 +87,7 @@ private:
     std::vector<WriterEntry> entries_;
     std::vector<uint8_t> ioBuffer_;
     std::vector<uint8_t> inputBuffer_;
+    std::unique_ptr<Deflater> deflater_;  // made by the first deflated entry, reset for each
     bool finished_ = false;
 };
 
