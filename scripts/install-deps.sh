@@ -9,7 +9,7 @@ pkgs=(
   xvfb xauth
   zip unzip p7zip-full openssl libc-bin
   python3 python3-pyftpdlib
-  imagemagick bc
+  imagemagick bc time
 )
 missing=()
 for p in "${pkgs[@]}"; do
