@@ -219,11 +219,11 @@ TEST_F(CryptFileJobTest, MissingInputCreatesNoOutputAndKeepsTheSystemText) {
     EXPECT_FALSE(Encrypt(L"pw", File(L"missing"), File(L"out")));
     EXPECT_EQ(lastError_, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(text_, SystemErrorText(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(FileExists(File(L"out")));
+    EXPECT_FALSE(PathExists(File(L"out")));
     EXPECT_TRUE(api_.calls().empty());
 
     EXPECT_FALSE(Decrypt(L"", File(L"missing"), File(L"out")));
-    EXPECT_FALSE(FileExists(File(L"out")));
+    EXPECT_FALSE(PathExists(File(L"out")));
 }
 
 TEST_F(CryptFileJobTest, UnwritableOutputFailsWithTheSystemText) {

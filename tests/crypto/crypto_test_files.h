@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
+
 namespace velmor::crypto::test {
 
 using Bytes = std::vector<std::uint8_t>;
+using velmor::test::PathExists;
 
 // Deterministic, non-repeating-looking content of a given length.
 inline Bytes PatternBytes(std::size_t length, std::uint32_t seed = 1) {
@@ -34,10 +37,6 @@ inline Bytes ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in),
                  std::istreambuf_iterator<char>());
-}
-
-inline bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 inline std::uint32_t LittleEndian32(const Bytes& bytes, std::size_t at = 0) {

@@ -67,7 +67,7 @@ TEST_F(FileCryptorTest, OverlongPathsAreRefusedNotCut) {
     EXPECT_EQ(cryptor_.lastErrorText(), kTextPathTooLong);
     EXPECT_EQ(cryptor_.EncryptFile(tooLong, File(L"out")), kResultCryptFailed);
     EXPECT_EQ(cryptor_.lastErrorText(), kTextPathTooLong);
-    EXPECT_FALSE(FileExists(File(L"out")));
+    EXPECT_FALSE(PathExists(File(L"out")));
 
     cryptor_.SetPassword(L"pw");
     EXPECT_EQ(cryptor_.EncryptFile(File(L"plain"), longest), 0);
@@ -81,10 +81,10 @@ TEST_F(FileCryptorTest, OverlongPasswordFailsEveryJobUntilReplaced) {
     EXPECT_EQ(cryptor_.EncryptFile(File(L"plain"), File(L"enc")),
               kResultCryptFailed);
     EXPECT_EQ(cryptor_.lastErrorText(), kTextPasswordTooLong);
-    EXPECT_FALSE(FileExists(File(L"enc")));
+    EXPECT_FALSE(PathExists(File(L"enc")));
     EXPECT_EQ(cryptor_.DecryptFile(File(L"plain"), File(L"out")),
               kResultCryptFailed);
-    EXPECT_FALSE(FileExists(File(L"out")));
+    EXPECT_FALSE(PathExists(File(L"out")));
 
     cryptor_.SetPassword(longest);
     ASSERT_EQ(cryptor_.EncryptFile(File(L"plain"), File(L"enc")), 0);

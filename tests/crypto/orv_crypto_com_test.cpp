@@ -60,7 +60,7 @@ TEST_F(OrvCryptoComTest, DescribesOnlyItsOwnCode) {
 
     EXPECT_EQ(Encrypt(File(L"missing.bin"), File(L"out.bin")), kCryptFailed);
     EXPECT_EQ(Describe(56), SystemErrorText(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(FileExists(File(L"out.bin")));
+    EXPECT_FALSE(PathExists(File(L"out.bin")));
     EXPECT_EQ(Describe(55), kUnknownError);
 }
 
@@ -88,7 +88,7 @@ TEST_F(OrvCryptoComTest, NullResultPointersDoNoWork) {
     EXPECT_EQ(crypto_->EncryptFile(from.get(), to.get(), nullptr), E_POINTER);
     EXPECT_EQ(crypto_->DecryptFile(from.get(), to.get(), nullptr), E_POINTER);
     EXPECT_EQ(crypto_->ErrDescription(56, nullptr), E_POINTER);
-    EXPECT_FALSE(FileExists(File(L"never.enc")));
+    EXPECT_FALSE(PathExists(File(L"never.enc")));
 }
 
 TEST_F(OrvCryptoComTest, NullPathsFailWithATextAndTouchNothing) {

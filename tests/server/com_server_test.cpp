@@ -71,7 +71,7 @@ TEST_F(ComServerTest, IdTextsOfTheWrongShapeFindNothing) {
     dir_.Write(L"config.xml", Config(Ppc(kIdA, "A", "d")));
     dir_.Write(L"A.dat", "a");
     dir_.Write(L"Status.txt", Line(kIdA, "A.dat"));
-    ScopedBstr path(dir_.Path());
+    ScopedBstr path(dir_.path());
     ASSERT_EQ(S_OK, server_->SetExchangeDir(path.get()));
     EXPECT_NE(L"", Info(Wide(kIdA).c_str()));
     EXPECT_EQ(L"", Info((L"{" + Wide(kIdA) + L"}").c_str()));
@@ -97,7 +97,7 @@ TEST_F(ComServerTest, TicksNeverReachADestroyedObject) {
     dir_.Write(L"config.xml", Config(Ppc(kIdA, "A", "d")));
     dir_.Write(L"A.dat", "a");
     dir_.Write(L"Status.txt", Line(kIdA, "A.dat"));
-    ScopedBstr path(dir_.Path());
+    ScopedBstr path(dir_.path());
     ASSERT_EQ(S_OK, server_->SetExchangeDir(path.get()));
     ASSERT_EQ(S_OK, server_->EnableServer());
     ASSERT_EQ(S_OK, server_->EnableServer());

@@ -55,7 +55,7 @@ protected:
     void OpenThreeDevices() {
         dir_.Write(L"config.xml", Config(Ppc(kIdA, "Alpha", "dirA") + Ppc(kIdB, "Beta", "dirB") +
                                          Ppc(kIdC, "Gamma", "dirC")));
-        engine_.SetExchangeDir(dir_.Path());
+        engine_.SetExchangeDir(dir_.path());
     }
 
     std::wstring Field(const std::string& id, const wchar_t* name);

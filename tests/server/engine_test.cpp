@@ -31,7 +31,7 @@ TEST_F(EngineTest, ConfigGivesCompletePpcChildrenInDocumentOrder) {
                    "<PPC DEVICE_ID=\"{" + kIdA + "}\" PSEUDONIM=\"braced\" DIRECTORY=\"d3\"/>"
                    "<PPC DEVICE_ID=\"aaaaaaaa-0000-0000-0000-000000000001\" PSEUDONIM=\"Лента\" "
                    "DIRECTORY=\"d4\">text<child/></PPC></Anything>");
-    engine_.SetExchangeDir(dir_.Path() + L"\\");
+    engine_.SetExchangeDir(dir_.path() + L"\\");
     ASSERT_EQ(3, engine_.GetPPCCount());
     EXPECT_EQ(std::wstring(63, L'N'), engine_.DeviceAt(0).pseudonym);
     EXPECT_TRUE(IsNilId(engine_.DeviceAt(1).id));  // braced id: still a device
@@ -46,7 +46,7 @@ TEST_F(EngineTest, ConfigEncodingIsTakenFromTheDocument) {
     // Declared windows-1251: "\xd1\xea\xeb\xe0\xe4" is "Склад".
     dir_.Write(L"config.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?><R>" +
                                   Ppc(kIdA, "\xd1\xea\xeb\xe0\xe4", "d") + "</R>");
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     ASSERT_EQ(1, engine_.GetPPCCount());
     EXPECT_STREQ(L"Склад", engine_.DeviceAt(0).pseudonym);
     // UTF-16 with a byte-order mark.
@@ -58,7 +58,7 @@ TEST_F(EngineTest, ConfigEncodingIsTakenFromTheDocument) {
         bytes += static_cast<char>(c >> 8);
     }
     dir_.Write(L"config.xml", bytes);
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     ASSERT_EQ(1, engine_.GetPPCCount());
     EXPECT_STREQ(L"Ёлка", engine_.DeviceAt(0).pseudonym);
     EXPECT_TRUE(reports_.empty()) << reports_;
@@ -66,14 +66,14 @@ TEST_F(EngineTest, ConfigEncodingIsTakenFromTheDocument) {
 
 TEST_F(EngineTest, BadConfigsLeaveTheListEmptyWithoutHarm) {
     dir_.Write(L"config.xml", "this is not XML <<<");
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     EXPECT_EQ(0, engine_.GetPPCCount());
     EXPECT_NE(std::string::npos, reports_.find("Failed to load DOM from xml-file")) << reports_;
     EXPECT_EQ(0, alerts_);
 
     reports_.clear();
     dir_.Write(L"config.xml", "");
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     EXPECT_EQ(0, engine_.GetPPCCount());
     EXPECT_NE(std::string::npos, reports_.find("Failed to load DOM from xml-file")) << reports_;
 
@@ -81,7 +81,7 @@ TEST_F(EngineTest, BadConfigsLeaveTheListEmptyWithoutHarm) {
     TempFolder other;
     other.MakeFolder(L"config.xml");
     reports_.clear();
-    engine_.SetExchangeDir(other.Path());
+    engine_.SetExchangeDir(other.path());
     EXPECT_EQ(0, engine_.GetPPCCount());
     EXPECT_NE(std::string::npos, reports_.find("MyXML:")) << reports_;
     EXPECT_NE(std::string::npos, reports_.find("HRCALL Failed: dom->load(): ")) << reports_;
@@ -113,7 +113,7 @@ TEST_F(EngineTest, ExchangeDirIsKeptWithOneTrailingBackslash) {
     dir_.Write(L"Status.txt", Line(kIdA, "A.dat"));
     wchar_t previous[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir_.Path().c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryW(dir_.path().c_str()));
     engine_.SetExchangeDir(L"");
     SetCurrentDirectoryW(previous);
     EXPECT_EQ(L"", engine_.ExchangeDir());
@@ -255,7 +255,7 @@ TEST_F(EngineTest, TicksQueueReadyDevicesAndProcessDoneMovesToTheNextStackedFile
     dir_.Write(L"B1.dat", "b");
     engine_.Tick();
     EXPECT_EQ(1u, engine_.ReadyQueue().Count());
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     EXPECT_EQ(0u, engine_.ReadyQueue().Count());
 }
 
@@ -274,7 +274,7 @@ TEST_F(EngineTest, FilterAdmitsOnlyListedDevices) {
     EXPECT_EQ(L"B.dat", Field(kIdB, L"file"));
     EXPECT_EQ((std::vector<unsigned long>{0xBBBBBBBB}), QueueIds(engine_.ReadyQueue()));
     // The filter survives a new folder; clearing it admits everyone again.
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     EXPECT_EQ(1, engine_.Refresh());
     engine_.ClearPPCId();
     EXPECT_EQ(2, engine_.Refresh());
@@ -296,7 +296,7 @@ TEST_F(EngineTest, LookupsClampIndexesAndCountIgnoresFiles) {
 
 TEST_F(EngineTest, DuplicateIdsAreFoundAsTheFirstDevice) {
     dir_.Write(L"config.xml", Config(Ppc(kIdA, "first", "d") + Ppc(kIdA, "second", "d")));
-    engine_.SetExchangeDir(dir_.Path());
+    engine_.SetExchangeDir(dir_.path());
     EXPECT_EQ(2, engine_.GetPPCCount());
     EXPECT_EQ(L"first", Field(kIdA, L"pseudonim"));
 }
@@ -313,7 +313,7 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
     std::string fullNarrow;
     for (const wchar_t* p = full; *p; ++p) fullNarrow += static_cast<char>(*p);
     // From exchange, "..\<name of dir_>\victim.dat" climbs out.
-    const std::wstring dirName = dir_.Path().substr(dir_.Path().rfind(L'\\') + 1);
+    const std::wstring dirName = dir_.path().substr(dir_.path().rfind(L'\\') + 1);
     const std::string climb = "..\\" + std::string(dirName.begin(), dirName.end()) + "\\victim.dat";
     const std::string climbSlash = "../" + std::string(dirName.begin(), dirName.end()) + "/victim.dat";
     const std::string noDrive = fullNarrow.substr(2);  // "\temp\...\victim.dat"
@@ -323,7 +323,7 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
         SCOPED_TRACE(bad);
         ServerEngine engine;
         engine.ConfigReader().SetReportSink([](const std::string&) {});
-        engine.SetExchangeDir(exchange.Path());
+        engine.SetExchangeDir(exchange.path());
         // Directly in Status.txt...
         exchange.Write(L"Status.txt", Line(kIdA, bad));
         exchange.Write(L"Stack.txt", "");
@@ -342,7 +342,7 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
     }
     // An unsafe current name counts as gone, so a safe stacked file takes over.
     ServerEngine engine;
-    engine.SetExchangeDir(exchange.Path());
+    engine.SetExchangeDir(exchange.path());
     exchange.Write(L"next.dat", "n");
     exchange.Write(L"Status.txt", Line(kIdA, climb));
     exchange.Write(L"Stack.txt", Line(kIdA, "next.dat"));

@@ -13,7 +13,7 @@ TEST(ServerFolderIndex, AgreesWithTheFileSystem) {
     dir.Write(L"\u00e9t\u00e9.dat", "e");
     dir.MakeFolder(L"sub");
     dir.Write(L"sub\\x.dat", "x");
-    const FolderIndex index(dir.Path() + L"\\");
+    const FolderIndex index(dir.path() + L"\\");
     for (const wchar_t* name :
          {L"Data.dat", L"DATA.DAT", L"data.dat", L"\u00e9t\u00e9.dat", L"sub", L"SUB",
           L"sub\\x.dat", L"sub/x.dat", L"sub\\missing", L"missing", L"", L".", L"Data.dat.",
@@ -23,7 +23,7 @@ TEST(ServerFolderIndex, AgreesWithTheFileSystem) {
     // A file that appears after the listing is not seen by that listing.
     dir.Write(L"late.dat", "l");
     EXPECT_FALSE(index.Exists(L"late.dat"));
-    EXPECT_TRUE(FolderIndex(dir.Path() + L"\\").Exists(L"late.dat"));
+    EXPECT_TRUE(FolderIndex(dir.path() + L"\\").Exists(L"late.dat"));
 }
 
 TEST(ServerFolderIndex, UnlistableFolderAsksTheFileSystem) {

@@ -1,38 +1,23 @@
-// A uniquely named folder under the temp directory, removed with everything
-// in it when the test ends.
+// A scratch folder with the few file operations the server tests use on it.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 
+#include "temp_dir.h"
+
 namespace velmor::server::test {
 
-class TempFolder {
+using velmor::test::PathExists;
+
+class TempFolder : public velmor::test::TempDir {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // Without a trailing backslash.
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
     // Writes bytes exactly as given (binary), creating the file.
-    void Write(const std::wstring& name, const std::string& bytes) const;
-    bool Exists(const std::wstring& name) const;
-    void Remove(const std::wstring& name) const;
-    void MakeFolder(const std::wstring& name) const;
-
-private:
-    std::wstring path_;
+    void Write(const std::wstring& name, const std::string& bytes) const {
+        velmor::test::WriteFileBytes(file(name), bytes);
+    }
+    bool Exists(const std::wstring& name) const { return PathExists(file(name)); }
+    void Remove(const std::wstring& name) const { DeleteFileW(file(name).c_str()); }
+    void MakeFolder(const std::wstring& name) const { CreateDirectoryW(file(name).c_str(), nullptr); }
 };
-
-// Writes a file at an absolute path.
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-bool PathExists(const std::wstring& path);
-// Deletes a folder tree.
-void RemoveTree(const std::wstring& path);
 
 }  // namespace velmor::server::test

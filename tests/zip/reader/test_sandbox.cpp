@@ -1,8 +1,6 @@
 #include "test_sandbox.h"
 
 #include <algorithm>
-#include <atomic>
-#include <stdexcept>
 
 namespace velmor::zip::test {
 
@@ -36,21 +34,9 @@ void ListInto(const std::wstring& base, const std::wstring& relative,
 
 }  // namespace
 
-Sandbox::Sandbox() {
-    static std::atomic<unsigned> counter{0};
-    const std::wstring root = TempRoot();
-    for (;;) {
-        path_ = root + L"\\zipreader-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(counter++);
-        if (CreateDirectoryW(path_.c_str(), nullptr)) return;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("sandbox");
-    }
-}
-
 Sandbox::~Sandbox() {
     const std::wstring current = CurrentDirectory();
-    if (current.compare(0, path_.size(), path_) == 0) SetCurrentDirectoryW(TempRoot().c_str());
-    RemoveTree(path_);
+    if (current.compare(0, path().size(), path()) == 0) SetCurrentDirectoryW(TempRoot().c_str());
 }
 
 CurrentDirectoryGuard::CurrentDirectoryGuard() : saved_(CurrentDirectory()) {}
@@ -60,17 +46,6 @@ std::wstring CurrentDirectory() {
     wchar_t buffer[32768];
     const DWORD n = GetCurrentDirectoryW(32768, buffer);
     return std::wstring(buffer, n);
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create test file");
-    DWORD written = 0;
-    const BOOL ok = bytes.empty() ||
-                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    if (!ok || written != bytes.size()) throw std::runtime_error("cannot write test file");
 }
 
 std::string ReadFileBytes(const std::wstring& path, bool* found) {
@@ -87,35 +62,11 @@ std::string ReadFileBytes(const std::wstring& path, bool* found) {
     return bytes;
 }
 
-bool PathExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::vector<std::wstring> ListTree(const std::wstring& folder) {
     std::vector<std::wstring> out;
     ListInto(folder, L"", &out);
     std::sort(out.begin(), out.end());
     return out;
-}
-
-void RemoveTree(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
 }
 
 bool RunningUnderWine() {

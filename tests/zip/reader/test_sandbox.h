@@ -6,23 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
+
 namespace velmor::zip::test {
 
-class Sandbox {
+using velmor::test::PathExists;
+using velmor::test::RemoveTree;
+using velmor::test::WriteFileBytes;
+
+class Sandbox : public velmor::test::TempDir {
 public:
-    Sandbox();
-    // Leaves the folder (so it is not the current directory) and removes it with
-    // everything in it, read-only files included.
+    Sandbox() = default;
+    // Leaves the folder first, so that it is not the current directory when it goes.
     ~Sandbox();
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    // Without a trailing backslash.
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
 };
 
 // Keeps the process's current directory and puts it back.
@@ -38,14 +34,11 @@ private:
 };
 
 std::wstring CurrentDirectory();
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Empty when the file cannot be read; found reports whether it could.
 std::string ReadFileBytes(const std::wstring& path, bool* found = nullptr);
-bool PathExists(const std::wstring& path);
 // Files and folders below folder, as relative paths with backslashes, sorted; folders end
 // in a backslash.
 std::vector<std::wstring> ListTree(const std::wstring& folder);
-void RemoveTree(const std::wstring& path);
 // True under Wine, which cannot set a file's creation time on its host file systems.
 bool RunningUnderWine();
 // True when the platform refuses to replace a read-only file (Windows does; Wine running

@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "temp_dir.h"
 #include "zip/records.h"
 
 namespace velmor::zip::test {
 
 // A fresh folder under the temp path, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
+using ScratchFolder = velmor::test::TempDir;
 
 void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
