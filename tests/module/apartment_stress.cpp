@@ -31,6 +31,7 @@ constexpr int kThreads = 8;
 constexpr int kRounds = 8;         // fresh processes
 constexpr int kIterations = 150;   // per thread and process
 constexpr DWORD kRoundTimeoutMs = 60000;
+constexpr int kStaggerMicroseconds = 25;
 
 const wchar_t kInfoLine[] =
     L"\"6B29FC40-CA47-1067-B31D-00DD010662DA\",\"van\",\"vans\",\"van_0042.dat\","
@@ -190,14 +191,29 @@ void Exercise(const ClassCase& c) {
 
 std::atomic<int> g_ready{0};
 
-void Apartment() {
+// Spins for about `microseconds`.
+void Spin(int microseconds) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  do {
+    YieldProcessor();
+    QueryPerformanceCounter(&now);
+  } while ((now.QuadPart - start.QuadPart) * 1000000 < frequency.QuadPart * microseconds);
+}
+
+void Apartment(int index) {
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(init)) g_faults.Add("CoInitializeEx");
-  // Nobody goes until everybody is there, so that the first loads meet.
+  // Nobody goes until everybody is there, so that the first loads meet. Then the threads set
+  // off a few microseconds apart, each at another class, so that some of them arrive while
+  // another is still loading.
   g_ready.fetch_add(1);
   while (g_ready.load() < kThreads) YieldProcessor();
+  Spin(index * kStaggerMicroseconds);
+  const std::vector<ClassCase>& classes = Classes();
   for (int i = 0; i < kIterations; ++i) {
-    for (const ClassCase& c : Classes()) Exercise(c);
+    for (size_t k = 0; k < classes.size(); ++k) Exercise(classes[(k + index) % classes.size()]);
   }
   if (SUCCEEDED(init)) CoUninitialize();
 }
@@ -223,7 +239,7 @@ int RunRound() {
   auto canUnloadNow =
       reinterpret_cast<CanUnloadFn>(GetProcAddress(library, "DllCanUnloadNow"));
   std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) threads.emplace_back(Apartment);
+  for (int i = 0; i < kThreads; ++i) threads.emplace_back(Apartment, i);
   for (std::thread& t : threads) t.join();
   if (!canUnloadNow || canUnloadNow() != S_OK) g_faults.Add("DllCanUnloadNow is not S_OK");
   FreeLibrary(library);
