@@ -5,6 +5,7 @@
 #include "ftp/orv_ftp.h"
 #include "gps/orv_gps.h"
 #include "module/com_object.h"
+#include "module/published_slot.h"
 #include "module/scoped_handle.h"
 #include "server/orv_server.h"
 #include "zip/orv_zip.h"
@@ -25,11 +26,25 @@ const ClassInfo kClasses[kClassCount] = {
      &CreateComponent<COrvZip>},
 };
 
-IUnknown* g_cache[kClassCount] = {};
+// The class object of each entry once made; a slot is written only with a finished object.
+std::atomic<IUnknown*> g_cache[kClassCount] = {};
 
 CriticalSection& TableLock() noexcept {
   static CriticalSection lock;
   return lock;
+}
+
+// Makes the class object of entry `index` unless another thread has made it meanwhile.
+HRESULT CreateCachedClassObject(int index, IUnknown** out) noexcept {
+  CriticalSectionLock lock(TableLock());
+  std::atomic<IUnknown*>& slot = g_cache[index];
+  *out = Published(slot);
+  if (*out) return S_OK;
+  void* made = nullptr;
+  HRESULT hr = CachedClassFactory::Create(kClasses[index].createInstance, IID_IUnknown, &made);
+  if (FAILED(hr)) return hr;
+  *out = Publish(slot, static_cast<IUnknown*>(made), [](IUnknown* mine) { mine->Release(); });
+  return S_OK;
 }
 
 }  // namespace
@@ -41,28 +56,19 @@ bool InitClassTable() noexcept { return TableLock().ok(); }
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
   for (int i = 0; i < kClassCount; ++i) {
     if (!IsEqualCLSID(clsid, *kClasses[i].clsid)) continue;
-    if (!g_cache[i]) {
-      CriticalSectionLock lock(TableLock());
-      if (!g_cache[i]) {
-        void* unknown = nullptr;
-        HRESULT hr =
-            CachedClassFactory::Create(kClasses[i].createInstance, IID_IUnknown, &unknown);
-        if (FAILED(hr)) return hr;
-        g_cache[i] = static_cast<IUnknown*>(unknown);
-      }
+    IUnknown* factory = Published(g_cache[i]);
+    if (!factory) {
+      HRESULT hr = CreateCachedClassObject(i, &factory);
+      if (FAILED(hr)) return hr;
     }
-    return g_cache[i]->QueryInterface(iid, out);
+    return factory->QueryInterface(iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 void TermClassTable() noexcept {
-  for (IUnknown*& slot : g_cache) {
-    if (slot) {
-      IUnknown* p = slot;
-      slot = nullptr;
-      p->Release();
-    }
+  for (std::atomic<IUnknown*>& slot : g_cache) {
+    if (IUnknown* factory = Unpublish(slot)) factory->Release();
   }
 }
 

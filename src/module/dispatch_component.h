@@ -49,7 +49,8 @@ class DispatchComponent : public Iface {
     return TypeInfo().Invoke(this, id, flags, params, result, excep, argErr, lcid);
   }
 
-  // One holder per interface for the whole process.
+  // One holder per interface for the whole process. Its constructor is constexpr, so the holder
+  // is ready before any thread can ask for it.
   static TypeInfoHolder& TypeInfo() noexcept {
     static TypeInfoHolder holder(Iid);
     return holder;

@@ -40,10 +40,14 @@ HRESULT CVelmorCOMModule::GlobalInterfaceTable(IGlobalInterfaceTable** out) noex
   return S_OK;
 }
 
-void CVelmorCOMModule::AddTermFunc(TermFunc f, void* data) noexcept {
+bool CVelmorCOMModule::AddTermFunc(TermFunc f, void* data) noexcept {
+  if (!cs_.ok()) return false;
+  CriticalSectionLock lock(cs_);
   try {
     terms_.push_back({f, data});
+    return true;
   } catch (...) {
+    return false;
   }
 }
 

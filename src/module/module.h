@@ -34,8 +34,9 @@ class CVelmorCOMModule {
   bool initialised() const noexcept { return cs_.ok(); }
   // Guards one-time creation of shared data such as cached type information.
   CriticalSection& sharedDataLock() noexcept { return cs_; }
-  // Registers a clean-up that runs when the module ends (cached type information).
-  void AddTermFunc(TermFunc f, void* data) noexcept;
+  // Registers a clean-up that runs when the module ends (cached type information); false when
+  // there is no memory to record it.
+  bool AddTermFunc(TermFunc f, void* data) noexcept;
   // Runs the clean-ups and releases the global interface table.
   void Term() noexcept;
 

@@ -2,14 +2,18 @@
 #pragma once
 #include <oaidl.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace velmor {
 
+// One holder per interface serves every apartment of the process. The type information and its
+// name cache are built together and published at once, complete; a reader that sees them never
+// sees them change until the library is unloaded.
 class TypeInfoHolder {
  public:
-  explicit TypeInfoHolder(const IID* iid) noexcept : iid_(iid) {}
+  explicit constexpr TypeInfoHolder(const IID* iid) noexcept : iid_(iid) {}
   TypeInfoHolder(const TypeInfoHolder&) = delete;
   TypeInfoHolder& operator=(const TypeInfoHolder&) = delete;
 
@@ -28,13 +32,25 @@ class TypeInfoHolder {
     std::wstring name;
     DISPID id;
   };
-  HRESULT Load(LCID lcid) noexcept;
-  void BuildNameCache() noexcept;
+  // What one load produces; never changed after it is published.
+  struct Loaded {
+    explicit Loaded(ITypeInfo* typeInfo) noexcept : info(typeInfo) {}
+    ~Loaded() { info->Release(); }
+    Loaded(const Loaded&) = delete;
+    Loaded& operator=(const Loaded&) = delete;
+    ITypeInfo* info;  // owned
+    std::vector<CachedName> names;
+  };
+
+  // The published state, loading it first if need be.
+  HRESULT Get(LCID lcid, const Loaded** out) noexcept;
+  HRESULT Load(LCID lcid, const Loaded** out) noexcept;
+  HRESULT LoadInterfaceInfo(LCID lcid, ITypeInfo** out) const noexcept;
+  static void BuildNameCache(Loaded& loaded) noexcept;
   static void Cleanup(void* self) noexcept;
 
   const IID* iid_;
-  ITypeInfo* info_ = nullptr;
-  std::vector<CachedName> names_;
+  std::atomic<Loaded*> loaded_{nullptr};
 };
 
 }  // namespace velmor

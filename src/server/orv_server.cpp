@@ -2,11 +2,12 @@
 
 #include "module/bstr_util.h"
 #include "server/info_line.h"
+#include "velmor_version.h"
 
 namespace velmor {
 namespace {
 
-const wchar_t kVersion[] = L"1.65.0.0";
+const wchar_t kVersion[] = VELMOR_VERSION_WTEXT;
 
 using server::DeviceId;
 using server::IsNilId;
