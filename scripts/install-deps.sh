@@ -10,6 +10,7 @@ pkgs=(
   zip unzip p7zip-full openssl libc-bin
   python3 python3-pyftpdlib
   imagemagick bc time
+  clang libclang-rt-14-dev llvm zlib1g-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

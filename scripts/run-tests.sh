@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test under Wine in a virtual display.
+# Installs what is missing, builds, and runs every test: the Windows binaries under Wine in a
+# virtual display, then the platform-free core natively under the sanitizers, then each fuzz
+# target for a bounded time (VELMOR_FUZZ_SECONDS, 60 by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -9,4 +11,8 @@ build=$(cd "$build" && pwd)
 # A fresh prefix for every full run.
 "$root/scripts/wine-session.sh" stop "$build"
 rm -rf "$build/wineprefix"
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/ctest-session.sh" "$build" "$@"
+rc=0
+xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/ctest-session.sh" "$build" "$@" || rc=1
+"$root/scripts/native-tests.sh" "$build" || rc=1
+"$root/scripts/fuzz.sh" "${VELMOR_FUZZ_SECONDS:-60}" "$build" || rc=1
+exit $rc
