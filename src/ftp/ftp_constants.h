@@ -37,10 +37,11 @@ constexpr int kProgressRange = 1000;
 constexpr wchar_t kAgentName[] = L"Velmor";
 constexpr INTERNET_PORT kDefaultFtpPort = 21;
 
-// Listing flags of FileExists and of the download's lookup.
+// Listing flags of FileExists and of the download's lookup; the flags a
+// remote file is opened with.
 constexpr DWORD kExistsFindFlags = 0x84000000;    // RELOAD | NO_CACHE_WRITE
 constexpr DWORD kDownloadFindFlags = 0x84000800;  // RELOAD | NO_CACHE_WRITE | RESYNCHRONIZE
-constexpr DWORD kDownloadOpenFlags = 0x04000002;  // TRANSFER_TYPE_BINARY | NO_CACHE_WRITE
+constexpr DWORD kOpenFileFlags = 0x04000002;      // TRANSFER_TYPE_BINARY | NO_CACHE_WRITE
 constexpr DWORD kPassiveFlag = 0x08000000;        // INTERNET_FLAG_PASSIVE
 
 }  // namespace velmor::ftp

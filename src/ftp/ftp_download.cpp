@@ -3,9 +3,9 @@
 #include <memory>
 #include <new>
 
-#include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
 #include "ftp/internet_handle.h"
+#include "ftp/remote_lookup.h"
 
 namespace velmor::ftp {
 namespace {
@@ -74,29 +74,22 @@ long FtpDownload::Run(const std::wstring& localFile,
   WindowCloser closer(view_);
   view_.SetStatusText(kStatusPreparing);
 
-  WIN32_FIND_DATAW entry{};
-  HINTERNET found = api_.FindFirst(context_.connectionHandle.Get(),
-                                   remoteFile.c_str(), &entry,
-                                   kDownloadFindFlags);
-  if (found == nullptr) {
-    view_.SetStatusText(api_.LastError() == ERROR_NO_MORE_FILES
-                            ? kStatusNoFile
-                            : kStatusLookupFailed);
-    return kResultFileNotFound;
-  }
-  InternetHandle(&api_, found).Reset();
-  const DWORD size = entry.nFileSizeLow;
-  if (IsErrorTextEntry(entry)) {
+  const LookupResult found =
+      LookUpRemoteFile(api_, context_.connectionHandle.Get(), remoteFile,
+                       kDownloadFindFlags);
+  if (found.outcome == Lookup::kNotListed) {
     view_.SetStatusText(kStatusNoFile);
     return kResultFileNotFound;
   }
-
+  // A listing that gave no answer is no proof that the file is missing: a
+  // file that opens is downloaded with its size unknown.
   InternetHandle remote(
       &api_, api_.OpenRemoteFile(context_.connectionHandle.Get(),
                                  remoteFile.c_str(), GENERIC_READ,
-                                 kDownloadOpenFlags));
+                                 kOpenFileFlags));
   if (!remote) {
-    view_.SetStatusText(kStatusOpenFailed);
+    view_.SetStatusText(found.outcome == Lookup::kFound ? kStatusOpenFailed
+                                                        : kStatusLookupFailed);
     return kResultFileNotFound;
   }
 
@@ -108,7 +101,8 @@ long FtpDownload::Run(const std::wstring& localFile,
 
   view_.Show(kCaption);
   // Sizes of 4 GiB and more do not fit the low word alone: no percentage.
-  const bool known = entry.nFileSizeHigh == 0 && size >= 1 && size <= kKnownSizeLimit;
+  const DWORD size = static_cast<DWORD>(found.size);
+  const bool known = found.size >= 1 && found.size <= kKnownSizeLimit;
   context_.sizeKnown = known ? 1 : 0;
   view_.SetupProgressBar(known);
   view_.SetStatusText(known ? Format(kFormatOfSize, 0, static_cast<int>(size))
