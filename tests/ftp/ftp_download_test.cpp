@@ -24,6 +24,9 @@ class FailingLocalFiles : public LocalFiles {
   int goodWrites = 0;
   bool failClose = false;
 
+  std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) override {
+    return real_.OpenForReading(path);
+  }
   std::unique_ptr<LocalFile> Create(const std::wstring& path) override {
     auto real = real_.Create(path);
     if (!real) return nullptr;

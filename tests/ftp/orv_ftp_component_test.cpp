@@ -1,5 +1,6 @@
 // OrvFtp through COM, from the registered library, against the local server:
-// the shared session, the paced download with its real window, cancellation.
+// the shared session, the paced download and the upload with their real
+// window, cancellation.
 #include <gtest/gtest.h>
 
 #include "VelmorCOM_h.h"
@@ -48,6 +49,11 @@ class OrvFtpTest : public ::testing::Test {
     EXPECT_EQ(S_OK, ftp->GetFile(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
     return result;
   }
+  static long PutFile(IOrvFtp* ftp, const std::wstring& local, const std::wstring& remote) {
+    long result = -1;
+    EXPECT_EQ(S_OK, ftp->PutFile(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
+    return result;
+  }
   static std::wstring Describe(IOrvFtp* ftp, long code) {
     ScopedBstr text;
     EXPECT_EQ(S_OK, ftp->ErrDescription(code, text.receive()));
@@ -65,15 +71,13 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
   EXPECT_EQ(L"Отмена пользователем", Describe(first.get(), 77));
   EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
 
-  // PutFile does nothing and leaves the result alone
-  long untouched = 1234;
-  EXPECT_EQ(S_OK, first->PutFile(ScopedBstr(L"a").get(), ScopedBstr(L"b").get(), &untouched));
-  EXPECT_EQ(1234, untouched);
+  EXPECT_EQ(78, PutFile(first.get(), folder.file(L"a.bin"), L"a"));
 
   // null results are refused without doing the work
   EXPECT_EQ(E_POINTER, first->OpenSession(nullptr));
   EXPECT_EQ(76, Connect(first.get(), L"127.0.0.1"));
   EXPECT_EQ(E_POINTER, first->GetFile(nullptr, nullptr, nullptr));
+  EXPECT_EQ(E_POINTER, first->PutFile(nullptr, nullptr, nullptr));
   // null strings are empty texts
   long result = -1;
   EXPECT_EQ(S_OK, first->SetProxy(nullptr, nullptr, nullptr));
@@ -106,7 +110,7 @@ TEST_F(OrvFtpTest, TwoObjectsShareOneConnection) {
   EXPECT_EQ(76, Connect(first.get(), TestServer::Address()));
 }
 
-TEST_F(OrvFtpTest, PacedDownloadWithTheWindow) {
+TEST_F(OrvFtpTest, PacedDownloadAndUploadWithTheWindow) {
   if (!TestServer::Available()) GTEST_SKIP() << "no local FTP server";
   long result = -1;
   ASSERT_EQ(S_OK, first->OpenSession(&result));
@@ -117,6 +121,13 @@ TEST_F(OrvFtpTest, PacedDownloadWithTheWindow) {
   EXPECT_GE(GetTickCount() - start, 380u);  // four pauses of 100 ms
   EXPECT_EQ(ReadWholeFile(TestServer::RootFile(L"ten_thousand.bin")), ReadWholeFile(local));
   EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Прием данных (FTP)"));
+
+  // and the file goes back up under another name
+  const std::wstring back = L"back_" + std::to_wstring(GetCurrentProcessId()) + L".bin";
+  ASSERT_EQ(0, PutFile(first.get(), local, L"sub\\" + back));
+  EXPECT_EQ(ReadWholeFile(local), ReadWholeFile(TestServer::RootFile(L"sub\\" + back)));
+  DeleteFileW(TestServer::RootFile(L"sub\\" + back).c_str());
+  EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Передача данных (FTP)"));
 
   EXPECT_EQ(1, GetFile(first.get(), folder.file(L"none.bin"), L"no_such_file.bin"));
   EXPECT_EQ(6, GetFile(first.get(), folder.file(L"missing\\x.bin"), L"ten_thousand.bin"));
