@@ -37,8 +37,7 @@ void FtpDownload::Pause() {
 
 long FtpDownload::Run(const std::wstring& localFile,
                       const std::wstring& remoteFile) {
-  if (context_.chunkSize == 0) context_.chunkSize = kChunkSize;
-  context_.cancelFlag = 0;
+  context_.BeginTransfer();
   if (!context_.connectionHandle) {
     view_.Close();
     return kResultNotConnected;

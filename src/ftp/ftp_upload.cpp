@@ -25,8 +25,7 @@ long FtpUpload::PutFile(const std::wstring& localFile,
 
 long FtpUpload::Run(const std::wstring& localFile,
                     const std::wstring& remoteFile) {
-  if (context_.chunkSize == 0) context_.chunkSize = kChunkSize;
-  context_.cancelFlag = 0;
+  context_.BeginTransfer();
   ProgressWindowScope windowScope(view_);
   if (!context_.connectionHandle) return kResultNotConnected;
 
