@@ -1,13 +1,17 @@
 ' Tour, OrvFtp: one FTP session against a local server, a look at the remote
-' side and a download with the progress window.
-' Arguments: the server text ("127.0.0.1:port"), the remote file to fetch and
-' the local file to write (a Windows path). tour_ftp.sh starts the server and
-' compares the downloaded bytes with the sample afterwards.
+' side, a download, and an upload that is downloaded back, each with the
+' progress window.
+' Arguments: the server text ("127.0.0.1:port"), the remote file to fetch, the
+' local file to write, the local file to upload into the remote folder
+' "uploads", and the local file to write its copy back into (Windows paths).
+' tour_ftp.sh starts the server and compares all the bytes afterwards.
 Option Explicit
-Dim ftp, server, remote, local, r
+Dim ftp, server, remote, local, source, back, r
 server = WScript.Arguments(0)
 remote = WScript.Arguments(1)
 local = WScript.Arguments(2)
+source = WScript.Arguments(3)
+back = WScript.Arguments(4)
 
 Set ftp = CreateObject("Velmor.Ftp.1")
 
@@ -37,6 +41,18 @@ Report "FileExists missing.txt", ftp.FileExists("missing.txt")
 ' At most 4096 bytes every 100 ms; the progress window shows how far it came.
 r = ftp.GetFile(local, remote)
 Report "GetFile " & remote, r
+If r <> 0 Then WScript.Quit 1
+
+' Uploads are not paced: they run as fast as the server takes the bytes.
+Report "CreateDirectory uploads", ftp.CreateDirectory("uploads")
+r = ftp.PutFile(source, "uploads\readings.csv")
+Report "PutFile uploads\readings.csv", r
+If r = 0 Then
+  Report "FileExists uploads\readings.csv", ftp.FileExists("uploads\readings.csv")
+  r = ftp.GetFile(back, "uploads\readings.csv")
+  Report "GetFile uploads\readings.csv (the upload back)", r
+End If
+Report "PutFile of a missing local file", ftp.PutFile(source & ".missing", "uploads\none.csv")
 
 ftp.CloseSession
 Report "Connect after CloseSession", ftp.Connect(server, "anonymous", "tour@")

@@ -28,6 +28,8 @@ class FtpApi {
   virtual HINTERNET OpenRemoteFile(HINTERNET connection, const wchar_t* path,
                                    DWORD access, DWORD flags) = 0;
   virtual BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
+  virtual BOOL Write(HINTERNET file, const void* data, DWORD size,
+                     DWORD* written) = 0;
   virtual BOOL CloseHandle(HINTERNET handle) = 0;
   // The reason for the last failed call on this thread.
   virtual DWORD LastError() = 0;

@@ -9,10 +9,12 @@ namespace velmor::ftp {
 // ResultCodes handed back by OrvFtp methods.
 enum FtpResult : long {
   kResultOk = 0,
-  kResultFileNotFound = 1,      // FileExists: no such file; GetFile: lookup/open failed
-  kResultLocalFileError = 6,    // GetFile: the local file cannot be created
+  kResultFileNotFound = 1,      // FileExists: no such file; GetFile: lookup/open
+                                // failed; PutFile: the server refused the file
+  kResultLocalFileError = 6,    // GetFile: the local file cannot be created;
+                                // PutFile: it cannot be opened
   kResultNoSession = 76,        // Connect before OpenSession
-  kResultCancelled = 77,        // GetFile: the user closed the progress window
+  kResultCancelled = 77,        // a transfer: the user closed the progress window
   kResultNotConnected = 78,     // remote operation before Connect
   kResultWrongPassword = 79,
   kResultWrongUserName = 80,
@@ -26,7 +28,8 @@ constexpr size_t kMaxPathChars = 259;
 // Proxy name, user and password are cut to this many characters.
 constexpr size_t kMaxProxyChars = 255;
 
-// Bytes per read of a download, and the pause after each read.
+// Bytes per read or write of a transfer, and the pause after each read of a
+// download (uploads are not paced).
 constexpr DWORD kChunkSize = 4096;
 constexpr DWORD kChunkPauseMs = 100;
 // Files up to this size (32 MiB) show a percentage; larger ones only a byte count.
@@ -37,10 +40,11 @@ constexpr int kProgressRange = 1000;
 constexpr wchar_t kAgentName[] = L"Velmor";
 constexpr INTERNET_PORT kDefaultFtpPort = 21;
 
-// Listing flags of FileExists and of the download's lookup.
+// Listing flags of FileExists and of the download's lookup; the flags a
+// remote file is opened with in either direction.
 constexpr DWORD kExistsFindFlags = 0x84000000;    // RELOAD | NO_CACHE_WRITE
 constexpr DWORD kDownloadFindFlags = 0x84000800;  // RELOAD | NO_CACHE_WRITE | RESYNCHRONIZE
-constexpr DWORD kDownloadOpenFlags = 0x04000002;  // TRANSFER_TYPE_BINARY | NO_CACHE_WRITE
+constexpr DWORD kOpenFileFlags = 0x04000002;      // TRANSFER_TYPE_BINARY | NO_CACHE_WRITE
 constexpr DWORD kPassiveFlag = 0x08000000;        // INTERNET_FLAG_PASSIVE
 
 }  // namespace velmor::ftp

@@ -22,6 +22,9 @@ struct FtpContext {
   std::wstring proxyUser;
   std::wstring proxyPassword;
 
+  // Starts a transfer: the chunk size on first use, and no cancellation.
+  void BeginTransfer();
+
   // The process-wide instance used by the component. It is created on first
   // use and never destroyed: the session must outlive every object, and
   // closing WinINet handles while the loader unloads the library is unsafe.

@@ -3,9 +3,9 @@
 #include <memory>
 #include <new>
 
-#include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
 #include "ftp/internet_handle.h"
+#include "ftp/remote_lookup.h"
 
 namespace velmor::ftp {
 namespace {
@@ -18,38 +18,10 @@ constexpr wchar_t kStatusOpenFailed[] = L"Ошибка открытия файл
 constexpr wchar_t kStatusTargetFailed[] =
     L"Не удалось открыть файл-получатель!";
 constexpr wchar_t kStatusReadFailed[] = L"Ошибка чтения файла!";
-constexpr wchar_t kFormatBytes[] = L"Загрузка: %d б.";
-constexpr wchar_t kFormatOfSize[] = L"Загрузка: %d из %d б.";
-constexpr wchar_t kFormatPercent[] = L"Загрузка: %d из %d б. (%d%%)";
 
-// Counts are printed as signed 32-bit numbers, as the window always showed.
-std::wstring Format(const wchar_t* format, int a) {
-  wchar_t text[128];
-  wsprintfW(text, format, a);
-  return text;
-}
-std::wstring Format(const wchar_t* format, int a, int b) {
-  wchar_t text[128];
-  wsprintfW(text, format, a, b);
-  return text;
-}
-std::wstring Format(const wchar_t* format, int a, int b, int c) {
-  wchar_t text[128];
-  wsprintfW(text, format, a, b, c);
-  return text;
-}
-
-// Closes the progress window on every way out of a download.
-class WindowCloser {
- public:
-  explicit WindowCloser(ProgressView& view) : view_(view) {}
-  ~WindowCloser() { view_.Close(); }
-  WindowCloser(const WindowCloser&) = delete;
-  WindowCloser& operator=(const WindowCloser&) = delete;
-
- private:
-  ProgressView& view_;
-};
+constexpr ProgressFormats kFormats = {
+    L"Загрузка: %d б.", L"Загрузка: %d из %d б.",
+    L"Загрузка: %d из %d б. (%d%%)"};
 
 }  // namespace
 
@@ -65,38 +37,30 @@ void FtpDownload::Pause() {
 
 long FtpDownload::Run(const std::wstring& localFile,
                       const std::wstring& remoteFile) {
-  if (context_.chunkSize == 0) context_.chunkSize = kChunkSize;
-  context_.cancelFlag = 0;
+  context_.BeginTransfer();
   if (!context_.connectionHandle) {
     view_.Close();
     return kResultNotConnected;
   }
-  WindowCloser closer(view_);
+  ProgressWindowScope windowScope(view_);
   view_.SetStatusText(kStatusPreparing);
 
-  WIN32_FIND_DATAW entry{};
-  HINTERNET found = api_.FindFirst(context_.connectionHandle.Get(),
-                                   remoteFile.c_str(), &entry,
-                                   kDownloadFindFlags);
-  if (found == nullptr) {
-    view_.SetStatusText(api_.LastError() == ERROR_NO_MORE_FILES
-                            ? kStatusNoFile
-                            : kStatusLookupFailed);
-    return kResultFileNotFound;
-  }
-  InternetHandle(&api_, found).Reset();
-  const DWORD size = entry.nFileSizeLow;
-  if (IsErrorTextEntry(entry)) {
+  const LookupResult found =
+      LookUpRemoteFile(api_, context_.connectionHandle.Get(), remoteFile,
+                       kDownloadFindFlags);
+  if (found.outcome == Lookup::kNotListed) {
     view_.SetStatusText(kStatusNoFile);
     return kResultFileNotFound;
   }
-
+  // A listing that gave no answer is no proof that the file is missing: a
+  // file that opens is downloaded with its size unknown.
   InternetHandle remote(
       &api_, api_.OpenRemoteFile(context_.connectionHandle.Get(),
                                  remoteFile.c_str(), GENERIC_READ,
-                                 kDownloadOpenFlags));
+                                 kOpenFileFlags));
   if (!remote) {
-    view_.SetStatusText(kStatusOpenFailed);
+    view_.SetStatusText(found.outcome == Lookup::kFound ? kStatusOpenFailed
+                                                        : kStatusLookupFailed);
     return kResultFileNotFound;
   }
 
@@ -107,14 +71,10 @@ long FtpDownload::Run(const std::wstring& localFile,
   }
 
   view_.Show(kCaption);
-  // Sizes of 4 GiB and more do not fit the low word alone: no percentage.
-  const bool known = entry.nFileSizeHigh == 0 && size >= 1 && size <= kKnownSizeLimit;
-  context_.sizeKnown = known ? 1 : 0;
-  view_.SetupProgressBar(known);
-  view_.SetStatusText(known ? Format(kFormatOfSize, 0, static_cast<int>(size))
-                            : Format(kFormatBytes, 0));
+  TransferProgress progress(context_, view_, kFormats);
+  progress.Start(found.size);
 
-  long result = Transfer(remote.Get(), *local, size, known);
+  long result = Transfer(remote.Get(), *local, progress);
   // A file that cannot be completed on disk is as good as lost.
   if (!local->Close() && result == kResultOk) result = kResultGeneralError;
   local.reset();
@@ -123,15 +83,14 @@ long FtpDownload::Run(const std::wstring& localFile,
   return result;
 }
 
-long FtpDownload::Transfer(HINTERNET remote, LocalFile& local, DWORD size,
-                           bool known) {
+long FtpDownload::Transfer(HINTERNET remote, LocalFile& local,
+                           TransferProgress& progress) {
   const DWORD chunkSize = context_.chunkSize;
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
   if (!buffer) return kResultGeneralError;
   Pause();
   if (context_.cancelFlag) return kResultCancelled;
 
-  DWORD received = 0;
   for (;;) {
     DWORD read = 0;
     if (!api_.Read(remote, buffer.get(), chunkSize, &read)) {
@@ -140,17 +99,7 @@ long FtpDownload::Transfer(HINTERNET remote, LocalFile& local, DWORD size,
     }
     if (read == 0) return kResultOk;
     if (!local.Write(buffer.get(), read)) return kResultGeneralError;
-    received += read;
-
-    if (known) {
-      const int permille = static_cast<int>(
-          static_cast<ULONGLONG>(received) * kProgressRange / size);
-      view_.SetProgressPos(permille);
-      view_.SetStatusText(Format(kFormatPercent, static_cast<int>(received),
-                                 static_cast<int>(size), permille / 10));
-    } else {
-      view_.SetStatusText(Format(kFormatBytes, static_cast<int>(received)));
-    }
+    progress.Advance(read);
     Pause();
     if (context_.cancelFlag) return kResultCancelled;
   }

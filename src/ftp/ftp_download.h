@@ -11,6 +11,7 @@
 #include "ftp/ftp_context.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
+#include "ftp/transfer_progress.h"
 
 namespace velmor::ftp {
 
@@ -28,7 +29,7 @@ class FtpDownload {
 
  private:
   long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-  long Transfer(HINTERNET remote, LocalFile& local, DWORD size, bool known);
+  long Transfer(HINTERNET remote, LocalFile& local, TransferProgress& progress);
   void Pause();
 
   FtpContext& context_;

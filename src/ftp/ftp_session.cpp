@@ -3,6 +3,7 @@
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
+#include "ftp/remote_lookup.h"
 #include "ftp/server_text.h"
 
 namespace velmor::ftp {
@@ -92,15 +93,18 @@ long FtpSession::CreateDirectory(const std::wstring& path) {
 long FtpSession::FileExists(const std::wstring& file) {
   const std::wstring prepared = PrepareRemotePath(file);
   if (!context_.connectionHandle) return kResultNotConnected;
-  WIN32_FIND_DATAW entry{};
-  HINTERNET found = api_.FindFirst(context_.connectionHandle.Get(),
-                                   prepared.c_str(), &entry, kExistsFindFlags);
-  if (found == nullptr) {
-    return api_.LastError() == ERROR_NO_MORE_FILES ? kResultFileNotFound
-                                                   : kResultGeneralError;
+  HINTERNET connection = context_.connectionHandle.Get();
+  switch (LookUpRemoteFile(api_, connection, prepared, kExistsFindFlags).outcome) {
+    case Lookup::kFound:
+      return kResultOk;
+    case Lookup::kNotListed:
+      return kResultFileNotFound;
+    case Lookup::kFailed:
+      break;
   }
-  InternetHandle(&api_, found).Reset();
-  return IsErrorTextEntry(entry) ? kResultFileNotFound : kResultOk;
+  // The listing gave no answer; a file that opens exists all the same.
+  return RemoteFileOpens(api_, connection, prepared) ? kResultOk
+                                                     : kResultGeneralError;
 }
 
 void FtpSession::CloseSession() {

@@ -29,6 +29,9 @@ class InternetHandle {
   HINTERNET Get() const { return handle_; }
   explicit operator bool() const { return handle_ != nullptr; }
 
+  // Gives the handle up without closing it.
+  HINTERNET Release() { return std::exchange(handle_, nullptr); }
+
   void Reset() {
     if (handle_ != nullptr && api_ != nullptr) api_->CloseHandle(handle_);
     handle_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "module/scoped_handle.h"
+
 namespace velmor::ftp {
 namespace {
 
@@ -28,6 +30,23 @@ class Win32LocalFile final : public LocalFile {
   HANDLE file_;
 };
 
+class Win32LocalSource final : public LocalSource {
+ public:
+  Win32LocalSource(ScopedFileHandle file, ULONGLONG size)
+      : file_(std::move(file)), size_(size) {}
+
+  ULONGLONG Size() const override { return size_; }
+
+  bool Read(void* buffer, DWORD size, DWORD* read) override {
+    *read = 0;
+    return ReadFile(file_.get(), buffer, size, read, nullptr) != FALSE;
+  }
+
+ private:
+  ScopedFileHandle file_;
+  ULONGLONG size_;
+};
+
 }  // namespace
 
 std::unique_ptr<LocalFile> Win32LocalFiles::Create(const std::wstring& path) {
@@ -41,6 +60,19 @@ std::unique_ptr<LocalFile> Win32LocalFiles::Create(const std::wstring& path) {
 
 void Win32LocalFiles::Remove(const std::wstring& path) {
   DeleteFileW(path.c_str());
+}
+
+std::unique_ptr<LocalSource> Win32LocalFiles::OpenForReading(
+    const std::wstring& path) {
+  // Shared access, as a C runtime "rb" stream has; a folder does not open.
+  ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                    nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
+  return std::make_unique<Win32LocalSource>(
+      std::move(file), static_cast<ULONGLONG>(size.QuadPart));
 }
 
 }  // namespace velmor::ftp

@@ -5,6 +5,7 @@
 #include "ftp/ftp_context.h"
 #include "ftp/ftp_download.h"
 #include "ftp/ftp_session.h"
+#include "ftp/ftp_upload.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_window.h"
 #include "ftp/wininet_api.h"
@@ -110,8 +111,17 @@ STDMETHODIMP COrvFtp::DeleteFile(BSTR fileName, long* result) {
   });
 }
 
-// Declared for hosts, but performs no transfer and leaves the result as it was.
-STDMETHODIMP COrvFtp::PutFile(BSTR, BSTR, long*) { return S_OK; }
+STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
+  if (!result) return E_POINTER;
+  return Guarded([&] {
+    FtpCall call;
+    ftp::FtpUpload upload(call.context, Platform().api, call.window,
+                          Platform().files);
+    *result = upload.PutFile(BstrToWString(localFile),
+                             BstrToWString(remoteFile));
+    return S_OK;
+  });
+}
 
 STDMETHODIMP COrvFtp::CreateDirectory(BSTR path, long* result) {
   if (!result) return E_POINTER;

@@ -1,4 +1,5 @@
-// OrvFtp: one FTP session shared by every object, and downloads with a progress window.
+// OrvFtp: one FTP session shared by every object, and downloads and uploads
+// with a progress window.
 #pragma once
 #include "VelmorCOM_h.h"
 #include "module/dispatch_component.h"

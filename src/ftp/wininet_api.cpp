@@ -46,6 +46,11 @@ BOOL WinInetApi::Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) {
   return InternetReadFile(file, buffer, size, read);
 }
 
+BOOL WinInetApi::Write(HINTERNET file, const void* data, DWORD size,
+                       DWORD* written) {
+  return InternetWriteFile(file, data, size, written);
+}
+
 BOOL WinInetApi::CloseHandle(HINTERNET handle) {
   return InternetCloseHandle(handle);
 }

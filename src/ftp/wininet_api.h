@@ -22,6 +22,8 @@ class WinInetApi : public FtpApi {
   HINTERNET OpenRemoteFile(HINTERNET connection, const wchar_t* path,
                            DWORD access, DWORD flags) override;
   BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) override;
+  BOOL Write(HINTERNET file, const void* data, DWORD size,
+             DWORD* written) override;
   BOOL CloseHandle(HINTERNET handle) override;
   DWORD LastError() override;
 };

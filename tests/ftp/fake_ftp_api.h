@@ -26,6 +26,9 @@ class FakeFtpApi : public FtpApi {
   bool openFileSucceeds = true;
   std::vector<BYTE> fileContent;
   size_t failReadAt = SIZE_MAX;  // index of the read that fails
+  size_t failWriteAt = SIZE_MAX;  // index of the write that fails
+  bool shortWrite = false;        // ... by writing half its bytes instead
+  bool failRemoteFileClose = false;  // closing an opened remote file fails
 
   // Records
   DWORD openAccessType = 0;
@@ -39,6 +42,8 @@ class FakeFtpApi : public FtpApi {
   DWORD findFlags = 0;
   DWORD openFileAccess = 0, openFileFlags = 0;
   std::vector<DWORD> readSizes;
+  std::vector<DWORD> writeSizes;
+  std::vector<BYTE> uploaded;
   std::vector<HINTERNET> closed;
   int opened = 0;
 
@@ -98,7 +103,9 @@ class FakeFtpApi : public FtpApi {
     openFileAccess = access;
     openFileFlags = flags;
     readOffset_ = 0;
-    return openFileSucceeds ? NewHandle() : Fail(ERROR_INTERNET_EXTENDED_ERROR);
+    if (!openFileSucceeds) return Fail(ERROR_INTERNET_EXTENDED_ERROR);
+    remoteFile_ = NewHandle();
+    return remoteFile_;
   }
   BOOL Read(HINTERNET, void* buffer, DWORD size, DWORD* read) override {
     readSizes.push_back(size);
@@ -112,9 +119,23 @@ class FakeFtpApi : public FtpApi {
     *read = static_cast<DWORD>(n);
     return TRUE;
   }
+  BOOL Write(HINTERNET, const void* data, DWORD size, DWORD* written) override {
+    writeSizes.push_back(size);
+    *written = size;
+    if (writeSizes.size() - 1 == failWriteAt) {
+      if (!shortWrite) {
+        lastError_ = ERROR_INTERNET_CONNECTION_RESET;
+        return FALSE;
+      }
+      *written = size / 2;
+    }
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    uploaded.insert(uploaded.end(), bytes, bytes + *written);
+    return TRUE;
+  }
   BOOL CloseHandle(HINTERNET handle) override {
     closed.push_back(handle);
-    return TRUE;
+    return !(failRemoteFileClose && handle == remoteFile_);
   }
   DWORD LastError() override { return lastError_; }
 
@@ -136,6 +157,7 @@ class FakeFtpApi : public FtpApi {
 
   DWORD lastError_ = 0;
   size_t readOffset_ = 0;
+  HINTERNET remoteFile_ = nullptr;
 };
 
 }  // namespace velmor::ftp::testing

@@ -24,6 +24,9 @@ class FailingLocalFiles : public LocalFiles {
   int goodWrites = 0;
   bool failClose = false;
 
+  std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) override {
+    return real_.OpenForReading(path);
+  }
   std::unique_ptr<LocalFile> Create(const std::wstring& path) override {
     auto real = real_.Create(path);
     if (!real) return nullptr;
@@ -172,8 +175,11 @@ TEST_F(FtpDownloadTest, LookupAndOpenFailuresGive1) {
 
   view.Show(L"earlier");
   api.findError = ERROR_INTERNET_EXTENDED_ERROR;
+  api.openFileSucceeds = false;
   EXPECT_EQ(1, Get(L"missing.bin"));
   EXPECT_EQ(L"Ошибка получения файла!", view.texts.back());
+  EXPECT_EQ(L"open missing.bin", api.calls.back());
+  api.openFileSucceeds = true;
 
   view.Show(L"earlier");
   api.findSucceeds = true;
@@ -189,6 +195,27 @@ TEST_F(FtpDownloadTest, LookupAndOpenFailuresGive1) {
 
   EXPECT_FALSE(FileExistsOnDisk(local));
   EXPECT_FALSE(view.open);
+  EXPECT_TRUE(api.AllClosed());
+}
+
+TEST_F(FtpDownloadTest, UnreadableListingFallsBackToOpeningTheFile) {
+  // The listing gives no answer (as for names with blanks under some
+  // clients); the file opens and arrives with its size unknown.
+  Serve(L"with space.bin", Pattern(10000));
+  api.findSucceeds = false;
+  api.findError = 0;
+  ASSERT_EQ(0, Get(L"with space.bin"));
+  EXPECT_EQ(Pattern(10000), ReadWholeFile(local));
+  EXPECT_EQ(0, context.sizeKnown);
+  EXPECT_EQ((std::vector<std::wstring>{L"Состояние", L"Загрузка: 0 б.", L"Загрузка: 4096 б.",
+                                       L"Загрузка: 8192 б.", L"Загрузка: 10000 б."}),
+            view.texts);
+  EXPECT_TRUE(view.positions.empty());
+  // no such file says so, and nothing is opened
+  api.findError = ERROR_NO_MORE_FILES;
+  api.calls.clear();
+  EXPECT_EQ(1, Get(L"missing.bin"));
+  EXPECT_EQ(std::vector<std::wstring>{L"find missing.bin"}, api.calls);
   EXPECT_TRUE(api.AllClosed());
 }
 

@@ -1,5 +1,5 @@
 // A late-bound OrvFtp session against the local test server, as a script
-// host uses it: open, connect, look around, download, close.
+// host uses it: open, connect, look around, download, upload, close.
 var failures = 0;
 function check(condition, what) {
   if (!condition) {
@@ -24,6 +24,7 @@ var other = new ActiveXObject("Velmor.Ftp.1");
 
 check(ftp.Connect(server, "tester", "secret") == 76, "Connect before OpenSession gives 76");
 check(ftp.FileExists("empty.bin") == 78, "FileExists before Connect gives 78");
+check(ftp.PutFile("a.bin", "b.bin") == 78, "PutFile before Connect gives 78");
 // "Не подключен к серверу"
 check(ftp.ErrDescription(78) ==
       "\u041d\u0435 \u043f\u043e\u0434\u043a\u043b\u044e\u0447\u0435\u043d \u043a " +
@@ -45,6 +46,13 @@ var local = temp + "\\ten.bin";
 var result = ftp.GetFile(local, "ten_thousand.bin");
 check(result == 0, "GetFile gives 0 (" + result + ")");
 if (result == 0) check(fso.GetFile(local).Size == 10000, "the download has 10000 bytes");
+var uploaded = "script_up_" + port + ".bin";
+result = ftp.PutFile(local, "sub\\" + uploaded);
+check(result == 0, "PutFile gives 0 (" + result + ")");
+if (result == 0) {
+  check(fso.GetFile(root + "\\sub\\" + uploaded).Size == 10000, "the server has 10000 bytes");
+  fso.DeleteFile(root + "\\sub\\" + uploaded);
+}
 
 result = ftp.Connect(server, "tester", "wrong");
 check(result == 79 || result == 81, "a wrong password gives a login error (" + result + ")");

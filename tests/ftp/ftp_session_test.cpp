@@ -168,11 +168,20 @@ TEST_F(FtpSessionTest, FileExistsOutcomes) {
 
   api.findSucceeds = false;
   api.findError = ERROR_NO_MORE_FILES;
+  api.calls.clear();
   EXPECT_EQ(1, session.FileExists(L"missing"));
-  api.findError = 0;
-  EXPECT_EQ(100, session.FileExists(L"missing"));
-  api.findError = ERROR_INTERNET_EXTENDED_ERROR;
-  EXPECT_EQ(100, session.FileExists(L"missing"));
+  EXPECT_EQ(std::vector<std::wstring>{L"find missing"}, api.calls);
+
+  // a listing without an answer: opening the file decides
+  for (DWORD error : {DWORD{0}, DWORD{ERROR_INTERNET_EXTENDED_ERROR}}) {
+    api.findError = error;
+    api.openFileSucceeds = true;
+    EXPECT_EQ(0, session.FileExists(L"with space.txt")) << error;
+    EXPECT_EQ(L"open with space.txt", api.calls.back());
+    EXPECT_EQ(GENERIC_READ, api.openFileAccess);
+    api.openFileSucceeds = false;
+    EXPECT_EQ(100, session.FileExists(L"missing")) << error;
+  }
 
   session.CloseSession();
   EXPECT_TRUE(api.AllClosed());

@@ -29,6 +29,7 @@ SAMPLE_FILES = {
     "exact_32m.bin": 32 * 1024 * 1024,
     "over_32m.bin": 32 * 1024 * 1024 + 1,
     "slow.bin": 400 * 1024,
+    "with space.bin": 5000,
 }
 
 

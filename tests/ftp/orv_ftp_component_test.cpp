@@ -48,6 +48,11 @@ class OrvFtpTest : public ::testing::Test {
     EXPECT_EQ(S_OK, ftp->GetFile(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
     return result;
   }
+  static long PutFile(IOrvFtp* ftp, const std::wstring& local, const std::wstring& remote) {
+    long result = -1;
+    EXPECT_EQ(S_OK, ftp->PutFile(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
+    return result;
+  }
   static std::wstring Describe(IOrvFtp* ftp, long code) {
     ScopedBstr text;
     EXPECT_EQ(S_OK, ftp->ErrDescription(code, text.receive()));
@@ -65,15 +70,13 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
   EXPECT_EQ(L"Отмена пользователем", Describe(first.get(), 77));
   EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
 
-  // PutFile does nothing and leaves the result alone
-  long untouched = 1234;
-  EXPECT_EQ(S_OK, first->PutFile(ScopedBstr(L"a").get(), ScopedBstr(L"b").get(), &untouched));
-  EXPECT_EQ(1234, untouched);
+  EXPECT_EQ(78, PutFile(first.get(), folder.file(L"a.bin"), L"a"));
 
   // null results are refused without doing the work
   EXPECT_EQ(E_POINTER, first->OpenSession(nullptr));
   EXPECT_EQ(76, Connect(first.get(), L"127.0.0.1"));
   EXPECT_EQ(E_POINTER, first->GetFile(nullptr, nullptr, nullptr));
+  EXPECT_EQ(E_POINTER, first->PutFile(nullptr, nullptr, nullptr));
   // null strings are empty texts
   long result = -1;
   EXPECT_EQ(S_OK, first->SetProxy(nullptr, nullptr, nullptr));

@@ -1,5 +1,6 @@
-// Plays the user who closes the download's progress window: a thread waits
-// for the window to show, lets a few chunks arrive, and posts WM_CLOSE.
+// Plays the user who closes a transfer's progress window: a thread waits for
+// the window with the given caption to show, lets a few chunks pass, and
+// posts WM_CLOSE.
 #pragma once
 
 #include <windows.h>
@@ -11,12 +12,13 @@ namespace velmor::ftp::testing {
 
 class WindowCloser {
  public:
-  WindowCloser()
-      : thread_([this] {
+  explicit WindowCloser(const wchar_t* caption = L"Прием данных (FTP)",
+                        DWORD delayMs = 300)
+      : thread_([this, caption, delayMs] {
           for (int i = 0; i < 400 && !stop_; ++i) {
-            HWND window = FindWindowW(L"#32770", L"Прием данных (FTP)");
+            HWND window = FindWindowW(L"#32770", caption);
             if (window != nullptr && IsWindowVisible(window)) {
-              Sleep(300);
+              Sleep(delayMs);
               PostMessageW(window, WM_CLOSE, 0, 0);
               closed_ = true;
               return;

@@ -1,0 +1,82 @@
+#include "ftp/ftp_upload.h"
+
+#include <memory>
+#include <new>
+
+#include "ftp/ftp_constants.h"
+#include "ftp/ftp_paths.h"
+#include "ftp/internet_handle.h"
+
+namespace velmor::ftp {
+namespace {
+
+constexpr wchar_t kCaption[] = L"Передача данных (FTP)";
+
+constexpr ProgressFormats kFormats = {
+    L"Выгрузка: %d б.", L"Выгрузка: %d из %d б. (%d%%)",
+    L"Выгрузка: %d из %d б. (%d%%)"};
+
+}  // namespace
+
+long FtpUpload::PutFile(const std::wstring& localFile,
+                        const std::wstring& remoteFile) {
+  return Run(PrepareLocalPath(localFile), PrepareRemotePath(remoteFile));
+}
+
+long FtpUpload::Run(const std::wstring& localFile,
+                    const std::wstring& remoteFile) {
+  context_.BeginTransfer();
+  ProgressWindowScope windowScope(view_);
+  if (!context_.connectionHandle) return kResultNotConnected;
+
+  std::unique_ptr<LocalSource> local = files_.OpenForReading(localFile);
+  if (!local) return kResultLocalFileError;
+
+  const HINTERNET connection = context_.connectionHandle.Get();
+  InternetHandle remote(
+      &api_, api_.OpenRemoteFile(connection, remoteFile.c_str(),
+                                 GENERIC_WRITE, kOpenFileFlags));
+  if (!remote) return kResultFileNotFound;
+
+  view_.Show(kCaption);
+  TransferProgress progress(context_, view_, kFormats);
+  progress.Start(local->Size());
+
+  long result = Transfer(*local, remote.Get(), progress);
+  local.reset();
+  // Closing the handle ends the transfer; the server has the whole file only
+  // when that succeeds too.
+  if (!api_.CloseHandle(remote.Release()) && result == kResultOk) {
+    result = kResultGeneralError;
+  }
+  // No half file stays on the server. When the host ended the session during
+  // the upload, no connection is left to delete it with.
+  if (result != kResultOk && context_.connectionHandle.Get() == connection) {
+    api_.RemoveFile(connection, remoteFile.c_str());
+  }
+  return result;
+}
+
+long FtpUpload::Transfer(LocalSource& local, HINTERNET remote,
+                         TransferProgress& progress) {
+  const DWORD chunkSize = context_.chunkSize;
+  std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
+  if (!buffer) return kResultGeneralError;
+  view_.PumpMessages();
+  if (context_.cancelFlag) return kResultCancelled;
+
+  for (;;) {
+    DWORD read = 0;
+    if (!local.Read(buffer.get(), chunkSize, &read)) return kResultGeneralError;
+    if (read == 0) return kResultOk;
+    DWORD written = 0;
+    if (!api_.Write(remote, buffer.get(), read, &written) || written != read) {
+      return kResultGeneralError;
+    }
+    progress.Advance(read);
+    view_.PumpMessages();
+    if (context_.cancelFlag) return kResultCancelled;
+  }
+}
+
+}  // namespace velmor::ftp
