@@ -263,7 +263,8 @@ def damage(work, tool):
     plain = [winpath(os.path.join(seeds, p)) for p in ("infozip-deflate.zip", "python-stored.zip")]
     # Info-ZIP's encrypted archives (check byte from the time) are covered by the interop
     # test; 7-Zip's take the check byte from the CRC.
-    crypt = [winpath(os.path.join(seeds, "7z-zipcrypto.zip"))]
+    # A stored AE-2 entry has no CRC-32: only its authentication code can catch damage.
+    crypt = [winpath(os.path.join(seeds, p)) for p in ("7z-zipcrypto.zip", "7z-aes128-stored.zip")]
     box = os.path.join(work, "box")
     os.makedirs(box, exist_ok=True)
     cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt]
