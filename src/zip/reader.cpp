@@ -76,9 +76,11 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     }
 
     const CentralFileHeader& header = cursor.header();
-    // An AES entry needs a 0x9901 block that names a strength and method this reader knows.
+    // An AES entry needs a 0x9901 block that names a strength and method this reader knows,
+    // and room for its salt, verifier and authentication code.
     AesEntryInfo aes;
-    if (header.method == kMethodAes && !FindAesExtra(extra.data(), extra.size(), &aes)) {
+    if (header.method == kMethodAes && (!FindAesExtra(extra.data(), extra.size(), &aes) ||
+                                        header.compressedSize < aes.overhead())) {
         return ArchiveStatus::Corrupt;
     }
     ArchiveEntry described;
