@@ -96,9 +96,10 @@ def make_archives(src, out, sample_name):
     infozip("infozip-crypt.zip", "-P", PASSWORD)
     sevenzip("7z-deflate.zip")
     sevenzip("7z-zipcrypto.zip", "-p" + PASSWORD, "-mem=ZipCrypto")
-    sevenzip("7z-aes128-stored.zip", "-p" + PASSWORD, "-mem=AES128", "-mx0")
-    sevenzip("7z-aes192-deflate.zip", "-p" + PASSWORD, "-mem=AES192")
-    sevenzip("7z-aes256-deflate.zip", "-p" + PASSWORD, "-mem=AES256")
+    for bits in (128, 192, 256):
+        sevenzip(f"7z-aes{bits}-deflate.zip", "-p" + PASSWORD, f"-mem=AES{bits}")
+        if bits != 192:
+            sevenzip(f"7z-aes{bits}-stored.zip", "-p" + PASSWORD, f"-mem=AES{bits}", "-mx0")
     python("python-deflate.zip", zipfile.ZIP_DEFLATED)
     python("python-stored.zip", zipfile.ZIP_STORED)
     return made
