@@ -1,5 +1,5 @@
-// Reads one entry's data: positioned 16 KiB reads, decryption in place, copying or raw
-// inflation, and a running CRC-32.
+// Reads one entry's data: positioned 16 KiB reads, decryption in place (traditional cipher)
+// or through the AES source, copying or raw inflation, and a running CRC-32.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 
 #include "zip/cipher.h"
 #include "zip/crc32.h"
+#include "zip/extract_aes_source.h"
 #include "zip/reader_code.h"
 #include "zip/reader_cursor.h"
 
@@ -32,12 +33,14 @@ public:
     int32_t Read(uint8_t* out, uint32_t capacity);
 
     // The verdict on the whole entry: CrcMismatch when the recorded size was produced but
-    // its CRC-32 differs, DataTruncated when the data ended before the recorded size.
-    ReaderCode Finish() const;
+    // its CRC-32 differs, DataTruncated when the data ended before the recorded size, and
+    // for an AES entry AuthCodeMismatch when its authentication code does not match.
+    ReaderCode Finish();
 
 private:
     EntryStream(CentralDirectoryCursor& cursor, const std::string& password);
     ReaderCode Refill();
+    ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
 
     ByteSource& source_;
     uint64_t prefixLength_;
@@ -57,6 +60,8 @@ private:
     CipherKeys keys_;
     uint32_t headerLeft_ = 0;
     uint8_t checkByte_ = 0;
+    bool checkCrc_ = true;  // false for AE-2 entries, which carry no CRC-32
+    std::unique_ptr<AesEntrySource> aes_;
 };
 
 }  // namespace velmor::zip

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "zip/aes_format.h"
 #include "zip/extract_entry_stream.h"
 #include "zip/reader_entry_mapping.h"
 
@@ -75,6 +76,13 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     }
 
     const CentralFileHeader& header = cursor.header();
+    // An AES entry needs a 0x9901 block that names a strength and method this reader knows,
+    // and room for its salt, verifier and authentication code.
+    AesEntryInfo aes;
+    if (header.method == kMethodAes && (!FindAesExtra(extra.data(), extra.size(), &aes) ||
+                                        header.compressedSize < aes.overhead())) {
+        return ArchiveStatus::Corrupt;
+    }
     ArchiveEntry described;
     described.index = index;
     described.name = NameFromAnsi(storedName);

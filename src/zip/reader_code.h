@@ -15,6 +15,7 @@ enum class ReaderCode : int32_t {
     CrcMismatch = -105,      // a fully produced entry's CRC-32 differs from the stored one
     CheckByteMismatch = -106,  // the decrypted check byte differs from the expected one
     DataTruncated = -107,    // the entry's data ended before its recorded size was produced
+    AuthCodeMismatch = -108, // an AES entry's authentication code differs from its data's
 };
 
 }  // namespace velmor::zip

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "zip/aes_format.h"
+
 namespace velmor::zip {
 
 CentralDirectoryCursor::CentralDirectoryCursor(ByteSource& source, const EndRecord& end)
@@ -82,9 +84,13 @@ ReaderCode CentralDirectoryCursor::CheckLocalHeader(LocalHeaderPlacement* placem
     LocalFileHeader local;
     Decode(raw, local);
     if (local.method != header_.method ||
-        (header_.method != kMethodStored && header_.method != kMethodDeflated)) {
+        (header_.method != kMethodStored && header_.method != kMethodDeflated &&
+         header_.method != kMethodAes)) {
         return ReaderCode::BadArchive;
     }
+    // The strong-encryption scheme is not read: such an entry is unsupported, not a
+    // matter of the password.
+    if (header_.flags & kFlagStrongEncryption) return ReaderCode::BadArchive;
     if ((local.flags & kFlagDataDescriptor) == 0 &&
         (local.crc32 != header_.crc32 || local.compressedSize != header_.compressedSize ||
          local.uncompressedSize != header_.uncompressedSize)) {

@@ -53,6 +53,38 @@ bool ParseLayout(const std::string& b, Layout* layout) {
     return true;
 }
 
+// Where the pieces of a WinZip AES entry's data lie.
+struct AesPieces {
+    size_t entry = 0;
+    size_t block = 0;  // its local 0x9901 block
+    size_t salt = 0;
+    size_t saltSize = 0;
+    size_t content = 0;  // after the 2-byte verifier
+    size_t code = 0;     // the 10-byte authentication code
+};
+
+std::vector<AesPieces> FindAesEntries(const std::string& b, const Layout& layout) {
+    std::vector<AesPieces> found;
+    for (size_t e = 0; e < layout.central.size(); ++e) {
+        if (GetU16(b, layout.central[e] + 10) != 99) continue;
+        const size_t local = layout.local[e];
+        const size_t extra = local + 30 + GetU16(b, local + 26);
+        const size_t extraEnd = extra + GetU16(b, local + 28);
+        for (size_t at = extra; at + 11 <= extraEnd; at += 4 + GetU16(b, at + 2)) {
+            if (GetU16(b, at) != 0x9901) continue;
+            AesPieces pieces;
+            pieces.entry = e;
+            pieces.block = at;
+            pieces.salt = extraEnd;
+            pieces.saltSize = 4 + 4 * static_cast<uint8_t>(b[at + 8]);
+            pieces.content = pieces.salt + pieces.saltSize + 2;
+            pieces.code = pieces.salt + GetU32(b, layout.central[e] + 20) - 10;
+            found.push_back(pieces);
+        }
+    }
+    return found;
+}
+
 // Names directly inside a folder (not below it).
 std::vector<std::wstring> ListTop(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -85,8 +117,10 @@ public:
         archive_ = box_ + L"\\m.zip";
     }
 
-    // Unpacks one mutation; false (with a message) when an invariant broke.
-    bool Run(const std::string& bytes, const std::string& password, const std::string& label) {
+    // Unpacks one mutation; false (with a message) when an invariant broke or the result
+    // is not the expected one (any known result when expected is negative).
+    bool Run(const std::string& bytes, const std::string& password, const std::string& label,
+             long expected) {
         if (runs_ == 0) {
             RemoveTree(box_);
             CreateDirectoryW(work_.c_str(), nullptr);
@@ -105,6 +139,10 @@ public:
         ++codes_[result];
         if (result != 0 && result != 54 && result != 55 && result != 100) {
             std::printf("FAULT %s: unknown result %ld\n", label.c_str(), result);
+            return false;
+        }
+        if (expected >= 0 && result != expected) {
+            std::printf("FAULT %s: result %ld instead of %ld\n", label.c_str(), result, expected);
             return false;
         }
         const std::wstring inside = L"box\\up1\\up2\\out\\";
@@ -172,8 +210,11 @@ int main() {
         }
         harness.ResetCodes();
         const int before = harness.runs();
-        auto run = [&](const std::string& bytes, const std::string& what) {
-            if (ok) ok = harness.Run(bytes, password, std::string(arg.begin(), arg.end()) + " " + what);
+        auto run = [&](const std::string& bytes, const std::string& what, long expected = -1) {
+            if (ok) {
+                ok = harness.Run(bytes, password, std::string(arg.begin(), arg.end()) + " " + what,
+                                 expected);
+            }
         };
 
         run(seed, "unchanged");
@@ -278,6 +319,43 @@ int main() {
                 b.replace(layout.central[e] + 46, n, prefix);
                 b.replace(layout.local[e] + 30, n, prefix);
                 run(b, "escaping prefix " + prefix);
+            }
+        }
+        // AES entries: a changed salt or verifier is a wrong password; changed content or a
+        // changed authentication code is damage, never success. Cut and rewritten blocks.
+        for (const AesPieces& aes : FindAesEntries(seed, layout)) {
+            const std::string entry = "AES entry " + std::to_string(aes.entry) + " ";
+            auto flipped = [&](size_t at) {
+                std::string b = seed;
+                b[at] = static_cast<char>(b[at] ^ 0x10);
+                return b;
+            };
+            for (size_t at = aes.salt; at < aes.content; ++at) {
+                run(flipped(at), entry + "salt or verifier byte " + std::to_string(at), 55);
+            }
+            for (size_t at = aes.code; at < aes.code + 10; ++at) {
+                run(flipped(at), entry + "code byte " + std::to_string(at), 100);
+            }
+            if (aes.code > aes.content) {
+                for (size_t at : {aes.content, (aes.content + aes.code) / 2, aes.code - 1}) {
+                    run(flipped(at), entry + "content byte " + std::to_string(at), 100);
+                }
+            }
+            const size_t central = layout.central[aes.entry], local = layout.local[aes.entry];
+            for (size_t cut : {size_t{0}, aes.saltSize - 1, aes.saltSize + 1, aes.saltSize + 11,
+                               aes.code - aes.salt - 1}) {
+                std::string b = seed;
+                PutU32(b, central + 20, static_cast<uint32_t>(cut));
+                PutU32(b, local + 18, static_cast<uint32_t>(cut));
+                run(b, entry + "cut to " + std::to_string(cut));
+            }
+            // Version, vendor, strength and real method of the 0x9901 block, in turn.
+            for (size_t field = 4; field < 11; ++field) {
+                for (uint8_t v : {0, 1, 3, 4, 12, 0xFF}) {
+                    std::string b = seed;
+                    b[aes.block + field] = static_cast<char>(v);
+                    run(b, entry + "block byte " + std::to_string(field));
+                }
             }
         }
         std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(), harness.runs() - before,

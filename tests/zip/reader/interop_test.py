@@ -12,9 +12,11 @@ import os
 import random
 import shutil
 import stat
+import struct
 import subprocess
 import sys
 import zipfile
+import zlib
 
 WINE = os.environ.get("WINE", "wine")
 PASSWORD = "Secr3t pw"
@@ -94,6 +96,10 @@ def make_archives(src, out, sample_name):
     infozip("infozip-crypt.zip", "-P", PASSWORD)
     sevenzip("7z-deflate.zip")
     sevenzip("7z-zipcrypto.zip", "-p" + PASSWORD, "-mem=ZipCrypto")
+    for bits in (128, 192, 256):
+        sevenzip(f"7z-aes{bits}-deflate.zip", "-p" + PASSWORD, f"-mem=AES{bits}")
+        if bits != 192:
+            sevenzip(f"7z-aes{bits}-stored.zip", "-p" + PASSWORD, f"-mem=AES{bits}", "-mx0")
     python("python-deflate.zip", zipfile.ZIP_DEFLATED)
     python("python-stored.zip", zipfile.ZIP_STORED)
     return made
@@ -105,6 +111,96 @@ def unpack(tool, archive, dest, password):
         cmd.append(password)
     out = subprocess.run(cmd, check=True, capture_output=True, text=True, timeout=120).stdout
     return int(out.strip().splitlines()[-1])
+
+
+def entries(data):
+    """(central header offset, local header offset) of every entry, from the end record."""
+    end = data.rindex(b"PK\5\6")
+    count, _, at = struct.unpack_from("<HII", data, end + 10)
+    found = []
+    for _ in range(count):
+        n, m, k = struct.unpack_from("<HHH", data, at + 28)
+        found.append((at, struct.unpack_from("<I", data, at + 42)[0]))
+        at += 46 + n + m + k
+    return found
+
+
+def patched(data, change):
+    """A copy of the archive after change(bytearray, central, local) for every entry."""
+    b = bytearray(data)
+    for central, local in entries(data):
+        change(b, central, local)
+    return bytes(b)
+
+
+def aes_blocks(b, central, local):
+    """Offsets of the 0x9901 blocks of one entry (central first), or [] for other entries."""
+    found = []
+    for at, size, lengths in ((central, 46, 28), (local, 30, 26)):
+        n, m = struct.unpack_from("<HH", b, at + lengths)
+        p = at + size + n
+        while p + 4 <= at + size + n + m:
+            block_id, length = struct.unpack_from("<HH", b, p)
+            if block_id == 0x9901:
+                found.append(p)
+            p += 4 + length
+    return found
+
+
+def aes_and_results(work, tool, files):
+    """Derived archives: AE-1 with its CRC, a wrong CRC or authentication code, bit 6."""
+    aes = open(os.path.join(work, "archives", "7z-aes256-deflate.zip"), "rb").read()
+    crypt = open(os.path.join(work, "archives", "infozip-crypt.zip"), "rb").read()
+
+    def name_of(b, central):
+        n = struct.unpack_from("<H", b, central + 28)[0]
+        return b[central + 46:central + 46 + n].decode()
+
+    def ae1(crc_change):
+        def change(b, central, local):
+            blocks = aes_blocks(b, central, local)
+            if not blocks:
+                return
+            crc = zlib.crc32(files[name_of(b, central)[len("sample/"):]]) ^ crc_change
+            for p in blocks:
+                struct.pack_into("<H", b, p + 4, 1)
+            struct.pack_into("<I", b, central + 16, crc)
+            struct.pack_into("<I", b, local + 14, crc)
+        return change
+
+    def flip_code(b, central, local):
+        if name_of(b, central) == "sample/data/table.csv":
+            size = struct.unpack_from("<I", b, central + 20)[0]
+            n, m = struct.unpack_from("<HH", b, local + 26)
+            b[local + 30 + n + m + size - 1] ^= 0x40
+
+    def strong(b, central, local):
+        b[central + 8] |= 0x40
+        b[local + 6] |= 0x40
+
+    cases = [("ae1-crc.zip", patched(aes, ae1(0)), PASSWORD, 0),
+             ("ae1-wrong-crc.zip", patched(aes, ae1(1)), PASSWORD, 100),
+             ("aes-wrong-code.zip", patched(aes, flip_code), PASSWORD, 100),
+             ("strong-encryption.zip", patched(crypt, strong), PASSWORD, 100)]
+    failures = []
+    for label, data, password, want in cases:
+        path = os.path.join(work, "archives", label)
+        with open(path, "wb") as f:
+            f.write(data)
+        dest = os.path.join(work, "out-" + label)
+        shutil.rmtree(dest, ignore_errors=True)
+        os.makedirs(dest)
+        result = unpack(tool, path, dest, password)
+        if result != want:
+            failures.append(f"{label}: result {result} instead of {want}")
+        if label == "aes-wrong-code.zip":
+            # Written, but not left as if complete: the entry's time is not applied.
+            got = os.path.join(dest, "sample", "data", "table.csv")
+            want_time = int(os.stat(os.path.join(work, "src", "sample", "data", "table.csv")).st_mtime)
+            if os.path.exists(got) and int(os.stat(got).st_mtime) == want_time:
+                failures.append(f"{label}: table.csv carries its time as if complete")
+        print(f"{label}: checked")
+    return failures
 
 
 def interop(work, tool):
@@ -152,6 +248,7 @@ def interop(work, tool):
                 if result != 55:
                     failures.append(f"{label}: password {wrong!r} gave {result} instead of 55")
         print(f"{label}: checked")
+    failures += aes_and_results(work, tool, files)
     for f in failures:
         print("FAIL", f)
     return 1 if failures else 0
@@ -167,7 +264,8 @@ def damage(work, tool):
     plain = [winpath(os.path.join(seeds, p)) for p in ("infozip-deflate.zip", "python-stored.zip")]
     # Info-ZIP's encrypted archives (check byte from the time) are covered by the interop
     # test; 7-Zip's take the check byte from the CRC.
-    crypt = [winpath(os.path.join(seeds, "7z-zipcrypto.zip"))]
+    # A stored AE-2 entry has no CRC-32: only its authentication code can catch damage.
+    crypt = [winpath(os.path.join(seeds, p)) for p in ("7z-zipcrypto.zip", "7z-aes128-stored.zip")]
     box = os.path.join(work, "box")
     os.makedirs(box, exist_ok=True)
     cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt]

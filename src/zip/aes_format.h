@@ -1,0 +1,53 @@
+// The WinZip AES scheme of ZIP entries (AE-1 and AE-2): method 99, the 0x9901 extra block
+// that names the key strength and the real method, and the layout of an entry's data:
+// salt, 2-byte password verifier, AES-CTR data, 10-byte authentication code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velmor::zip {
+
+constexpr uint16_t kMethodAes = 99;
+constexpr uint16_t kAesExtraId = 0x9901;
+constexpr size_t kAesExtraDataSize = 7;
+constexpr uint16_t kAesVendorId = 0x4541;  // "AE"
+constexpr uint16_t kAesVersion1 = 1;       // AE-1: the CRC-32 is stored and checked
+constexpr uint16_t kAesVersion2 = 2;       // AE-2: no CRC-32; the authentication code alone
+
+constexpr uint32_t kAesBlockSize = 16;
+constexpr uint32_t kAesMaxKeySize = 32;
+constexpr uint32_t kAesMaxSaltSize = 16;
+constexpr uint32_t kAesVerifierSize = 2;
+constexpr uint32_t kAesAuthCodeSize = 10;
+constexpr uint32_t kAesPbkdf2Iterations = 1000;
+constexpr uint32_t kSha1DigestSize = 20;
+
+// What an entry's 0x9901 block says.
+struct AesEntryInfo {
+    uint16_t version = 0;
+    uint8_t strength = 0;  // 1, 2, 3: AES-128, -192, -256
+    uint16_t method = 0;   // the real compression method: stored or deflated
+    uint32_t keySize = 0;  // AES key and HMAC-SHA1 key, each
+    uint32_t saltSize = 0;
+
+    bool checksCrc() const { return version == kAesVersion1; }
+    // Bytes of an entry's data that are not encrypted content.
+    uint32_t overhead() const { return saltSize + kAesVerifierSize + kAesAuthCodeSize; }
+    // PBKDF2 output: AES key | HMAC key | verifier.
+    uint32_t derivedSize() const { return 2 * keySize + kAesVerifierSize; }
+};
+
+// Reads the 0x9901 block of an extra field. False when there is none, or when it names an
+// unknown version, vendor or strength, or a real method other than stored or deflated.
+bool FindAesExtra(const uint8_t* extra, size_t size, AesEntryInfo* info);
+
+// The three parts of the PBKDF2 output of info.derivedSize() bytes.
+struct AesDerivedKeys {
+    const uint8_t* aesKey;
+    const uint8_t* hmacKey;
+    const uint8_t* verifier;
+};
+AesDerivedKeys SplitDerivedKeys(const AesEntryInfo& info, const uint8_t* derived);
+
+}  // namespace velmor::zip
