@@ -7,7 +7,7 @@ pkgs=(
   libz-mingw-w64-dev googletest
   wine wine64 libwine-dev
   xvfb xauth
-  zip unzip p7zip-full openssl libc-bin
+  zip unzip p7zip-full libarchive-tools openssl libc-bin locales
   python3 python3-pyftpdlib
   imagemagick bc time
   clang libclang-rt-14-dev llvm zlib1g-dev
@@ -22,4 +22,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   dpkg --print-foreign-architectures | grep -q i386 || true
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
+if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then
+  localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi

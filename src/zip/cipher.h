@@ -8,6 +8,8 @@
 namespace velmor::zip {
 
 constexpr size_t kEncryptionHeaderSize = 12;
+// Bytes 0 to 10 of the header are random; byte 11 is the check byte.
+constexpr size_t kEncryptionHeaderRandomSize = 11;
 
 // Three 32-bit keys, initialised afresh for every entry.
 class CipherKeys {

@@ -12,9 +12,6 @@ namespace velmor {
 
 namespace {
 
-// Longest extraction folder the component accepts (a 260-unit path buffer).
-constexpr size_t kMaxExtractPathLength = 259;
-
 HRESULT FailureFromException() noexcept {
   try {
     throw;
@@ -74,7 +71,7 @@ STDMETHODIMP COrvZip::Unpack(BSTR archiveName, BSTR extractPath, long* result) {
     const std::wstring folder = BstrToWString(extractPath);
     if (passwordTooLong_) {
       // The folder still becomes current, as for any archive that cannot be opened.
-      if (folder.size() <= kMaxExtractPathLength) SetCurrentDirectoryW(folder.c_str());
+      zip::EnterExtractFolder(folder);
       *result = kResultOpenArchiveError;
       return S_OK;
     }

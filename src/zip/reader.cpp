@@ -7,6 +7,7 @@
 #include "zip/aes_format.h"
 #include "zip/extract_entry_stream.h"
 #include "zip/reader_entry_mapping.h"
+#include "zip/stored_name.h"
 
 namespace velmor::zip {
 
@@ -21,16 +22,6 @@ bool CaptureRootFolder(std::wstring* root) {
     return true;
 }
 
-std::wstring NameFromAnsi(const std::string& bytes) {
-    if (bytes.empty()) return std::wstring();
-    const int size = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::wstring name(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &name[0], units);
-    return name;
-}
-
 std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
                                                    const std::string& password) {
     std::unique_ptr<ArchiveReader> reader(new ArchiveReader());
@@ -38,7 +29,10 @@ std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
     if (!CaptureRootFolder(&reader->root_)) return nullptr;
     if (!reader->source_.Open(fileName)) return nullptr;
     EndRecord end;
-    if (!ReadEndRecord(reader->source_, FindEndRecord(reader->source_), &end)) return nullptr;
+    if (!ReadEndRecord(reader->source_, FindEndRecord(reader->source_), &end) ||
+        !SettleEntryCount(reader->source_, &end)) {
+        return nullptr;
+    }
     reader->cursor_ = std::make_unique<CentralDirectoryCursor>(reader->source_, end);
     reader->cursor_->First();  // an unreadable first header shows up when it is described
     return reader;
@@ -63,7 +57,10 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     // A header that cannot be reached or read again leaves nothing to describe.
     if (cursor.MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
     std::string storedName;
-    if (cursor.ReadCurrentName(&storedName) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+    std::vector<uint8_t> centralExtra;
+    if (cursor.ReadCurrentName(&storedName, &centralExtra) != ReaderCode::ReaderOk) {
+        return ArchiveStatus::Corrupt;
+    }
     LocalHeaderPlacement placement;
     if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
 
@@ -85,8 +82,11 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     }
     ArchiveEntry described;
     described.index = index;
-    described.name = NameFromAnsi(storedName);
-    if (!storedName.empty() && described.name.empty()) return ArchiveStatus::Corrupt;
+    // A name that cannot be read exactly is never guessed at.
+    if (!DecodeEntryName(storedName, header.flags, centralExtra.data(), centralExtra.size(),
+                         &described.name)) {
+        return ArchiveStatus::Corrupt;
+    }
     described.attributes = MapExternalAttributes(header.versionMadeBy, header.externalAttributes);
     const EntryTimes times = ResolveEntryTimes(header.dosDateTime, extra.data(), extra.size());
     described.accessTime = times.access;

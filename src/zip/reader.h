@@ -55,7 +55,4 @@ private:
 // The current directory with a trailing separator, or false when it does not fit.
 bool CaptureRootFolder(std::wstring* root);
 
-// Stored name bytes from the ANSI code page to UTF-16.
-std::wstring NameFromAnsi(const std::string& bytes);
-
 }  // namespace velmor::zip

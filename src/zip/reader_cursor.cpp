@@ -39,10 +39,10 @@ ReaderCode CentralDirectoryCursor::MoveTo(int32_t index) {
     return valid_ ? ReaderCode::ReaderOk : ReaderCode::EndOfList;
 }
 
-ReaderCode CentralDirectoryCursor::ReadCurrentName(std::string* name) {
+ReaderCode CentralDirectoryCursor::ReadCurrentName(std::string* name, std::vector<uint8_t>* extra) {
     if (!valid_) return ReaderCode::NoCurrentEntry;
     CentralFileHeader header;
-    const ReaderCode code = ReadHeaderAt(position_, &header, name);
+    const ReaderCode code = ReadHeaderAt(position_, &header, name, extra);
     if (code != ReaderCode::ReaderOk) {
         valid_ = false;
         return code;
@@ -52,7 +52,7 @@ ReaderCode CentralDirectoryCursor::ReadCurrentName(std::string* name) {
 }
 
 ReaderCode CentralDirectoryCursor::ReadHeaderAt(uint64_t position, CentralFileHeader* header,
-                                                std::string* name) {
+                                                std::string* name, std::vector<uint8_t>* extra) {
     if (!source_.IsSeekable()) return ReaderCode::IoError;
     uint8_t raw[kCentralHeaderSize];
     const uint64_t at = end_.prefixLength + position;
@@ -63,13 +63,24 @@ ReaderCode CentralDirectoryCursor::ReadHeaderAt(uint64_t position, CentralFileHe
     if (name == nullptr) return ReaderCode::ReaderOk;
 
     if (header->nameLength > kMaxEntryNameBytes) return ReaderCode::BadArchive;
-    char buffer[kMaxEntryNameBytes];
     const uint16_t length = header->nameLength;
-    if (length > 0 && !source_.ReadAt(at + kCentralHeaderSize, buffer, length)) {
+    // Name and extra field lie back to back and come in one read; an extra field that
+    // cannot be read is only missed, never a reason to refuse the entry.
+    std::vector<char> buffer(length + (extra ? header->extraLength : 0));
+    if (extra) extra->clear();
+    if (buffer.size() > length && !source_.ReadAt(at + kCentralHeaderSize, buffer.data(),
+                                                   static_cast<uint32_t>(buffer.size()))) {
+        buffer.resize(length);
+    }
+    if (buffer.size() == length && length > 0 &&
+        !source_.ReadAt(at + kCentralHeaderSize, buffer.data(), length)) {
         return ReaderCode::IoError;
     }
-    if (std::find(buffer, buffer + length, '\0') != buffer + length) return ReaderCode::BadArchive;
-    name->assign(buffer, length);
+    if (std::find(buffer.begin(), buffer.begin() + length, '\0') != buffer.begin() + length) {
+        return ReaderCode::BadArchive;
+    }
+    name->assign(buffer.data(), length);
+    if (extra) extra->assign(buffer.begin() + length, buffer.end());
     return ReaderCode::ReaderOk;
 }
 

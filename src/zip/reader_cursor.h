@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "zip/reader_byte_source.h"
 #include "zip/reader_code.h"
@@ -35,20 +36,22 @@ public:
 
     // Reads the current central header again together with its stored name. A name longer
     // than kMaxEntryNameBytes or holding a zero byte is refused as BadArchive: it could
-    // only be passed on cut short, as a different name.
-    ReaderCode ReadCurrentName(std::string* name);
+    // only be passed on cut short, as a different name. With extra, the central extra
+    // field comes along; one that cannot be read in full is left empty.
+    ReaderCode ReadCurrentName(std::string* name, std::vector<uint8_t>* extra = nullptr);
     // Checks the current entry's local header against its central header.
     ReaderCode CheckLocalHeader(LocalHeaderPlacement* placement);
 
     bool valid() const { return valid_; }
     int32_t index() const { return index_; }
-    uint16_t entryCount() const { return end_.entryCount; }
+    int32_t entryCount() const { return end_.entryCount; }
     uint64_t prefixLength() const { return end_.prefixLength; }
     const CentralFileHeader& header() const { return header_; }
     ByteSource& source() { return source_; }
 
 private:
-    ReaderCode ReadHeaderAt(uint64_t position, CentralFileHeader* header, std::string* name);
+    ReaderCode ReadHeaderAt(uint64_t position, CentralFileHeader* header, std::string* name,
+                            std::vector<uint8_t>* extra = nullptr);
     ReaderCode Step(uint64_t position);
 
     ByteSource& source_;

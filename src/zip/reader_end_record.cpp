@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace velmor::zip {
 
 uint64_t FindEndRecord(ByteSource& source) {
@@ -46,6 +45,24 @@ bool ReadEndRecord(ByteSource& source, uint64_t position, EndRecord* record) {
     record->directorySize = fields.centralDirectorySize;
     record->directoryOffset = fields.centralDirectoryOffset;
     record->prefixLength = position - directoryEnd;
+    return true;
+}
+
+bool SettleEntryCount(ByteSource& source, EndRecord* record) {
+    const uint64_t end = uint64_t{record->directoryOffset} + record->directorySize;
+    uint64_t position = record->directoryOffset;
+    int64_t found = 0;
+    uint8_t raw[kCentralHeaderSize];
+    CentralFileHeader header;
+    while (position + kCentralHeaderSize <= end &&
+           source.ReadAt(record->prefixLength + position, raw, kCentralHeaderSize) &&
+           Decode(raw, header)) {
+        position += kCentralHeaderSize + header.nameLength + header.extraLength + header.commentLength;
+        ++found;
+    }
+    if (found <= record->entryCount) return true;
+    if (position != end || found > INT32_MAX) return false;
+    record->entryCount = static_cast<int32_t>(found);
     return true;
 }
 

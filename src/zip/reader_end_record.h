@@ -16,7 +16,7 @@ constexpr uint32_t kEndRecordWindowStep = 1024;
 
 struct EndRecord {
     uint64_t position = 0;       // of the record in the file
-    uint16_t entryCount = 0;     // entries in total
+    int32_t entryCount = 0;      // entries in total (after SettleEntryCount: in the directory)
     uint16_t commentLength = 0;
     uint32_t directorySize = 0;
     uint32_t directoryOffset = 0;  // relative to the archive start
@@ -30,5 +30,13 @@ uint64_t FindEndRecord(ByteSource& source);
 // Reads the record at position and checks it: one disk, agreeing entry counts, and a
 // central directory that ends at or before the record. Derives the prefix length.
 bool ReadEndRecord(ByteSource& source, uint64_t position, EndRecord* record);
+
+// Settles the entry count against the central headers that the directory's offset and
+// size delimit. Where they agree with the announced count, nothing changes. Where more
+// headers than announced fill the directory exactly (a count that wrapped past 65,535,
+// or one that was never updated), the headers count. Where more headers than announced
+// stand in a directory that they do not fill, the archive cannot be trusted: false. With
+// fewer headers, the announced count stays and the walk ends at the damage.
+bool SettleEntryCount(ByteSource& source, EndRecord* record);
 
 }  // namespace velmor::zip

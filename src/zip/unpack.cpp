@@ -3,14 +3,21 @@
 #include <windows.h>
 
 #include "zip/extract.h"
+#include "zip/extract_folders.h"
 #include "zip/reader.h"
 
 namespace velmor::zip {
 
+bool EnterExtractFolder(const std::wstring& path) {
+    if (path.empty() || path.size() > kMaxUnpackPathLength) return path.empty();
+    if (SetCurrentDirectoryW(path.c_str())) return true;
+    EnsureFolders(std::wstring(), path);
+    return SetCurrentDirectoryW(path.c_str()) != FALSE;
+}
+
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password) {
-    if (extractPath.size() > kMaxUnpackPathLength) return kUnpackOpenFailed;
-    SetCurrentDirectoryW(extractPath.c_str());
+    if (!EnterExtractFolder(extractPath)) return kUnpackOpenFailed;
     if (archiveName.size() > kMaxUnpackPathLength || password.size() > kMaxPasswordBytes) {
         return kUnpackOpenFailed;
     }

@@ -16,15 +16,19 @@ constexpr long kUnpackGeneralError = 100;
 constexpr size_t kMaxUnpackPathLength = 259;
 constexpr size_t kMaxPasswordBytes = 127;
 
-// Makes extractPath the process's current directory (and leaves it there; when that
-// fails the current directory stays as it was), opens archiveName (a relative name
-// resolves against the new current directory) and extracts every entry in central
-// directory order, stopping at the first failure. password holds ANSI bytes; empty
-// means none.
-// Returns 0; 54 when the archive cannot be opened or an argument does not fit its field
-// (nothing is extracted then, and an extraction folder that does not fit does not become
-// current); 55 when an entry failed the password check; 100 for any other failure.
-// Entries extracted before a failure stay.
+// Makes path the process's current directory, creating it and its missing parents when
+// it does not exist. An empty path means the current directory as it is. False when the
+// folder cannot be entered (or does not fit its field): the current directory is then
+// unchanged.
+bool EnterExtractFolder(const std::wstring& path);
+
+// Enters extractPath (EnterExtractFolder) and leaves it current, opens archiveName (a
+// relative name resolves against the new current directory) and extracts every entry in
+// central directory order, stopping at the first failure. password holds ANSI bytes;
+// empty means none.
+// Returns 0; 54 when the folder cannot be entered, the archive cannot be opened or an
+// argument does not fit its field (nothing is extracted then); 55 when an entry failed
+// the password check; 100 for any other failure. Entries extracted before a failure stay.
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password);
 

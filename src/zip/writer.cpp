@@ -3,19 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "zip/crc32.h"
 #include "zip/records.h"
 #include "zip/source_file.h"
+#include "zip/system_random.h"
 
 namespace velmor::zip {
-
-void DrawEncryptionHeaderRandom(uint8_t out[11]) {
-    const uintptr_t desktop = reinterpret_cast<uintptr_t>(GetDesktopWindow());
-    srand(static_cast<unsigned>(GetTickCount() ^ static_cast<DWORD>(desktop & 0xFFFFFFFFu)));
-    for (int i = 0; i < 11; ++i) out[i] = static_cast<uint8_t>((rand() >> 7) & 0xFF);
-}
 
 std::unique_ptr<ArchiveWriter> ArchiveWriter::Create(const std::wstring& path,
                                                      const std::string& password) {
@@ -85,7 +79,10 @@ ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName, const std::
 
     WriterEntry entry;
     entry.method = MethodForEntryName(name);
-    if (!EntryNameToAnsi(name, &entry.storedName)) return ArchiveStatus::BadArgument;
+    StoredName stored;
+    if (!EncodeEntryName(name, &stored)) return ArchiveStatus::BadArgument;
+    entry.storedName = std::move(stored.bytes);
+    entry.nameFlags = stored.flags;
 
     SourceFile source;
     if (!source.Open(sourcePath)) return ArchiveStatus::NoFile;
@@ -114,7 +111,8 @@ ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName, const std::
 ArchiveStatus ArchiveWriter::WriteEntry(WriterEntry& entry, SourceFile& source, int32_t expectedSize) {
     const bool encrypted = !password_.empty();
     const uint32_t headerExtra = encrypted ? static_cast<uint32_t>(kEncryptionHeaderSize) : 0;
-    entry.localFlags = encrypted ? (kFlagDataDescriptor | kFlagEncrypted) : kFlagDataDescriptor;
+    entry.localFlags = (encrypted ? (kFlagDataDescriptor | kFlagEncrypted) : kFlagDataDescriptor) |
+                       entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     entry.crc32 = 0;
     entry.compressedSize = (entry.method == kMethodStored && expectedSize >= 0)
@@ -123,10 +121,13 @@ ArchiveStatus ArchiveWriter::WriteEntry(WriterEntry& entry, SourceFile& source, 
     entry.uncompressedSize = static_cast<uint32_t>(expectedSize);
     entry.localHeaderOffset = static_cast<uint32_t>(written_);
 
+    // The header's random bytes are drawn first: without them nothing is written.
+    uint8_t random[kEncryptionHeaderRandomSize];
+    if (encrypted && !FillRandom(random, sizeof random)) return ArchiveStatus::WriteFailed;
     if (!Append(LocalHeaderBytes(entry))) return Abandon(ArchiveStatus::WriteFailed);
 
     if (encrypted) {
-        if (!WriteEncryptionHeader(entry)) return Abandon(ArchiveStatus::WriteFailed);
+        if (!WriteEncryptionHeader(entry, random)) return Abandon(ArchiveStatus::WriteFailed);
         encrypting_ = true;
     }
     EntryData data;
@@ -137,10 +138,9 @@ ArchiveStatus ArchiveWriter::WriteEntry(WriterEntry& entry, SourceFile& source, 
     return CompleteEntry(entry, data);
 }
 
-bool ArchiveWriter::WriteEncryptionHeader(const WriterEntry& entry) {
+bool ArchiveWriter::WriteEncryptionHeader(const WriterEntry& entry,
+                                          const uint8_t random[kEncryptionHeaderRandomSize]) {
     keys_ = CipherKeys(password_);
-    uint8_t random[11];
-    DrawEncryptionHeaderRandom(random);
     uint8_t header[kEncryptionHeaderSize];
     // The check byte is the DOS time's high byte, since bit 3 is always set here.
     MakeEncryptionHeader(keys_, random, ExpectedCheckByte(entry.localFlags, entry.dosDateTime, 0), header);
@@ -218,7 +218,7 @@ ArchiveStatus ArchiveWriter::CompleteEntry(WriterEntry& entry, const EntryData& 
     entry.crc32 = data.crc32;
     entry.compressedSize = static_cast<uint32_t>(compressedTotal);
     entry.uncompressedSize = static_cast<uint32_t>(data.bytesRead);
-    entry.localFlags = entry.method == kMethodDeflated ? kFlagMaxCompression : 0;
+    entry.localFlags = (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) | entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     const std::vector<uint8_t> header = LocalHeaderBytes(entry);
     if (!output_->SeekTo(entry.localHeaderOffset)) return Abandon(ArchiveStatus::SeekFailed);

@@ -66,7 +66,7 @@ private:
     ArchiveStatus WriteStored(SourceFile& source, EntryData& data);
     ArchiveStatus WriteDeflated(SourceFile& source, EntryData& data);
     ArchiveStatus CompleteEntry(WriterEntry& entry, const EntryData& data);
-    bool WriteEncryptionHeader(const WriterEntry& entry);
+    bool WriteEncryptionHeader(const WriterEntry& entry, const uint8_t random[kEncryptionHeaderRandomSize]);
 
     // The output routine: through the cipher while encrypting; returns the count written.
     uint32_t Output(const uint8_t* data, uint32_t size);
@@ -90,9 +90,5 @@ private:
     std::unique_ptr<Deflater> deflater_;  // made by the first deflated entry, reset for each
     bool finished_ = false;
 };
-
-// Eleven random bytes for an encryption header: the C library generator is seeded
-// with GetTickCount() XOR the desktop window handle, then each byte is (rand() >> 7) & 0xFF.
-void DrawEncryptionHeaderRandom(uint8_t out[11]);
 
 }  // namespace velmor::zip

@@ -40,20 +40,4 @@ uint32_t ExternalAttributesFor(DWORD fileAttributes) {
     return x;
 }
 
-bool EntryNameToAnsi(const std::wstring& name, std::string* out) {
-    out->clear();
-    if (name.empty()) return true;
-    const int needed = WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (needed <= 0 || static_cast<size_t>(needed) > kMaxEntryNameLength) return false;
-    out->resize(static_cast<size_t>(needed));
-    const int done = WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()),
-                                         &(*out)[0], needed, nullptr, nullptr);
-    if (done != needed) {
-        out->clear();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace velmor::zip

@@ -14,6 +14,7 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
+#include "zip/crc32.h"
 #include "zip/unpack.h"
 
 namespace {
@@ -356,6 +357,39 @@ int main() {
                     b[aes.block + field] = static_cast<char>(v);
                     run(b, entry + "block byte " + std::to_string(field));
                 }
+            }
+        }
+        // Names marked as UTF-8 (bit 11) that are not UTF-8, some of them overlong forms of
+        // "." and "/", and Unicode Path blocks that lead out of the folder.
+        const std::string notUtf8[] = {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
+                                       "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "\xE6\x95",
+                                       "..\xC0\xAF", "\xC0\xAE\xC0\xAE/"};
+        const std::string unicodePaths[] = {"../up.txt", "..\\up.txt", "C:up.txt", "\\up.txt",
+                                            "/up.txt", "\xC0\xAFup.txt", "a/../../up.txt"};
+        for (size_t e = 0; e < layout.central.size(); ++e) {
+            const size_t central = layout.central[e];
+            const uint16_t length = GetU16(seed, central + 28);
+            for (const std::string& bad : notUtf8) {
+                if (bad.size() > length) continue;
+                std::string b = seed;
+                b.replace(central + 46, bad.size(), bad);
+                b.replace(layout.local[e] + 30, bad.size(), bad);
+                b[central + 9] = static_cast<char>(b[central + 9] | 0x08);
+                b[layout.local[e] + 7] = static_cast<char>(b[layout.local[e] + 7] | 0x08);
+                run(b, "entry " + std::to_string(e) + " UTF-8 name not UTF-8");
+            }
+            for (const std::string& path : unicodePaths) {
+                const std::string stored = seed.substr(central + 46, length);
+                std::string data = std::string(1, '\x01') + std::string(4, '\0') + path;
+                PutU32(data, 1, velmor::zip::ComputeCrc32(stored.data(), stored.size()));
+                const std::string block = velmor::zip::test::ExtraBlock(0x7075, data);
+                const uint16_t extra = GetU16(seed, central + 30);
+                std::string b = seed;
+                b.insert(central + 46 + length + extra, block);
+                PutU16(b, central + 30, static_cast<uint16_t>(extra + block.size()));
+                const size_t end = layout.end + block.size();
+                PutU32(b, end + 12, GetU32(b, end + 12) + static_cast<uint32_t>(block.size()));
+                run(b, "entry " + std::to_string(e) + " Unicode Path " + path);
             }
         }
         std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(), harness.runs() - before,

@@ -7,6 +7,7 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
+#include "zip/crc32.h"
 #include "zip/reader.h"
 #include "zip/reader_entry_mapping.h"
 
@@ -295,6 +296,79 @@ TEST_F(ZipReader, NamesComeFromTheAnsiCodePage) {
     wchar_t expected[16];
     const int n = MultiByteToWideChar(CP_ACP, 0, "caf\xE9.txt", 8, expected, 16);
     EXPECT_EQ(entry.name, std::wstring(expected, n));
+}
+
+TEST_F(ZipReader, NamesFollowBit11OrTheCentralUnicodePathBlock) {
+    // Info-ZIP's Unicode Path block: version 1, CRC-32 of the stored name, the UTF-8 name.
+    const auto unicodePath = [](const std::string& stored, const std::string& utf8) {
+        std::string data = "\x01" + std::string(4, '\0') + utf8;
+        test::PutU32(data, 1, ComputeCrc32(stored.data(), stored.size()));
+        return test::ExtraBlock(0x7075, data);
+    };
+    std::vector<TestEntry> entries(4);
+    for (TestEntry& e : entries) e.data = "x";
+    entries[0].name = "\xD0\x96/\xE6\x95\xB0.txt";  // "Ж/数.txt"
+    entries[0].moreFlags = 0x0800;
+    entries[1].name = "x.txt";
+    entries[1].centralExtra = test::TimestampBlock(1, 0, 0, 0) + unicodePath("x.txt", "\xD0\x96.txt");
+    entries[2].name = "y.txt";
+    entries[2].localExtra = unicodePath("y.txt", "\xD0\x96.txt");  // the local block is not read
+    entries[3].name = "\xC0\xAF.txt";  // an overlong "/" is no name
+    entries[3].moreFlags = 0x0800;
+    auto reader = OpenBytes(BuildArchive(entries).bytes);
+    ASSERT_TRUE(reader);
+    const std::wstring expected[] = {L"\u0416/\u6570.txt", L"\u0416.txt", L"y.txt"};
+    for (int i = 0; i < 3; ++i) {
+        ArchiveEntry entry;
+        ASSERT_EQ(reader->GetItem(i, &entry), ArchiveStatus::Ok);
+        EXPECT_EQ(entry.name, expected[i]);
+    }
+    ArchiveEntry entry;
+    EXPECT_EQ(reader->GetItem(3, &entry), ArchiveStatus::Corrupt);
+}
+
+TEST_F(ZipReader, MoreHeadersThanAnnouncedCountWhenTheyFillTheDirectory) {
+    struct Case {
+        uint16_t announced;
+        size_t junk;      // bytes after the last header, inside the directory's size
+        int32_t count;    // -1: the archive does not open
+    };
+    const Case cases[] = {{3, 0, 3}, {0, 0, 3}, {2, 0, 3}, {5, 0, 5}, {3, 10, 3}, {1, 10, -1}};
+    for (const Case& c : cases) {
+        BuiltArchive built = BuildArchive(ThreeEntries());
+        built.bytes.insert(built.endOffset, std::string(c.junk, 'j'));
+        const size_t end = built.endOffset + c.junk;
+        test::PutU16(built.bytes, end + 8, c.announced);
+        test::PutU16(built.bytes, end + 10, c.announced);
+        test::PutU32(built.bytes, end + 12, test::GetU32(built.bytes, end + 12) + static_cast<uint32_t>(c.junk));
+        auto reader = OpenBytes(built.bytes);
+        ASSERT_EQ(reader != nullptr, c.count >= 0) << c.announced << "+" << c.junk;
+        if (!reader) continue;
+        EXPECT_EQ(reader->entryCount(), c.count);
+        ArchiveEntry entry;
+        EXPECT_EQ(reader->GetItem(2, &entry), ArchiveStatus::Ok);
+        EXPECT_EQ(entry.name, L"three.txt");
+        // Announced entries that are not there: the walk ends at the first one.
+        if (c.count > 3) {
+            EXPECT_EQ(reader->GetItem(3, &entry), ArchiveStatus::Corrupt);
+        }
+    }
+
+    // A count that wrapped past 65,535.
+    std::vector<TestEntry> many(65537);
+    for (size_t i = 0; i < many.size(); ++i) {
+        many[i].name = std::to_string(i);
+        many[i].method = 0;
+    }
+    BuiltArchive built = BuildArchive(many);
+    test::PutU16(built.bytes, built.endOffset + 8, 1);
+    test::PutU16(built.bytes, built.endOffset + 10, 1);
+    auto reader = OpenBytes(built.bytes);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->entryCount(), 65537);
+    ArchiveEntry entry;
+    ASSERT_EQ(reader->GetItem(65536, &entry), ArchiveStatus::Ok);
+    EXPECT_EQ(entry.name, L"65536");
 }
 
 struct AttributeCase {

@@ -63,7 +63,7 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         const uint32_t crc = ComputeCrc32(e.data.data(), e.data.size());
         const std::string payload = EntryPayload(e, crc);
         const uint16_t flags = static_cast<uint16_t>((e.password.empty() ? 0 : 1) |
-                                                     (e.dataDescriptor ? 8 : 0));
+                                                     (e.dataDescriptor ? 8 : 0) | e.moreFlags);
         built.localOffsets.push_back(out.size());
         AddU32(out, 0x04034b50);
         AddU16(out, 20);
@@ -95,7 +95,8 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         AddU32(out, 0x02014b50);
         AddU16(out, e.versionMadeBy);
         AddU16(out, 20);
-        AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) | (e.dataDescriptor ? 8 : 0)));
+        AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) | (e.dataDescriptor ? 8 : 0) |
+                                          e.moreFlags));
         AddU16(out, e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, crcs[i]);

@@ -6,6 +6,7 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
+#include "zip/crc32.h"
 #include "zip/unpack.h"
 
 namespace velmor::zip {
@@ -124,12 +125,46 @@ TEST_F(ZipUnpack, OtherFailuresAre100AndKeepEarlierEntries) {
     }
 }
 
-TEST_F(ZipUnpack, UnusableExtractPathLeavesCurrentDirectory) {
+TEST_F(ZipUnpack, MissingFolderIsMadeAndOneThatCannotBeEnteredIs54) {
     const std::wstring archive = Archive({Entry("here.txt", "h")});
+    // Made with its missing parents, then current.
+    const std::wstring made = box_ / L"no\\such\\folder";
+    EXPECT_EQ(UnpackArchive(archive, made, ""), 0);
+    EXPECT_EQ(test::CurrentDirectory(), made);
+    EXPECT_EQ(test::ReadFileBytes(made + L"\\here.txt"), "h");
+    // Relative to the current directory, like the archive name.
+    EXPECT_EQ(UnpackArchive(archive, L"rel\\deeper", ""), 0);
+    EXPECT_EQ(test::ReadFileBytes(made + L"\\rel\\deeper\\here.txt"), "h");
+
+    // A file in the way, and a name no folder can have: nothing is extracted anywhere.
     ASSERT_TRUE(SetCurrentDirectoryW(dest_.c_str()));
-    EXPECT_EQ(UnpackArchive(archive, box_ / L"no\\such\\folder", ""), 0);
-    EXPECT_EQ(test::CurrentDirectory(), dest_);
+    test::WriteFileBytes(box_ / L"file", "f");
+    for (const std::wstring& blocked : {box_ / L"file", box_ / L"file\\below", box_ / L"bad|name"}) {
+        EXPECT_EQ(UnpackArchive(archive, blocked, ""), 54) << blocked;
+        EXPECT_EQ(test::CurrentDirectory(), dest_);
+    }
+    EXPECT_TRUE(test::ListTree(dest_).empty());
+
+    // An empty path extracts into the current directory as it is.
+    EXPECT_EQ(UnpackArchive(archive, L"", ""), 0);
     EXPECT_EQ(Out(L"here.txt"), "h");
+}
+
+TEST_F(ZipUnpack, DecodedNamesReachTheDiskAndPassTheSameChecks) {
+    std::vector<TestEntry> entries = {Entry("first.txt", "one"), Entry("\xE6\x95\xB0\xD0\x96.txt", "u")};
+    entries[1].moreFlags = 0x0800;
+    EXPECT_EQ(UnpackArchive(Archive(entries), dest_, ""), 0);
+    EXPECT_EQ(Out(L"\u6570\u0416.txt"), "u");
+
+    // A Unicode Path block that leads outside the folder.
+    const std::string stored = "safe.txt";
+    std::string data = "\x01" + std::string(4, '\0') + "../escaped.txt";
+    test::PutU32(data, 1, ComputeCrc32(stored.data(), stored.size()));
+    entries[1] = Entry(stored, "s");
+    entries[1].centralExtra = test::ExtraBlock(0x7075, data);
+    EXPECT_EQ(UnpackArchive(Archive(entries), dest_, ""), 100);
+    EXPECT_FALSE(test::PathExists(box_ / L"escaped.txt"));
+    EXPECT_FALSE(test::PathExists(dest_ + L"\\safe.txt"));
 }
 
 }  // namespace

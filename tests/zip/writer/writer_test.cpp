@@ -162,6 +162,60 @@ TEST(ZipWriter, EncryptedEntriesCarryDescriptorAndCheckByte) {
     EXPECT_EQ(EntryContent(bytes, c, "S3cret"), std::vector<uint8_t>{});
 }
 
+TEST(ZipWriter, NamesOutsideTheCodePageAreUtf8WithBit11InBothFlags) {
+    ScratchFolder dir;
+    WriteBytes(dir / L"f.txt", {'f'});
+    for (const char* password : {"", "pw"}) {
+        const std::wstring zip = dir / L"names.zip";
+        auto writer = ArchiveWriter::Create(zip, password);
+        ASSERT_TRUE(writer);
+        ASSERT_EQ(writer->AddEntry(L"\u6570\u636e\\\u62a5\u544a.txt", dir / L"f.txt"), ArchiveStatus::Ok);
+        ASSERT_EQ(writer->AddEntry(L"plain.txt", dir / L"f.txt"), ArchiveStatus::Ok);
+        // Refused whole, never cut: 87 characters of three UTF-8 bytes each, a lone surrogate.
+        const uint64_t before = writer->written();
+        EXPECT_EQ(writer->AddEntry(std::wstring(87, L'\u6570'), dir / L"f.txt"), ArchiveStatus::BadArgument);
+        EXPECT_EQ(writer->AddEntry(L"a\xD800" L"b", dir / L"f.txt"), ArchiveStatus::BadArgument);
+        EXPECT_EQ(writer->written(), before);
+        ASSERT_EQ(writer->AddEntry(std::wstring(86, L'\u6570'), dir / L"f.txt"), ArchiveStatus::Ok);
+        ASSERT_EQ(writer->Finish(), ArchiveStatus::Ok);
+
+        const auto bytes = ReadBytes(zip);
+        const ParsedArchive archive = ParseArchive(bytes);
+        ASSERT_EQ(archive.entries.size(), 3u);
+        const uint16_t usual = *password ? 0x0009 : 0x0002;
+        const auto& utf8 = archive.entries[0];
+        EXPECT_EQ(utf8.centralName, "\xE6\x95\xB0\xE6\x8D\xAE/\xE6\x8A\xA5\xE5\x91\x8A.txt");
+        EXPECT_EQ(utf8.localName, utf8.centralName);
+        EXPECT_EQ(utf8.central.flags, usual | 0x0800) << password;
+        EXPECT_EQ(utf8.local.flags, usual | 0x0800) << password;
+        EXPECT_EQ(EntryContent(bytes, utf8, password), std::vector<uint8_t>{'f'});
+        EXPECT_EQ(archive.entries[1].central.flags, usual);
+        EXPECT_EQ(archive.entries[1].local.flags, usual);
+        EXPECT_EQ(archive.entries[2].centralName.size(), 258u);
+    }
+}
+
+TEST(ZipWriter, IdenticalEncryptedEntriesGetDifferentHeaders) {
+    ScratchFolder dir;
+    WriteBytes(dir / L"same.txt", test::TextBytes(1000, 5));
+    const std::wstring zip = dir / L"twice.zip";
+    auto writer = ArchiveWriter::Create(zip, "pw");
+    ASSERT_TRUE(writer);
+    ASSERT_EQ(writer->AddEntry(L"same.txt", dir / L"same.txt"), ArchiveStatus::Ok);
+    ASSERT_EQ(writer->AddEntry(L"same.txt", dir / L"same.txt"), ArchiveStatus::Ok);
+    ASSERT_EQ(writer->Finish(), ArchiveStatus::Ok);
+    const auto bytes = ReadBytes(zip);
+    const ParsedArchive archive = ParseArchive(bytes);
+    ASSERT_EQ(archive.entries.size(), 2u);
+    const auto header = [&](const test::ParsedEntry& e) {
+        return std::vector<uint8_t>(bytes.begin() + e.dataOffset, bytes.begin() + e.dataOffset + 12);
+    };
+    // Same time, keys and data: only the random bytes can tell the headers apart.
+    ASSERT_EQ(archive.entries[0].central.dosDateTime, archive.entries[1].central.dosDateTime);
+    EXPECT_NE(header(archive.entries[0]), header(archive.entries[1]));
+    EXPECT_EQ(EntryContent(bytes, archive.entries[1], "pw"), test::TextBytes(1000, 5));
+}
+
 TEST(ZipWriter, MethodFollowsTheNameSuffixOnly) {
     for (const wchar_t* stored : {L"a.zip", L"A.ZIP", L"x.tar.gz", L"p.Z", L"p.z", L"d/e.TgZ", L".arj",
                                   L"q.lzh", L"q.arc", L"q.zoo"}) {

@@ -1,0 +1,59 @@
+#include "zip/stored_name.h"
+
+#include "zip/ansi_code_page.h"
+#include "zip/crc32.h"
+#include "zip/extra_field.h"
+#include "zip/records.h"
+#include "zip/utf8.h"
+
+namespace velmor::zip {
+
+namespace {
+
+constexpr size_t kUnicodePathHeaderSize = 5;  // version, CRC-32 of the stored name
+
+// The UTF-8 name of a Unicode Path block that belongs to these stored bytes.
+bool FindUnicodePath(const std::string& bytes, const uint8_t* extra, size_t size, std::string* utf8) {
+    const uint8_t* data = nullptr;
+    size_t dataSize = 0;
+    if (!FindExtraBlock(extra, size, kUnicodePathExtraId, &data, &dataSize)) return false;
+    if (dataSize < kUnicodePathHeaderSize || data[0] != kUnicodePathVersion) return false;
+    // A block whose CRC-32 does not match was left behind by a tool that renamed the
+    // entry without knowing the block: the stored name is the current one.
+    if (ReadU32(data + 1) != ComputeCrc32(bytes.data(), bytes.size())) return false;
+    utf8->assign(reinterpret_cast<const char*>(data) + kUnicodePathHeaderSize,
+                 dataSize - kUnicodePathHeaderSize);
+    return true;
+}
+
+}  // namespace
+
+bool EncodeEntryName(const std::wstring& name, StoredName* stored) {
+    StoredName out;
+    if (!ToAnsiExactly(name, &out.bytes)) {
+        if (!Utf16ToUtf8(name, &out.bytes)) return false;
+        out.flags = kFlagUtf8Name;
+    }
+    if (out.bytes.size() > kMaxEntryNameLength) return false;
+    *stored = std::move(out);
+    return true;
+}
+
+bool DecodeEntryName(const std::string& bytes, uint16_t flags, const uint8_t* centralExtra,
+                     size_t extraSize, std::wstring* name) {
+    std::wstring text;
+    std::string utf8;
+    if (flags & kFlagUtf8Name) {
+        if (!Utf8ToUtf16(bytes, &text)) return false;
+    } else if (FindUnicodePath(bytes, centralExtra, extraSize, &utf8)) {
+        if (!Utf8ToUtf16(utf8, &text)) return false;
+    } else {
+        text = FromAnsi(bytes);
+        if (text.empty() && !bytes.empty()) return false;
+    }
+    if (text.size() > kMaxEntryNameLength || text.find(L'\0') != std::wstring::npos) return false;
+    *name = std::move(text);
+    return true;
+}
+
+}  // namespace velmor::zip
