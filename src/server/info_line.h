@@ -30,12 +30,13 @@ using DeviceNamesLookup = std::function<const DeviceRecord*(const DeviceId&)>;
 //
 // A text laid out as FormatInfoLine writes it gives back exactly the values
 // that went in, commas, blanks and quotes included: the id, time and crc have
-// fixed forms, a file name holds no quote, and the pseudonym ends at the
-// first "," that leaves a directory behind it. A pseudonym or directory that
-// itself holds "," is told apart with the names of the line's device, when
-// knownNames knows it. Any other text is read field by field: a field ends
-// at every comma, only characters inside quotes count, a quote only opens or
-// closes.
+// fixed forms and a file name holds no quote, so only the pseudonym and the
+// directory can hold the three characters "," that stand between two values.
+// When they do, the line reads two ways; knownNames, given the line's id,
+// settles it with that device's names, and without them the pseudonym ends
+// at the first such triple. Any other text is read field by field: a field
+// ends at every comma, only characters inside quotes count, and a quote only
+// opens or closes.
 std::wstring ExtractField(const std::wstring& info, const std::wstring& name,
                           const DeviceNamesLookup& knownNames = nullptr);
 

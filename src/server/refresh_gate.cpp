@@ -17,6 +17,10 @@ void RefreshGate::Open(const std::wstring& folder, std::vector<std::wstring> sta
 
 bool RefreshGate::StampsUnchanged() {
     for (std::size_t i = 0; i < files_.size(); ++i) {
+        // A file that was missing can only come back under a new name in the
+        // folder, which the watch reports; asking for it again would cost a
+        // search of the folder on file systems that ignore case by scanning.
+        if (!stamps_[i].exists) continue;
         if (changes_->Stamp(files_[i]) != stamps_[i]) return false;
     }
     return true;

@@ -24,8 +24,18 @@ TEST(ServerRefreshGate, ReadsAgainWheneverSomethingMayHaveChanged) {
         {"nothing changed", [](auto&, auto&) {}, false, true},
         {"the watch fired", [](auto& s, auto&) { s.fired = true; }, true, true},
         {"nothing changed after the re-armed read", [](auto&, auto&) {}, false, true},
+        {"Status.txt appears: the watch tells",
+         [&](auto& s, auto&) {
+             s.stamps[status].exists = true;
+             s.fired = true;
+         },
+         true, true},
         {"Status.txt grew", [&](auto& s, auto&) { s.stamps[status].size = 10; }, true, true},
-        {"Stack.txt got a new time", [&](auto& s, auto&) { s.stamps[stack].lastWrite = 7; },
+        {"a missing Stack.txt is not asked for",
+         [&](auto& s, auto&) { s.stamps[stack].lastWrite = 7; }, false, true},
+        {"Stack.txt appears", [&](auto& s, auto&) { s.stamps[stack].exists = true; s.fired = true; },
+         true, true},
+        {"Stack.txt got a new time", [&](auto& s, auto&) { s.stamps[stack].lastWrite = 8; },
          true, false},
         {"the last read could not open a file", [](auto&, auto&) {}, true, true},
         {"the caller changed something", [](auto&, RefreshGate& g) { g.Invalidate(); }, true,
