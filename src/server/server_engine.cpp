@@ -33,6 +33,9 @@ void ServerEngine::SetExchangeDir(const std::wstring& dir) {
     if (!exchangeDir_.empty() && exchangeDir_.back() != L'\\') exchangeDir_ += L'\\';
     gate_.Open(exchangeDir_, {exchangeDir_ + kStatusName, exchangeDir_ + kStackName});
     LoadConfig();
+    // A tick run while the config's message box was up may have read the
+    // folder for a list that was still empty.
+    gate_.Invalidate();
     Refresh();
 }
 
