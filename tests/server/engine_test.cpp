@@ -376,6 +376,30 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
     EXPECT_TRUE(PathExists(victim));
 }
 
+// A relative exchange folder is read wherever the current directory now
+// points, as it would be if every call read the files again.
+TEST_F(EngineTest, RelativeFolderFollowsTheCurrentDirectory) {
+    TempFolder first, second;
+    for (const TempFolder* root : {&first, &second}) root->MakeFolder(L"ex");
+    first.Write(L"ex\\config.xml", Config(Ppc(kIdA, "A", "d")));
+    first.Write(L"ex\\one.dat", "1");
+    first.Write(L"ex\\Status.txt", Line(kIdA, "one.dat"));
+    second.Write(L"ex\\two.dat", "2");
+    second.Write(L"ex\\Status.txt", Line(kIdA, "two.dat"));
+    // Same size and time: only the folder's new place tells them apart.
+    SetLastWrite(second / L"ex\\Status.txt", LastWrite(first / L"ex\\Status.txt"));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(first.path().c_str()));
+    engine_.SetExchangeDir(L"ex");
+    const std::wstring before = Field(kIdA, L"file");
+    SetCurrentDirectoryW(second.path().c_str());
+    const std::wstring after = Field(kIdA, L"file");
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(L"one.dat", before);
+    EXPECT_EQ(L"two.dat", after);
+}
+
 // An engine that reads only when the folder changed must always show what an
 // engine that reads on every call shows.
 TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
@@ -450,7 +474,9 @@ TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
             EXPECT_EQ(everyTime.GetPPCInfoByIndex(i), engine_.GetPPCInfoByIndex(i)) << i;
         }
         EXPECT_EQ(QueueEntries(everyTime.ReadyQueue()), QueueEntries(engine_.ReadyQueue()));
-        if (step.crcOfA) EXPECT_EQ(step.crcOfA, ExtractField(InfoOf(kIdA), L"crc"));
+        if (step.crcOfA) {
+            EXPECT_EQ(step.crcOfA, ExtractField(InfoOf(kIdA), L"crc"));
+        }
     }
 }
 
