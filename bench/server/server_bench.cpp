@@ -1,15 +1,19 @@
 // Exchange-server scaling: generated exchange folders of 1,000, 10,000 and
-// 100,000 devices; times of opening the folder, of one lookup by id and of
-// one tick, and the cost per device.
+// 100,000 devices; times of opening the folder, of reading it again after a
+// change, of listing every device by index (with nothing changed, and right
+// after a change) and of one tick, each with its cost per device; and the
+// time of one lookup by id.
 #include <windows.h>
 #include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "server/device_id.h"
+#include "server/info_line.h"
 #include "server/server_engine.h"
 
 namespace {
@@ -47,23 +51,34 @@ void RemoveFolder(const std::wstring& dir) {
     RemoveDirectoryW(dir.c_str());
 }
 
+std::string StatusLine(unsigned i, unsigned crc) {
+    return IdText(i) + "\tdev\td" + std::to_string(i) + ".dat\t2024-05-31 14-30-05\t" +
+           std::to_string(crc) + "\r\n";
+}
+
+// Status.txt with one line per device; the first device's crc is 1000 +
+// round, so that every round rewrites the file with the same size.
+bool WriteStatus(const std::wstring& dir, unsigned devices, unsigned round) {
+    std::string status;
+    for (unsigned i = 0; i < devices; ++i) status += StatusLine(i, i == 0 ? 1000 + round % 1000 : i);
+    return WriteAll(dir + L"\\Status.txt", status);
+}
+
 // config.xml, Status.txt and Stack.txt with a line per device; the data
 // file of every second device exists.
 bool Generate(const std::wstring& dir, unsigned devices) {
     CreateDirectoryW(dir.c_str(), nullptr);
     std::string config = "<?xml version=\"1.0\"?>\r\n<DEVICES>\r\n";
-    std::string status, stack;
+    std::string stack;
     for (unsigned i = 0; i < devices; ++i) {
         const std::string id = IdText(i);
         config += "<PPC DEVICE_ID=\"" + id + "\" PSEUDONIM=\"Device " + std::to_string(i) +
                   "\" DIRECTORY=\"d" + std::to_string(i) + "\"/>\r\n";
-        status += id + "\tdev\td" + std::to_string(i) + ".dat\t2024-05-31 14-30-05\t" +
-                  std::to_string(i) + "\r\n";
         stack += id + "\tdev\ts" + std::to_string(i) + ".dat\t2024-05-31 15-00-00\t1\r\n";
         if (i % 2 == 0 && !WriteAll(dir + L"\\d" + std::to_wstring(i) + L".dat", "x")) return false;
     }
     config += "</DEVICES>\r\n";
-    return WriteAll(dir + L"\\config.xml", config) && WriteAll(dir + L"\\Status.txt", status) &&
+    return WriteAll(dir + L"\\config.xml", config) && WriteStatus(dir, devices, 0) &&
            WriteAll(dir + L"\\Stack.txt", stack);
 }
 
@@ -91,8 +106,23 @@ double Best(int runs, F f) {
 
 struct Row {
     unsigned devices;
-    double open, lookup, tick;
+    double open, reread, list, listChanged, tick, lookup;
 };
+
+// Every device by index, as a host lists them; false when a line is missing.
+bool ListAll(ServerEngine& engine) {
+    const long count = engine.GetPPCCount();
+    for (long i = 0; i < count; ++i) {
+        if (engine.GetPPCInfoByIndex(i).empty()) return false;
+    }
+    return true;
+}
+
+std::wstring CrcOfFirst(ServerEngine& engine) {
+    return velmor::server::ExtractField(engine.GetPPCInfoByIndex(0), L"crc");
+}
+
+double PerDevice(double ms, unsigned devices) { return 1000 * ms / devices; }
 
 }  // namespace
 
@@ -116,44 +146,89 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "%u devices generated\n", devices);
         ServerEngine engine;
-        Row row{devices, 0, 0, 0};
+        Row row{devices, 0, 1e300, 0, 1e300, 0, 0};
         row.open = Best(runs, [&] { engine.SetExchangeDir(dir); });
         if (engine.GetPPCCount() != static_cast<long>(devices) ||
             engine.Refresh() != static_cast<int>(devices / 2)) {
             std::fprintf(stderr, "unexpected device state at %u devices\n", devices);
             return 2;
         }
+        // Each round rewrites Status.txt with the same size and checks that
+        // the first device shows the new crc, so the timed part read it again.
+        unsigned round = 0;
+        bool ok = true;
+        auto change = [&] {
+            ok = ok && WriteStatus(dir, devices, ++round);
+            return std::to_wstring(1000 + round % 1000);
+        };
+        auto expect = [&](const std::wstring& crc) {
+            ok = ok && CrcOfFirst(engine) == std::wstring(10 - crc.size(), L'0') + crc;
+        };
+        for (int i = 0; i < runs; ++i) {
+            const std::wstring crc = change();
+            const double start = NowMs();
+            engine.Refresh();
+            row.reread = std::min(row.reread, NowMs() - start);
+            expect(crc);
+        }
+        row.list = Best(runs, [&] { ok = ok && ListAll(engine); });
+        for (int i = 0; i < runs; ++i) {
+            const std::wstring crc = change();
+            const double start = NowMs();
+            ok = ok && ListAll(engine);
+            row.listChanged = std::min(row.listChanged, NowMs() - start);
+            expect(crc);
+        }
         const std::string lastText = IdText(devices - 2);
         const DeviceId last =
             velmor::server::ParseDeviceId(std::wstring(lastText.begin(), lastText.end()));
-        row.lookup = Best(runs, [&] { engine.GetPPCInfo(last); });
+        row.lookup = Best(runs, [&] { ok = ok && !engine.GetPPCInfo(last).empty(); });
         engine.Tick();  // the first tick fills the queue; later ones update it
         row.tick = Best(runs, [&] { engine.Tick(); });
-        if (engine.ReadyQueue().Count() != devices / 2) {
-            std::fprintf(stderr, "unexpected queue at %u devices\n", devices);
+        if (!ok || engine.ReadyQueue().Count() != devices / 2) {
+            std::fprintf(stderr, "unexpected results at %u devices\n", devices);
             return 2;
         }
         rows.push_back(row);
         RemoveFolder(dir);
     }
 
-    std::printf("%-9s %14s %10s %14s %10s %14s %10s\n", "devices", "SetExchangeDir", "us/device",
-                "GetPPCInfo", "us/device", "tick", "us/device");
+    std::printf("%-8s %21s %21s %21s %21s %21s %12s\n", "", "SetExchangeDir", "re-read",
+                "list by index", "list after change", "tick", "GetPPCInfo");
+    std::printf("%-8s", "devices");
+    for (int i = 0; i < 5; ++i) std::printf(" %10s %10s", "ms", "us/device");
+    std::printf(" %12s\n", "us");
     for (const Row& r : rows) {
-        const double n = r.devices;
-        std::printf("%-9u %11.1f ms %10.2f %11.1f ms %10.2f %11.1f ms %10.2f\n", r.devices, r.open,
-                    1000 * r.open / n, r.lookup, 1000 * r.lookup / n, r.tick, 1000 * r.tick / n);
+        std::printf("%-8u", r.devices);
+        for (double ms : {r.open, r.reread, r.list, r.listChanged, r.tick}) {
+            std::printf(" %10.1f %10.2f", ms, PerDevice(ms, r.devices));
+        }
+        std::printf(" %12.1f\n", 1000 * r.lookup);
     }
     const Row& a = rows.front();
     const Row& b = rows.back();
-    const double growOpen = (b.open / b.devices) / (a.open / a.devices);
-    const double growLookup = (b.lookup / b.devices) / (a.lookup / a.devices);
-    const double growTick = (b.tick / b.devices) / (a.tick / a.devices);
-    std::printf("%-9s %14.2fx %10s %14.2fx %10s %14.2fx\n", "growth", growOpen, "", growLookup, "",
-                growTick);
-    const bool flat = growOpen <= 1.5 && growLookup <= 1.5 && growTick <= 1.5;
-    std::printf("per-device cost from 1,000 to 100,000 devices: %s (limit 1.5x)\n",
+    auto growth = [&](double Row::*field) {
+        return PerDevice(b.*field, b.devices) / PerDevice(a.*field, a.devices);
+    };
+    double worst = 0;
+    std::printf("%-8s", "growth");
+    for (double Row::*field : {&Row::open, &Row::reread, &Row::list, &Row::listChanged, &Row::tick}) {
+        const double g = growth(field);
+        worst = std::max(worst, g);
+        std::printf(" %10s %9.2fx", "", g);
+    }
+    std::printf("\n");
+    const bool flat = worst <= 1.5;
+    std::printf("per-device cost from %u to %u devices: %s (limit 1.5x)\n", a.devices, b.devices,
                 flat ? "flat" : "GROWS");
+    bool inPoll = true;
+    for (const Row& r : rows) {
+        if (r.devices != 10000) continue;
+        inPoll = r.listChanged <= velmor::server::kPollIntervalMs / 5.0;
+        std::printf("listing 10,000 devices after a change: %.0f ms of the %d ms poll (limit a "
+                    "fifth)\n",
+                    r.listChanged, velmor::server::kPollIntervalMs);
+    }
     CoUninitialize();
-    return flat ? 0 : 1;
+    return flat && inPoll ? 0 : 1;
 }

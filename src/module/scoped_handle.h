@@ -44,6 +44,9 @@ using ScopedFileHandle = ScopedGenericHandle<HANDLE, ::CloseHandle, InvalidFileH
 using ScopedHandle = ScopedGenericHandle<HANDLE, ::CloseHandle, NullHandle>;
 // FindFirstFile.
 using ScopedFindHandle = ScopedGenericHandle<HANDLE, ::FindClose, InvalidFileHandle>;
+// FindFirstChangeNotification.
+using ScopedChangeNotification =
+    ScopedGenericHandle<HANDLE, ::FindCloseChangeNotification, InvalidFileHandle>;
 
 // Owns an open registry key.
 class ScopedHKey {

@@ -1,30 +1,9 @@
 #include "server/info_line.h"
 
 #include <cstdio>
-#include <cwchar>
 
 namespace velmor::server {
 namespace {
-
-const wchar_t* const kFieldNames[] = {L"device_id", L"pseudonim", L"directory",
-                                      L"file",      L"time",      L"crc"};
-
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; }
-
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const wchar_t* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return i == a.size() && b[i] == L'\0';
-}
-
-int FieldPosition(const std::wstring& name) {
-    for (int i = 0; i < 6; ++i) {
-        if (EqualsIgnoringAsciiCase(name, kFieldNames[i])) return i + 1;
-    }
-    return 0;
-}
 
 void AppendQuoted(std::wstring& out, const std::wstring& value) {
     out += L'"';
@@ -57,29 +36,6 @@ std::wstring FormatInfoLine(const DeviceRecord& d) {
     line += crc;
     line += L'"';
     return line;
-}
-
-std::wstring ExtractField(const std::wstring& info, const std::wstring& name) {
-    const int wanted = FieldPosition(name);
-    if (wanted == 0) return {};
-    const std::size_t end = std::wcslen(info.c_str());  // the text ends at its first NUL
-    std::size_t pos = 0;
-    std::wstring result;
-    for (int field = 1; field <= wanted; ++field) {
-        result.clear();
-        if (pos >= end) break;
-        bool quoted = false;
-        for (; pos < end && info[pos] != L','; ++pos) {
-            const wchar_t c = info[pos];
-            if (c == L'"') {
-                quoted = !quoted;
-            } else if (quoted && result.size() < kMaxFieldChars) {
-                result += c;
-            }
-        }
-        if (pos < end) ++pos;  // step over the comma
-    }
-    return result;
 }
 
 }  // namespace velmor::server

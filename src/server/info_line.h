@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "server/device_record.h"
@@ -20,8 +21,23 @@ std::wstring FormatStatusTime(const SYSTEMTIME& time);
 
 std::wstring FormatInfoLine(const DeviceRecord& device);
 
+// Gives the names that a device had when its line was written, or null when
+// the device is not known.
+using DeviceNamesLookup = std::function<const DeviceRecord*(const DeviceId&)>;
+
 // The content of the named field (names compared ignoring ASCII case);
 // empty for an unknown name or a text with fewer fields.
-std::wstring ExtractField(const std::wstring& info, const std::wstring& name);
+//
+// A text laid out as FormatInfoLine writes it gives back exactly the values
+// that went in, commas, blanks and quotes included: the id, time and crc have
+// fixed forms and a file name holds no quote, so only the pseudonym and the
+// directory can hold the three characters "," that stand between two values.
+// When they do, the line reads two ways; knownNames, given the line's id,
+// settles it with that device's names, and without them the pseudonym ends
+// at the first such triple. Any other text is read field by field: a field
+// ends at every comma, only characters inside quotes count, and a quote only
+// opens or closes.
+std::wstring ExtractField(const std::wstring& info, const std::wstring& name,
+                          const DeviceNamesLookup& knownNames = nullptr);
 
 }  // namespace velmor::server

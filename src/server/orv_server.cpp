@@ -1,7 +1,6 @@
 #include "server/orv_server.h"
 
 #include "module/bstr_util.h"
-#include "server/info_line.h"
 #include "velmor_version.h"
 
 namespace velmor {
@@ -89,7 +88,7 @@ STDMETHODIMP COrvServer::GetFieldPPCInfo(BSTR ppcInfo, BSTR name, BSTR* result) 
     if (!result) return E_POINTER;
     *result = nullptr;
     try {
-        return Answer(server::ExtractField(BstrToWString(ppcInfo), BstrToWString(name)), result);
+        return Answer(engine_.GetFieldPPCInfo(BstrToWString(ppcInfo), BstrToWString(name)), result);
     } catch (...) {
         return S_OK;
     }

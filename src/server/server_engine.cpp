@@ -18,7 +18,9 @@ const wchar_t kStackName[] = L"Stack.txt";
 
 }  // namespace
 
-ServerEngine::ServerEngine() {
+ServerEngine::ServerEngine() : ServerEngine(MakeSystemFolderChanges()) {}
+
+ServerEngine::ServerEngine(std::unique_ptr<FolderChanges> changes) : gate_(std::move(changes)) {
     devices_.Configure(16, 8, sizeof(DeviceRecord));
     devices_.Reset(-1);
     filterIds_.Configure(16, 8, sizeof(DeviceId));
@@ -29,7 +31,11 @@ void ServerEngine::SetExchangeDir(const std::wstring& dir) {
     readyQueue_.Clear();
     exchangeDir_ = dir.substr(0, kMaxExchangeDirChars);
     if (!exchangeDir_.empty() && exchangeDir_.back() != L'\\') exchangeDir_ += L'\\';
+    gate_.Open(exchangeDir_, {exchangeDir_ + kStatusName, exchangeDir_ + kStackName});
     LoadConfig();
+    // A tick run while the config's message box was up may have read the
+    // folder for a list that was still empty.
+    gate_.Invalidate();
     Refresh();
 }
 
@@ -56,7 +62,7 @@ bool ServerEngine::DataPathExists(const FolderIndex& folder, const wchar_t* name
     return IsSafeRelativeName(name) && folder.Exists(name);
 }
 
-bool ServerEngine::ReadStatus(MyDinArray& status, const FolderIndex& folder) {
+bool ServerEngine::ReadStatus(MyDinArray& status) {
     status.Configure(16, 8, sizeof(StatusRecord));
     status.Reset(-1);
     if (exchangeDir_.empty()) return false;
@@ -71,14 +77,13 @@ bool ServerEngine::ReadStatus(MyDinArray& status, const FolderIndex& folder) {
         ReadStatusLine(line, *static_cast<StatusRecord*>(slot));
     }
     status.Sort(CompareDeviceIds);
-    MergeStack(status, folder);
     return true;
 }
 
-void ServerEngine::MergeStack(MyDinArray& status, const FolderIndex& folder) {
-    if (exchangeDir_.empty()) return;
-    TextLineReader reader(exchangeDir_ + kStackName);
-    if (!reader.IsOpen()) return;
+bool ServerEngine::MergeStack(MyDinArray& status, const FolderIndex& folder) {
+    const std::wstring path = exchangeDir_ + kStackName;
+    TextLineReader reader(path);
+    if (!reader.IsOpen()) return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     std::wstring line;
     StatusRecord stacked;
     while (reader.Next(line)) {
@@ -90,6 +95,7 @@ void ServerEngine::MergeStack(MyDinArray& status, const FolderIndex& folder) {
         if (!current) continue;
         if (!DataPathExists(folder, current->file)) *current = stacked;
     }
+    return true;
 }
 
 void ServerEngine::MarkNotReady(DeviceRecord& d) {
@@ -100,9 +106,21 @@ void ServerEngine::MarkNotReady(DeviceRecord& d) {
 }
 
 int ServerEngine::Refresh() {
+    if (exchangeDir_.empty()) return 0;
+    if (!gate_.ReadDue()) return readyCount_;
+    bool settled = false;
+    readyCount_ = ReadAll(settled);
+    gate_.ReadDone(settled);
+    return readyCount_;
+}
+
+int ServerEngine::ReadAll(bool& settled) {
     MyDinArray status;
+    settled = false;
+    // Without a readable Status.txt nothing changes; the next call tries again.
+    if (!ReadStatus(status)) return 0;
     const FolderIndex folder(exchangeDir_);
-    if (!ReadStatus(status, folder)) return 0;
+    settled = MergeStack(status, folder);
     int readyCount = 0;
     const bool filtered = filterIds_.Count() > 0;
     for (std::uint32_t i = 0; i < devices_.Count(); ++i) {
@@ -154,6 +172,7 @@ void ServerEngine::ProcessDone(const DeviceId& id) {
     // inside the exchange folder (the names come from the device side).
     if (!d || d->ready != 1 || d->file[0] == L'\0' || !IsSafeRelativeName(d->file)) return;
     DeleteFileW(DataPath(d->file).c_str());
+    gate_.Invalidate();
 }
 
 void ServerEngine::AddPPCId(const DeviceId& id) {
@@ -161,9 +180,13 @@ void ServerEngine::AddPPCId(const DeviceId& id) {
     if (!slot) return;
     std::memcpy(slot, &id, sizeof id);
     filterIds_.Sort(CompareDeviceIds);
+    gate_.Invalidate();
 }
 
-void ServerEngine::ClearPPCId() { filterIds_.Reset(-1); }
+void ServerEngine::ClearPPCId() {
+    filterIds_.Reset(-1);
+    gate_.Invalidate();
+}
 
 std::wstring ServerEngine::GetPPCInfoByIndex(long index) {
     DeviceRecord picked;
@@ -177,6 +200,11 @@ std::wstring ServerEngine::GetPPCInfoByIndex(long index) {
         picked = DeviceAt(i);
     }
     return FormatInfoLine(picked);
+}
+
+std::wstring ServerEngine::GetFieldPPCInfo(const std::wstring& info,
+                                           const std::wstring& name) const {
+    return ExtractField(info, name, [this](const DeviceId& id) { return FindDevice(id); });
 }
 
 std::wstring ServerEngine::GetPPCInfo(const DeviceId& id) {

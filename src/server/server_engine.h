@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -14,6 +15,7 @@
 #include "server/my_din_array.h"
 #include "server/my_xml.h"
 #include "server/ppc_queue.h"
+#include "server/refresh_gate.h"
 
 namespace velmor::server {
 
@@ -24,6 +26,8 @@ constexpr int kPollIntervalMs = 5000;
 class ServerEngine {
 public:
     ServerEngine();
+    // Watches the exchange folder through changes (tests pass their own).
+    explicit ServerEngine(std::unique_ptr<FolderChanges> changes);
     virtual ~ServerEngine() = default;
     ServerEngine(const ServerEngine&) = delete;
     ServerEngine& operator=(const ServerEngine&) = delete;
@@ -46,8 +50,14 @@ public:
     // One timer tick: refresh, queue the ready devices, drop unknown
     // entries from the front of the queue.
     void Tick();
-    // Re-reads Status.txt and Stack.txt; returns the number of ready devices.
+    // Brings every device up to date with Status.txt, Stack.txt and the data
+    // files; returns the number of ready devices. The files are read again
+    // only when the folder may have changed since the last read; the result
+    // is always what a full read would give.
     int Refresh();
+    // One field of an info line; a line of one of this engine's devices is
+    // split with that device's names.
+    std::wstring GetFieldPPCInfo(const std::wstring& info, const std::wstring& name) const;
     void ClearReadyQueue() { readyQueue_.Clear(); }
 
     const DeviceRecord* FindDevice(const DeviceId& id) const;
@@ -59,8 +69,12 @@ public:
 
 private:
     void LoadConfig();
-    bool ReadStatus(MyDinArray& status, const FolderIndex& folder);
-    void MergeStack(MyDinArray& status, const FolderIndex& folder);
+    // Reads the whole state from the files; settled tells whether the outcome
+    // can only change through a change to the folder.
+    int ReadAll(bool& settled);
+    bool ReadStatus(MyDinArray& status);
+    // False when Stack.txt exists but cannot be read.
+    bool MergeStack(MyDinArray& status, const FolderIndex& folder);
     // True when exchangeDir + "\" + name names an existing file or folder
     // and the name stays inside the exchange folder.
     static bool DataPathExists(const FolderIndex& folder, const wchar_t* name);
@@ -73,6 +87,8 @@ private:
     PPCQueue readyQueue_;
     MyDinArray filterIds_;
     MyXML configReader_;
+    RefreshGate gate_;
+    int readyCount_ = 0;  // what the last read found
     // Position of the first device of each id, rebuilt with the list.
     std::unordered_map<DeviceId, std::uint32_t, DeviceIdHash, DeviceIdEqual> firstDevice_;
 };

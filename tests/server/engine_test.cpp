@@ -3,7 +3,12 @@
 // and the lookups.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "engine_fixture.h"
+#include "fake_folder_changes.h"
 #include "server/info_line.h"
 
 namespace velmor::server::test {
@@ -18,6 +23,25 @@ std::vector<unsigned long> QueueIds(const PPCQueue& q) {
     std::vector<unsigned long> ids;
     for (std::uint32_t i = 0; i < q.Count(); ++i) ids.push_back(q.At(i).id.Data1);
     return ids;
+}
+
+std::vector<std::pair<unsigned long, std::uint32_t>> QueueEntries(const PPCQueue& q) {
+    std::vector<std::pair<unsigned long, std::uint32_t>> entries;
+    for (std::uint32_t i = 0; i < q.Count(); ++i) entries.emplace_back(q.At(i).id.Data1, q.At(i).crc);
+    return entries;
+}
+
+FILETIME LastWrite(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+void SetLastWrite(const std::wstring& path, const FILETIME& time) {
+    ScopedFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file.valid());
+    ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &time));
 }
 
 TEST_F(EngineTest, ConfigGivesCompletePpcChildrenInDocumentOrder) {
@@ -350,6 +374,110 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
     engine.ProcessDone(ParseDeviceId(Wide(kIdA)));
     EXPECT_FALSE(exchange.Exists(L"next.dat"));
     EXPECT_TRUE(PathExists(victim));
+}
+
+// A relative exchange folder is read wherever the current directory now
+// points, as it would be if every call read the files again.
+TEST_F(EngineTest, RelativeFolderFollowsTheCurrentDirectory) {
+    TempFolder first, second;
+    for (const TempFolder* root : {&first, &second}) root->MakeFolder(L"ex");
+    first.Write(L"ex\\config.xml", Config(Ppc(kIdA, "A", "d")));
+    first.Write(L"ex\\one.dat", "1");
+    first.Write(L"ex\\Status.txt", Line(kIdA, "one.dat"));
+    second.Write(L"ex\\two.dat", "2");
+    second.Write(L"ex\\Status.txt", Line(kIdA, "two.dat"));
+    // Same size and time: only the folder's new place tells them apart.
+    SetLastWrite(second / L"ex\\Status.txt", LastWrite(first / L"ex\\Status.txt"));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(first.path().c_str()));
+    engine_.SetExchangeDir(L"ex");
+    const std::wstring before = Field(kIdA, L"file");
+    SetCurrentDirectoryW(second.path().c_str());
+    const std::wstring after = Field(kIdA, L"file");
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(L"one.dat", before);
+    EXPECT_EQ(L"two.dat", after);
+}
+
+// An engine that reads only when the folder changed must always show what an
+// engine that reads on every call shows.
+TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
+    FakeChangesState noWatch;
+    noWatch.canWatch = false;
+    ServerEngine everyTime(std::make_unique<FakeFolderChanges>(noWatch));
+    everyTime.ConfigReader().SetReportSink([](const std::string&) {});
+    const std::wstring statusPath = dir_ / L"Status.txt";
+    const std::string statusA = Line(kIdA, "a1.dat", "2024-05-31 14-30-05", "123");
+    const std::string statusBC = Line(kIdB, "b1.dat") + Line(kIdC, "in\\c.dat");
+    dir_.Write(L"a1.dat", "a");
+    dir_.Write(L"b2.dat", "b");
+    dir_.Write(L"Status.txt", statusA + statusBC);
+    dir_.Write(L"Stack.txt", Line(kIdB, "b2.dat"));
+    OpenThreeDevices();
+    everyTime.SetExchangeDir(dir_.path());
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int ready;              // devices ready afterwards
+        const wchar_t* crcOfA;  // when given, A's crc afterwards
+    };
+    const Step steps[] = {
+        {"nothing yet", [] {}, 2, L"0000000123"},
+        {"Status.txt rewritten at once, same size and time",
+         [&] {
+             const FILETIME before = LastWrite(statusPath);
+             dir_.Write(L"Status.txt", Line(kIdA, "a1.dat", "2024-05-31 14-30-05", "456") + statusBC);
+             SetLastWrite(statusPath, before);
+         },
+         2, L"0000000456"},
+        {"a data file appears", [&] { dir_.Write(L"b1.dat", "b"); }, 2, nullptr},
+        {"a data file goes", [&] { dir_.Remove(L"a1.dat"); }, 1, nullptr},
+        {"Stack.txt names a new file",
+         [&] {
+             dir_.Write(L"a2.dat", "a");
+             dir_.Write(L"Stack.txt", Line(kIdB, "b2.dat") + Line(kIdA, "a2.dat", "2024-06-01", "9"));
+         },
+         2, L"0000000009"},
+        {"a subfolder with a named file appears",
+         [&] {
+             dir_.MakeFolder(L"in");
+             dir_.Write(L"in\\c.dat", "c");
+         },
+         3, nullptr},
+        {"the current file goes, the stacked one stands in", [&] { dir_.Remove(L"b1.dat"); }, 3, nullptr},
+        {"Status.txt goes: the last read stands", [&] { dir_.Remove(L"Status.txt"); }, 0, L"0000000009"},
+        {"Status.txt is back with other lines",
+         [&] { dir_.Write(L"Status.txt", Line(kIdC, "in\\c.dat", "2024-07-01", "5")); }, 1, L"0000000000"},
+        {"the filter changes",
+         [&] {
+             engine_.AddPPCId(ParseDeviceId(Wide(kIdA)));
+             everyTime.AddPPCId(ParseDeviceId(Wide(kIdA)));
+         },
+         0, nullptr},
+        {"the filter goes",
+         [&] {
+             engine_.ClearPPCId();
+             everyTime.ClearPPCId();
+         },
+         1, nullptr},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        engine_.Tick();
+        everyTime.Tick();
+        EXPECT_EQ(step.ready, everyTime.Refresh());
+        EXPECT_EQ(step.ready, engine_.Refresh());
+        for (long i = 0; i < everyTime.GetPPCCount(); ++i) {
+            EXPECT_EQ(everyTime.GetPPCInfoByIndex(i), engine_.GetPPCInfoByIndex(i)) << i;
+        }
+        EXPECT_EQ(QueueEntries(everyTime.ReadyQueue()), QueueEntries(engine_.ReadyQueue()));
+        if (step.crcOfA) {
+            EXPECT_EQ(step.crcOfA, ExtractField(InfoOf(kIdA), L"crc"));
+        }
+    }
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ root = fso.BuildPath(fso.GetSpecialFolder(2), fso.GetTempName())
 fso.CreateFolder root
 
 WriteText "config.xml", "<?xml version=""1.0""?>" & vbCrLf & "<PPCS>" & vbCrLf & _
-    "<PPC DEVICE_ID=""" & LCase(ID_A) & """ PSEUDONIM=""Store &amp; Co"" DIRECTORY=""store""/>" & vbCrLf & _
+    "<PPC DEVICE_ID=""" & LCase(ID_A) & """ PSEUDONIM=""Store, &amp; &quot;Co&quot;"" DIRECTORY=""store""/>" & vbCrLf & _
     "<PPC DEVICE_ID=""" & ID_B & """ PSEUDONIM=""Van 2"" DIRECTORY=""van2""/>" & vbCrLf & _
     "</PPCS>" & vbCrLf
 WriteText "Status.txt", StatusLine(ID_A, "a1.dat", "2024-05-31 14-30-05", "123") & _
@@ -50,9 +50,10 @@ count = server.GetPPCCount()
 Check count = 2, "GetPPCCount = " & count
 
 line = server.GetPPCInfoByIndex(0)
-Check line = """" & ID_A & """,""Store & Co"",""store"",""a1.dat"",""2024-05-31 14-30-05"",""0000000123""", _
+Check line = """" & ID_A & """,""Store, & ""Co"""",""store"",""a1.dat"",""2024-05-31 14-30-05"",""0000000123""", _
       "first line: " & line
 Check server.GetFieldPPCInfo(line, "file") = "a1.dat", "file field"
+Check server.GetFieldPPCInfo(line, "pseudonim") = "Store, & ""Co""", "name with a comma and quotes"
 Check server.GetFieldPPCInfo(line, "CRC") = "0000000123", "crc field"
 Check server.GetFieldPPCInfo(line, "pseudonym") = "", "unknown field name"
 

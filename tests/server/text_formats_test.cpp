@@ -172,6 +172,72 @@ TEST(ServerInfoLine, ExtractFieldByNameAndItsQuirks) {
     EXPECT_EQ(1023u, ExtractField(L"\"" + std::wstring(5000, L'x') + L"\"", L"device_id").size());
 }
 
+// Every line that FormatInfoLine writes gives back its own values, whatever
+// the names hold. Names that themselves hold the "," between two values can
+// only be told apart with the device's own names.
+TEST(ServerInfoLine, EveryFieldOfAWrittenLineComesBackAsWritten) {
+    struct Row {
+        std::wstring pseudonym, directory, file;
+        bool needsNames;
+    };
+    const Row rows[] = {
+        {L"Склад №1, Москва", L"store1", L"store1_0001.dat", false},
+        {L"ООО \"Ромашка\"", L"\"quoted\" dir", L"a b, c.dat", false},
+        {L"\"", L"\"\"", L"", false},
+        {L" , ", L",", L",,", false},
+        {L"", L"", L"", false},
+        {L"x\",", L"\",y", L"f", true},
+        {std::wstring(63, L','), std::wstring(63, L'"'), L"f", false},
+        {L"a\",\"b", L"c", L"f.dat", true},
+        {L"a", L"b\",\"c", L"", true},
+        {L"x\"", L",\"y", L"f", true},
+        {L"\",\"\",\"", L"\",\"", L"sub\\f.dat", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.pseudonym) + " / " +
+                     testing::PrintToString(row.directory));
+        DeviceRecord d{};
+        d.id = ParseDeviceId(L"0a1b2c3d-4e5f-6a7b-8c9d-0e1f2a3b4c5d");
+        CopyName64(d.pseudonym, row.pseudonym);
+        CopyName64(d.directory, row.directory);
+        CopyName64(d.file, row.file);
+        d.time = ParseStatusTime(L"2024-05-31 14-30-05");
+        d.crc = 4294967295u;
+        const std::wstring line = FormatInfoLine(d);
+        const DeviceNamesLookup known = [&](const DeviceId& id) {
+            return SameDeviceId(id, d.id) ? &d : nullptr;
+        };
+        const std::wstring expected[] = {L"0A1B2C3D-4E5F-6A7B-8C9D-0E1F2A3B4C5D", row.pseudonym,
+                                         row.directory, row.file, L"2024-05-31 14-30-05",
+                                         L"4294967295"};
+        const wchar_t* const names[] = {L"device_id", L"Pseudonim", L"DIRECTORY",
+                                        L"file",      L"time",      L"crc"};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(expected[i], ExtractField(line, names[i], known)) << names[i];
+            if (!row.needsNames) EXPECT_EQ(expected[i], ExtractField(line, names[i])) << names[i];
+        }
+    }
+
+    // Five-digit time parts are still a written line.
+    DeviceRecord d{};
+    CopyName64(d.pseudonym, L"a, b");
+    d.time.wYear = 65535;
+    d.time.wSecond = 65535;
+    const std::wstring line = FormatInfoLine(d);
+    EXPECT_EQ(L"a, b", ExtractField(line, L"pseudonim"));
+    EXPECT_EQ(L"65535-00-00 00-00-65535", ExtractField(line, L"time"));
+    // Texts FormatInfoLine cannot write are read field by field as before: a
+    // lower-case id, a crc digit short, a blank after the last quote.
+    std::wstring lower = line;
+    lower[1] = L'a';
+    std::wstring shortCrc = line;
+    shortCrc.erase(shortCrc.size() - 2, 1);
+    for (const std::wstring& odd : {lower, shortCrc, line + L" "}) {
+        EXPECT_EQ(L"a", ExtractField(odd, L"pseudonim")) << odd;
+        EXPECT_EQ(L"", ExtractField(odd, L"directory")) << odd;
+    }
+}
+
 TEST(ServerSafeName, AcceptsPlainRelativeNamesOnly) {
     for (const wchar_t* ok : {L"", L"a.dat", L"sub\\a.dat", L"sub/a.dat", L".\\a.dat",
                               L"a..b.dat", L"..a", L"ÿ.dat"}) {
