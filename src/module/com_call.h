@@ -31,6 +31,13 @@ struct FenceValue {
   using type = T;
 };
 
+// An entry point or a call that answers with its HRESULT: a throw becomes E_OUTOFMEMORY or
+// E_UNEXPECTED.
+template <class Body>
+HRESULT HresultCall(Body&& body) noexcept {
+  return Fenced(body, [](HRESULT hr) { return hr; });
+}
+
 // A method without a result: it runs `body` and returns S_OK whatever happened.
 template <class Body>
 HRESULT ActionCall(Body&& body) noexcept {
