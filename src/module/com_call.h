@@ -26,10 +26,13 @@ HRESULT Fenced(Body&& body, OnThrow&& onThrow) noexcept {
   }
 }
 
+namespace fence_detail {
+// Keeps the failure value out of template argument deduction: the result's type decides.
 template <class T>
-struct FenceValue {
+struct Same {
   using type = T;
 };
+}  // namespace fence_detail
 
 // An entry point or a call that answers with its HRESULT: a throw becomes E_OUTOFMEMORY or
 // E_UNEXPECTED.
@@ -52,7 +55,7 @@ HRESULT ActionCall(Body&& body) noexcept {
 // A method with an [out, retval] value (a ResultCode, a number): *result = body(), or
 // `failure` when the body throws. S_OK either way; E_POINTER for a null `result`.
 template <class T, class Body>
-HRESULT ResultCall(T* result, typename FenceValue<T>::type failure, Body&& body) noexcept {
+HRESULT ResultCall(T* result, typename fence_detail::Same<T>::type failure, Body&& body) noexcept {
   if (!result) return E_POINTER;
   return Fenced(
       [&] {
