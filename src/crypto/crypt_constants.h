@@ -1,11 +1,14 @@
 // Fixed parameters of the file encryption: provider, key sizes, chunking,
-// the limits of the component's text fields and its failure code.
+// the limits of the component's text fields. Its failure code is the
+// library's kResultCryptFailed (base/result_code.h).
 #pragma once
 
 #include <windows.h>
 #include <wincrypt.h>
 
 #include <cstddef>
+
+#include "base/result_code.h"
 
 namespace velmor::crypto {
 
@@ -41,8 +44,5 @@ inline constexpr DWORD kMaxKeyBlobLength = 12 + 16384 / 8;
 inline constexpr std::size_t kMaxPathChars = 259;
 inline constexpr std::size_t kMaxPasswordChars = 127;
 inline constexpr std::size_t kMaxErrorTextChars = 255;
-
-// ResultCode of every failed EncryptFile or DecryptFile.
-inline constexpr long kResultCryptFailed = 56;
 
 }  // namespace velmor::crypto

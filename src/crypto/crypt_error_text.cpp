@@ -4,33 +4,34 @@
 
 #include <cwchar>
 
+#include "base/win/string_resource.h"
 #include "crypto/system_error_text.h"
+#include "module/resource.h"
 
 namespace velmor::crypto {
 namespace {
 
-const wchar_t* OwnText(DWORD code) {
+UINT OwnTextId(DWORD code) {
     switch (static_cast<HRESULT>(code)) {
         case NTE_BAD_DATA:
-            return L"Данные не расшифровываются: неверный пароль или файл "
-                   L"поврежден";
+            return IDS_CRYPT_BAD_DATA;
         case NTE_BAD_KEY:
-            return L"Неверный ключ";
+            return IDS_CRYPT_BAD_KEY;
         case NTE_NO_KEY:
-            return L"Ключ не найден в хранилище пользователя";
+            return IDS_CRYPT_NO_KEY;
         case NTE_BAD_KEYSET:
-            return L"Набор ключей не существует";
+            return IDS_CRYPT_BAD_KEYSET;
         case NTE_BAD_PUBLIC_KEY:
-            return L"Неверный ключ обмена пользователя";
+            return IDS_CRYPT_BAD_PUBLIC_KEY;
         case NTE_BAD_LEN:
-            return L"Неверная длина данных";
+            return IDS_CRYPT_BAD_LEN;
         case NTE_BAD_VER:
         case NTE_BAD_TYPE:
-            return L"Неверный формат ключа";
+            return IDS_CRYPT_BAD_KEY_FORMAT;
         case NTE_BAD_ALGID:
-            return L"Неверный алгоритм шифрования";
+            return IDS_CRYPT_BAD_ALGID;
         default:
-            return L"Системная ошибка";
+            return IDS_CRYPT_SYSTEM_ERROR;
     }
 }
 
@@ -42,7 +43,7 @@ std::wstring CryptErrorText(DWORD code) {
     if (!text.empty()) return text;
     wchar_t suffix[16];
     std::swprintf(suffix, 16, L" (0x%08lX)", static_cast<unsigned long>(code));
-    return std::wstring(OwnText(code)) + suffix;
+    return LoadResourceString(OwnTextId(code)) + suffix;
 }
 
 }  // namespace velmor::crypto

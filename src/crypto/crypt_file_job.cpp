@@ -6,13 +6,14 @@
 #include <new>
 #include <vector>
 
-#include "crypto/c_file.h"
+#include "base/win/string_resource.h"
+#include "crypto/buffered_stream.h"
 #include "crypto/crypt_constants.h"
 #include "crypto/crypt_error_text.h"
 #include "crypto/crypt_handles.h"
-#include "crypto/crypt_messages.h"
 #include "crypto/same_file.h"
 #include "crypto/wait_cursor.h"
+#include "module/resource.h"
 
 namespace velmor::crypto {
 
@@ -32,8 +33,8 @@ struct CryptFileJob::Resources {
     CryptKey dataKey;
     std::vector<BYTE> buffer;
     std::vector<BYTE> keyBlob;
-    CFile target;
-    CFile source;
+    ScopedStdioStream target;
+    ScopedStdioStream source;
     DWORD keyBits = kKeyBits;
 };
 
@@ -73,17 +74,17 @@ bool CryptFileJob::Fail(DWORD code) {
     return false;
 }
 
-bool CryptFileJob::FailWith(const wchar_t* text) {
+bool CryptFileJob::FailWith(UINT textId) {
     lastError_ = 0;
-    ownText_ = text;
+    ownText_ = LoadResourceString(textId);
     return false;
 }
 
 // The C runtime leaves the system's error of a failed read or write; callers
 // clear it before the I/O, so a stale code is never taken for the cause.
-bool CryptFileJob::FailIo(const wchar_t* fallbackText) {
+bool CryptFileJob::FailIo(UINT fallbackTextId) {
     const DWORD code = GetLastError();
-    return code != 0 ? Fail(code) : FailWith(fallbackText);
+    return code != 0 ? Fail(code) : FailWith(fallbackTextId);
 }
 
 bool CryptFileJob::Encrypt(const std::wstring& sourcePath,
@@ -122,13 +123,15 @@ bool CryptFileJob::Decrypt(const std::wstring& sourcePath,
 
 bool CryptFileJob::OpenFiles(Resources& job, const std::wstring& sourcePath,
                              const std::wstring& targetPath) {
-    if (!job.source.Open(sourcePath, L"rb")) return Fail();
+    job.source = OpenBufferedStream(sourcePath, L"rb");
+    if (!job.source) return Fail();
     // Opening the target truncates it: make sure it is not the input.
     const HANDLE sourceHandle =
         reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(job.source.get())));
     if (NamesSameFile(sourceHandle, sourcePath, targetPath))
-        return FailWith(kTextSameFile);
-    if (!job.target.Open(targetPath, L"wb")) return Fail();
+        return FailWith(IDS_CRYPT_SAME_FILE);
+    job.target = OpenBufferedStream(targetPath, L"wb");
+    if (!job.target) return Fail();
     return true;
 }
 
@@ -201,7 +204,7 @@ bool CryptFileJob::WrapNewDataKey(Resources& job) {
     if (std::fwrite(lengthBytes, 1, sizeof lengthBytes, target) !=
             sizeof lengthBytes ||
         std::fwrite(job.keyBlob.data(), 1, blobLength, target) != blobLength) {
-        return FailIo(kTextWriteError);
+        return FailIo(IDS_CRYPT_WRITE_ERROR);
     }
     return true;
 }
@@ -230,22 +233,22 @@ bool CryptFileJob::UnwrapDataKey(Resources& job) {
     SetLastError(0);
     if (std::fread(lengthBytes, 1, sizeof lengthBytes, source) !=
         sizeof lengthBytes) {
-        return std::ferror(source) ? FailIo(kTextReadError)
-                                   : FailWith(kTextNoKeyLength);
+        return std::ferror(source) ? FailIo(IDS_CRYPT_READ_ERROR)
+                                   : FailWith(IDS_CRYPT_NO_KEY_LENGTH);
     }
     const DWORD blobLength = lengthBytes[0] | (lengthBytes[1] << 8) |
                              (lengthBytes[2] << 16) |
                              (static_cast<DWORD>(lengthBytes[3]) << 24);
     // Checked before allocating: a damaged length must not size a buffer.
     if (blobLength == 0 || blobLength > kMaxKeyBlobLength) {
-        return FailWith(kTextBadKeyLength);
+        return FailWith(IDS_CRYPT_BAD_KEY_LENGTH);
     }
     if (!Allocate(job.keyBlob, blobLength)) {
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
     if (std::fread(job.keyBlob.data(), 1, blobLength, source) != blobLength) {
-        return std::ferror(source) ? FailIo(kTextReadError)
-                                   : FailWith(kTextKeyBlobCut);
+        return std::ferror(source) ? FailIo(IDS_CRYPT_READ_ERROR)
+                                   : FailWith(IDS_CRYPT_KEY_BLOB_CUT);
     }
     // The provider unwraps a SIMPLEBLOB with the user's key-exchange key. Some
     // providers want that key named rather than implied by a null handle; for
@@ -287,7 +290,7 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
         SetLastError(0);  // so that FailIo sees only this chunk's error
         DWORD chunkLength =
             static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
-        if (std::ferror(source)) return FailIo(kTextReadError);
+        if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         // The last chunk may be empty; encrypting it still adds the padding.
         const BOOL finalChunk = std::feof(source) ? TRUE : FALSE;
         if (!api_.Encrypt(job.dataKey.get(), 0, finalChunk, 0, buffer,
@@ -295,7 +298,7 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
             return Fail();
         }
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {
-            return FailIo(kTextWriteError);
+            return FailIo(IDS_CRYPT_WRITE_ERROR);
         }
         if (finalChunk) return true;
     }
@@ -309,22 +312,24 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
         SetLastError(0);  // so that FailIo sees only this chunk's error
         DWORD chunkLength =
             static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
-        if (std::ferror(source)) return FailIo(kTextReadError);
+        if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         // The padding sits in the last cipher block, so the final call must
         // get the last non-empty chunk: look ahead rather than wait for a
         // read that returns nothing (cipher text of a multiple of 1000).
         const bool finalChunk = AtEnd(source);
-        if (std::ferror(source)) return FailIo(kTextReadError);
+        if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         if (finalChunk) {
-            if (chunkLength == 0) return FailWith(kTextNoCipherText);
-            if (chunkLength % 8 != 0) return FailWith(kTextCipherTextLength);
+            if (chunkLength == 0) return FailWith(IDS_CRYPT_NO_CIPHER_TEXT);
+            if (chunkLength % 8 != 0) {
+                return FailWith(IDS_CRYPT_CIPHER_TEXT_LENGTH);
+            }
         }
         if (!api_.Decrypt(job.dataKey.get(), 0, finalChunk ? TRUE : FALSE, 0,
                           buffer, &chunkLength)) {
             return Fail();
         }
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {
-            return FailIo(kTextWriteError);
+            return FailIo(IDS_CRYPT_WRITE_ERROR);
         }
         if (finalChunk) return true;
     }
@@ -333,7 +338,9 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
 bool CryptFileJob::CloseTarget(Resources& job) {
     // Buffered output can still fail when it is flushed.
     SetLastError(0);
-    if (std::fflush(job.target.get()) != 0) return FailIo(kTextWriteError);
+    if (std::fflush(job.target.get()) != 0) {
+        return FailIo(IDS_CRYPT_WRITE_ERROR);
+    }
     return true;
 }
 

@@ -55,8 +55,8 @@ private:
 
     bool Fail();                       // the platform's last error
     bool Fail(DWORD code);             // a given platform error
-    bool FailWith(const wchar_t* text);  // a failure with no platform code
-    bool FailIo(const wchar_t* fallbackText);  // last error, if there is one
+    bool FailWith(UINT textId);        // a failure with no platform code
+    bool FailIo(UINT fallbackTextId);  // last error, if there is one
 
     CryptoApi& api_;
     DWORD lastError_ = 0;

@@ -1,63 +1,42 @@
-// Single owners of CryptoAPI handles. Each releases its handle through the
-// same CryptoApi that produced it, exactly once, when it goes out of scope.
+// Owners of CryptoAPI handles. Each releases its handle through the same
+// CryptoApi that produced it, exactly once, when it goes out of scope.
 #pragma once
 
+#include "base/unique_resource.h"
+#include "base/win/last_error.h"
 #include "crypto/crypto_api.h"
 
 namespace velmor::crypto {
 
-template <typename Handle, BOOL (CryptoApi::*Release)(Handle)>
-class CryptHandle {
-public:
-    explicit CryptHandle(CryptoApi& api) : api_(api) {}
-    ~CryptHandle() { Reset(); }
-    CryptHandle(const CryptHandle&) = delete;
-    CryptHandle& operator=(const CryptHandle&) = delete;
+template <typename Handle, BOOL (*Release)(CryptoApi&, Handle)>
+struct CryptApiTraits {
+    using type = Handle;
+    using close_guard = LastErrorKeeper;
 
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != 0; }
-    // For the out-parameter of the call that obtains the handle.
-    Handle* receive() {
-        Reset();
-        return &handle_;
-    }
-    void Reset() {
-        if (handle_ != 0) {
-            (api_.*Release)(handle_);
-            handle_ = 0;
-        }
-    }
+    explicit CryptApiTraits(CryptoApi& owner) noexcept : api(&owner) {}
+    static type invalid() noexcept { return 0; }
+    void close(type handle) const noexcept { Release(*api, handle); }
 
-private:
-    CryptoApi& api_;
-    Handle handle_ = 0;
+    CryptoApi* api;
 };
 
-using CryptKey = CryptHandle<HCRYPTKEY, &CryptoApi::DestroyKey>;
-using CryptHash = CryptHandle<HCRYPTHASH, &CryptoApi::DestroyHash>;
+inline BOOL DestroyKey(CryptoApi& api, HCRYPTKEY key) { return api.DestroyKey(key); }
+inline BOOL DestroyHash(CryptoApi& api, HCRYPTHASH hash) { return api.DestroyHash(hash); }
+inline BOOL ReleaseContext(CryptoApi& api, HCRYPTPROV provider) {
+    return api.ReleaseContext(provider, 0);
+}
 
-class CryptProvider {
+// Made as CryptKey key{CryptKey::Traits(api)}.
+template <typename Handle, BOOL (*Release)(CryptoApi&, Handle)>
+class CryptApiHandle : public UniqueResource<CryptApiTraits<Handle, Release>> {
 public:
-    explicit CryptProvider(CryptoApi& api) : api_(api) {}
-    ~CryptProvider() { Reset(); }
-    CryptProvider(const CryptProvider&) = delete;
-    CryptProvider& operator=(const CryptProvider&) = delete;
-
-    HCRYPTPROV get() const { return handle_; }
-    HCRYPTPROV* receive() {
-        Reset();
-        return &handle_;
-    }
-    void Reset() {
-        if (handle_ != 0) {
-            api_.ReleaseContext(handle_, 0);
-            handle_ = 0;
-        }
-    }
-
-private:
-    CryptoApi& api_;
-    HCRYPTPROV handle_ = 0;
+    using Traits = CryptApiTraits<Handle, Release>;
+    explicit CryptApiHandle(CryptoApi& api) noexcept
+        : UniqueResource<Traits>(Traits(api)) {}
 };
+
+using CryptProvider = CryptApiHandle<HCRYPTPROV, &ReleaseContext>;
+using CryptKey = CryptApiHandle<HCRYPTKEY, &DestroyKey>;
+using CryptHash = CryptApiHandle<HCRYPTHASH, &DestroyHash>;
 
 }  // namespace velmor::crypto

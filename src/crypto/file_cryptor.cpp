@@ -2,9 +2,10 @@
 
 #include <new>
 
+#include "base/win/string_resource.h"
 #include "crypto/crypt_constants.h"
 #include "crypto/crypt_file_job.h"
-#include "crypto/crypt_messages.h"
+#include "module/resource.h"
 
 namespace velmor::crypto {
 namespace {
@@ -45,9 +46,11 @@ long FileCryptor::Run(Direction direction, const std::wstring& sourcePath,
     const std::wstring source = UpToNull(sourcePath);
     const std::wstring target = UpToNull(targetPath);
     if (source.size() > kMaxPathChars || target.size() > kMaxPathChars) {
-        return Failed(kTextPathTooLong);
+        return Failed(LoadResourceString(IDS_CRYPT_PATH_TOO_LONG));
     }
-    if (passwordTooLong_) return Failed(kTextPasswordTooLong);
+    if (passwordTooLong_) {
+        return Failed(LoadResourceString(IDS_CRYPT_PASSWORD_TOO_LONG));
+    }
 
     try {
         CryptFileJob job(api_);
@@ -56,7 +59,7 @@ long FileCryptor::Run(Direction direction, const std::wstring& sourcePath,
                               : job.Decrypt(source, target, password_);
         return done ? 0 : Failed(job.ErrorText());
     } catch (const std::bad_alloc&) {
-        return Failed(kTextOutOfMemory);
+        return Failed(LoadResourceString(IDS_CRYPT_OUT_OF_MEMORY));
     }
 }
 

@@ -1,51 +1,36 @@
 #include "crypto/orv_crypto.h"
 
-#include "crypto/crypt_constants.h"
+#include "base/win/string_resource.h"
+#include "base/result_code.h"
 #include "module/bstr_util.h"
+#include "module/com_call.h"
 #include "module/resource.h"
-#include "module/result_codes.h"
 
 namespace velmor {
 
 STDMETHODIMP COrvCrypto::ErrDescription(long ErrCode, BSTR* result) {
-  if (!result) return E_POINTER;
-  try {
+  return TextCall(result, [&] {
     // Only this component's own failure code has a description of its own.
-    if (ErrCode == crypto::kResultCryptFailed) return ReturnBstr(cryptor_.lastErrorText(), result);
-    return ReturnBstr(LoadMessage(IDS_UNKNOWN_ERROR), result);
-  } catch (...) {
-    *result = nullptr;
-    return E_OUTOFMEMORY;
-  }
+    if (ErrCode == kResultCryptFailed) return cryptor_.lastErrorText();
+    return LoadResourceString(IDS_UNKNOWN_ERROR);
+  });
 }
 
 STDMETHODIMP COrvCrypto::SetCryptPassword(BSTR password) {
-  try {
-    cryptor_.SetPassword(BstrToWString(password));
-  } catch (...) {
-    // Nothing to report through this method; the previous password stays.
-  }
-  return S_OK;
+  // When it fails, the previous password stays.
+  return ActionCall([&] { cryptor_.SetPassword(BstrToWString(password)); });
 }
 
 STDMETHODIMP COrvCrypto::EncryptFile(BSTR scrFile, BSTR cryptFile, long* result) {
-  if (!result) return E_POINTER;
-  try {
-    *result = cryptor_.EncryptFile(BstrToWString(scrFile), BstrToWString(cryptFile));
-  } catch (...) {
-    *result = crypto::kResultCryptFailed;
-  }
-  return S_OK;
+  return ResultCall(result, kResultCryptFailed, [&] {
+    return cryptor_.EncryptFile(BstrToWString(scrFile), BstrToWString(cryptFile));
+  });
 }
 
 STDMETHODIMP COrvCrypto::DecryptFile(BSTR cryptFile, BSTR decryptFile, long* result) {
-  if (!result) return E_POINTER;
-  try {
-    *result = cryptor_.DecryptFile(BstrToWString(cryptFile), BstrToWString(decryptFile));
-  } catch (...) {
-    *result = crypto::kResultCryptFailed;
-  }
-  return S_OK;
+  return ResultCall(result, kResultCryptFailed, [&] {
+    return cryptor_.DecryptFile(BstrToWString(cryptFile), BstrToWString(decryptFile));
+  });
 }
 
 }  // namespace velmor

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 
 namespace velmor::crypto {
 namespace {
@@ -28,7 +28,7 @@ bool NamesSameFile(HANDLE openFile, const std::wstring& openPath,
                    const std::wstring& otherPath) {
     if (SamePathText(FullPath(openPath), FullPath(otherPath))) return true;
 
-    velmor::ScopedFileHandle other(CreateFileW(
+    ScopedFileHandle other(CreateFileW(
         otherPath.c_str(), FILE_READ_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

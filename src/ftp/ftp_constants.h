@@ -1,27 +1,13 @@
-// Result codes, limits and WinINet flag sets used by the FTP component.
+// Limits and WinINet flag sets used by the FTP component; its result codes are
+// the library's (base/result_code.h).
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
-namespace velmor::ftp {
+#include "base/result_code.h"
 
-// ResultCodes handed back by OrvFtp methods.
-enum FtpResult : long {
-  kResultOk = 0,
-  kResultFileNotFound = 1,      // FileExists: no such file; GetFile: lookup/open
-                                // failed; PutFile: the server refused the file
-  kResultLocalFileError = 6,    // GetFile: the local file cannot be created;
-                                // PutFile: it cannot be opened
-  kResultNoSession = 76,        // Connect before OpenSession
-  kResultCancelled = 77,        // a transfer: the user closed the progress window
-  kResultNotConnected = 78,     // remote operation before Connect
-  kResultWrongPassword = 79,
-  kResultWrongUserName = 80,
-  kResultLoginFailed = 81,
-  kResultServerNotFound = 82,
-  kResultGeneralError = 100,
-};
+namespace velmor::ftp {
 
 // Remote and local path arguments are cut to this many characters.
 constexpr size_t kMaxPathChars = 259;

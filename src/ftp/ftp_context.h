@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ftp/dialog_window.h"
+#include "base/win/handle_traits.h"
 #include "ftp/internet_handle.h"
 
 namespace velmor::ftp {
@@ -14,7 +14,7 @@ namespace velmor::ftp {
 struct FtpContext {
   InternetHandle sessionHandle;
   InternetHandle connectionHandle;
-  DialogWindow progressWindow;
+  ScopedWindow progressWindow;  // destroyed when reset, unless already gone
   LONG cancelFlag = 0;   // 1: the running download is cancelled or finished
   LONG sizeKnown = 0;    // 1: the running download shows a percentage
   DWORD chunkSize = 0;   // set to 4096 by the first download

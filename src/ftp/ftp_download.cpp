@@ -3,25 +3,22 @@
 #include <memory>
 #include <new>
 
+#include "base/win/string_resource.h"
 #include "ftp/ftp_paths.h"
 #include "ftp/internet_handle.h"
 #include "ftp/remote_lookup.h"
+#include "module/resource.h"
 
 namespace velmor::ftp {
 namespace {
 
-constexpr wchar_t kCaption[] = L"Прием данных (FTP)";
-constexpr wchar_t kStatusPreparing[] = L"Подготовка к приему данных...";
-constexpr wchar_t kStatusNoFile[] = L"На сервере нет файла для загрузки!";
-constexpr wchar_t kStatusLookupFailed[] = L"Ошибка получения файла!";
-constexpr wchar_t kStatusOpenFailed[] = L"Ошибка открытия файла!";
-constexpr wchar_t kStatusTargetFailed[] =
-    L"Не удалось открыть файл-получатель!";
-constexpr wchar_t kStatusReadFailed[] = L"Ошибка чтения файла!";
+constexpr ProgressFormats kFormats = {IDS_FTP_DOWNLOAD_BYTES,
+                                      IDS_FTP_DOWNLOAD_FIRST,
+                                      IDS_FTP_DOWNLOAD_PERCENT};
 
-constexpr ProgressFormats kFormats = {
-    L"Загрузка: %d б.", L"Загрузка: %d из %d б.",
-    L"Загрузка: %d из %d б. (%d%%)"};
+void ShowStatus(ProgressView& view, UINT text) {
+  view.SetStatusText(LoadResourceString(text));
+}
 
 }  // namespace
 
@@ -43,43 +40,44 @@ long FtpDownload::Run(const std::wstring& localFile,
     return kResultNotConnected;
   }
   ProgressWindowScope windowScope(view_);
-  view_.SetStatusText(kStatusPreparing);
+  ShowStatus(view_, IDS_FTP_STATUS_PREPARING);
 
   const LookupResult found =
-      LookUpRemoteFile(api_, context_.connectionHandle.Get(), remoteFile,
+      LookUpRemoteFile(api_, context_.connectionHandle.get(), remoteFile,
                        kDownloadFindFlags);
   if (found.outcome == Lookup::kNotListed) {
-    view_.SetStatusText(kStatusNoFile);
+    ShowStatus(view_, IDS_FTP_STATUS_NO_FILE);
     return kResultFileNotFound;
   }
   // A listing that gave no answer is no proof that the file is missing: a
   // file that opens is downloaded with its size unknown.
   InternetHandle remote(
-      &api_, api_.OpenRemoteFile(context_.connectionHandle.Get(),
+      &api_, api_.OpenRemoteFile(context_.connectionHandle.get(),
                                  remoteFile.c_str(), GENERIC_READ,
                                  kOpenFileFlags));
   if (!remote) {
-    view_.SetStatusText(found.outcome == Lookup::kFound ? kStatusOpenFailed
-                                                        : kStatusLookupFailed);
+    ShowStatus(view_, found.outcome == Lookup::kFound
+                          ? IDS_FTP_STATUS_OPEN_FAILED
+                          : IDS_FTP_STATUS_LOOKUP_FAILED);
     return kResultFileNotFound;
   }
 
   std::unique_ptr<LocalFile> local = files_.Create(localFile);
   if (!local) {
-    view_.SetStatusText(kStatusTargetFailed);
+    ShowStatus(view_, IDS_FTP_STATUS_TARGET_FAILED);
     return kResultLocalFileError;
   }
 
-  view_.Show(kCaption);
+  view_.Show(LoadResourceString(IDS_FTP_DOWNLOAD_CAPTION));
   TransferProgress progress(context_, view_, kFormats);
   progress.Start(found.size);
 
-  long result = Transfer(remote.Get(), *local, progress);
+  long result = Transfer(remote.get(), *local, progress);
   // A file that cannot be completed on disk is as good as lost.
   if (!local->Close() && result == kResultOk) result = kResultGeneralError;
   local.reset();
   if (result != kResultOk) files_.Remove(localFile);
-  remote.Reset();
+  remote.reset();
   return result;
 }
 
@@ -94,7 +92,7 @@ long FtpDownload::Transfer(HINTERNET remote, LocalFile& local,
   for (;;) {
     DWORD read = 0;
     if (!api_.Read(remote, buffer.get(), chunkSize, &read)) {
-      view_.SetStatusText(kStatusReadFailed);
+      ShowStatus(view_, IDS_FTP_STATUS_READ_FAILED);
       return kResultGeneralError;
     }
     if (read == 0) return kResultOk;

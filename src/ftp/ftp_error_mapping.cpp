@@ -15,7 +15,7 @@ long MapConnectError(DWORD lastError) {
     case ERROR_INTERNET_INCORRECT_USER_NAME:
       return kResultWrongUserName;
     case ERROR_INTERNET_INCORRECT_PASSWORD:
-      return kResultWrongPassword;
+      return kResultWrongPasswordOrUser;
     case ERROR_INTERNET_LOGIN_FAILURE:
       return kResultLoginFailed;
     default:

@@ -1,18 +1,14 @@
 #include "ftp/ftp_session.h"
 
+#include "base/win/string_resource.h"
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
 #include "ftp/remote_lookup.h"
 #include "ftp/server_text.h"
+#include "module/resource.h"
 
 namespace velmor::ftp {
-namespace {
-
-constexpr wchar_t kStatusConnecting[] = L"Подключение к серверу...";
-constexpr wchar_t kStatusClosing[] = L"Завершение...";
-
-}  // namespace
 
 void FtpSession::SetProxy(const std::wstring& proxyName,
                           const std::wstring& login,
@@ -48,13 +44,13 @@ long FtpSession::Connect(const std::wstring& server,
                          const std::wstring& password) {
   const ServerAddress address = ParseServerText(server);
   if (!context_.sessionHandle) return kResultNoSession;
-  context_.connectionHandle.Reset();
+  context_.connectionHandle.reset();
   // A text without a host names no server; nothing is asked of the network.
   if (address.host.empty()) return kResultGeneralError;
 
-  view_.SetStatusText(kStatusConnecting);
+  view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CONNECTING));
   HINTERNET connection = api_.ConnectFtp(
-      context_.sessionHandle.Get(), address.host.c_str(), address.port,
+      context_.sessionHandle.get(), address.host.c_str(), address.port,
       userName.c_str(), password.c_str(),
       address.passive ? kPassiveFlag : 0);
   if (connection == nullptr) return MapConnectError(api_.LastError());
@@ -67,7 +63,7 @@ long FtpSession::RemoteOperation(const std::wstring& path,
                                  Operation operation) {
   const std::wstring prepared = PrepareRemotePath(path);
   if (!context_.connectionHandle) return kResultNotConnected;
-  return operation(context_.connectionHandle.Get(), prepared.c_str())
+  return operation(context_.connectionHandle.get(), prepared.c_str())
              ? kResultOk
              : kResultGeneralError;
 }
@@ -93,7 +89,7 @@ long FtpSession::CreateDirectory(const std::wstring& path) {
 long FtpSession::FileExists(const std::wstring& file) {
   const std::wstring prepared = PrepareRemotePath(file);
   if (!context_.connectionHandle) return kResultNotConnected;
-  HINTERNET connection = context_.connectionHandle.Get();
+  HINTERNET connection = context_.connectionHandle.get();
   switch (LookUpRemoteFile(api_, connection, prepared, kExistsFindFlags).outcome) {
     case Lookup::kFound:
       return kResultOk;
@@ -108,9 +104,9 @@ long FtpSession::FileExists(const std::wstring& file) {
 }
 
 void FtpSession::CloseSession() {
-  view_.SetStatusText(kStatusClosing);
-  context_.connectionHandle.Reset();
-  context_.sessionHandle.Reset();
+  view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CLOSING));
+  context_.connectionHandle.reset();
+  context_.sessionHandle.reset();
   view_.Close();
 }
 

@@ -3,18 +3,19 @@
 #include <memory>
 #include <new>
 
+#include "base/win/string_resource.h"
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_paths.h"
 #include "ftp/internet_handle.h"
+#include "module/resource.h"
 
 namespace velmor::ftp {
 namespace {
 
-constexpr wchar_t kCaption[] = L"Передача данных (FTP)";
-
-constexpr ProgressFormats kFormats = {
-    L"Выгрузка: %d б.", L"Выгрузка: %d из %d б. (%d%%)",
-    L"Выгрузка: %d из %d б. (%d%%)"};
+// An upload shows its percentage from the first text on.
+constexpr ProgressFormats kFormats = {IDS_FTP_UPLOAD_BYTES,
+                                      IDS_FTP_UPLOAD_PERCENT,
+                                      IDS_FTP_UPLOAD_PERCENT};
 
 }  // namespace
 
@@ -32,26 +33,26 @@ long FtpUpload::Run(const std::wstring& localFile,
   std::unique_ptr<LocalSource> local = files_.OpenForReading(localFile);
   if (!local) return kResultLocalFileError;
 
-  const HINTERNET connection = context_.connectionHandle.Get();
+  const HINTERNET connection = context_.connectionHandle.get();
   InternetHandle remote(
       &api_, api_.OpenRemoteFile(connection, remoteFile.c_str(),
                                  GENERIC_WRITE, kOpenFileFlags));
   if (!remote) return kResultFileNotFound;
 
-  view_.Show(kCaption);
+  view_.Show(LoadResourceString(IDS_FTP_UPLOAD_CAPTION));
   TransferProgress progress(context_, view_, kFormats);
   progress.Start(local->Size());
 
-  long result = Transfer(*local, remote.Get(), progress);
+  long result = Transfer(*local, remote.get(), progress);
   local.reset();
   // Closing the handle ends the transfer; the server has the whole file only
   // when that succeeds too.
-  if (!api_.CloseHandle(remote.Release()) && result == kResultOk) {
+  if (!api_.CloseHandle(remote.release()) && result == kResultOk) {
     result = kResultGeneralError;
   }
   // No half file stays on the server. When the host ended the session during
   // the upload, no connection is left to delete it with.
-  if (result != kResultOk && context_.connectionHandle.Get() == connection) {
+  if (result != kResultOk && context_.connectionHandle.get() == connection) {
     api_.RemoveFile(connection, remoteFile.c_str());
   }
   return result;

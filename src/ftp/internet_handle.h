@@ -1,45 +1,25 @@
-// Sole owner of one WinINet handle; closes it through the FtpApi that made it.
+// The owner of one WinINet handle, closed through the FtpApi that made it (none: not closed).
 #pragma once
 
-#include <utility>
-
+#include "base/unique_resource.h"
+#include "base/win/last_error.h"
 #include "ftp/ftp_api.h"
 
 namespace velmor::ftp {
 
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  InternetHandle(FtpApi* api, HINTERNET handle) : api_(api), handle_(handle) {}
-  ~InternetHandle() { Reset(); }
+struct FtpApiHandleTraits {
+  using type = HINTERNET;
+  using close_guard = LastErrorKeeper;
 
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  InternetHandle(InternetHandle&& other) noexcept
-      : api_(other.api_), handle_(std::exchange(other.handle_, nullptr)) {}
-  InternetHandle& operator=(InternetHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      api_ = other.api_;
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
+  FtpApiHandleTraits(FtpApi* owner = nullptr) noexcept : api(owner) {}  // NOLINT: implicit
+  static type invalid() noexcept { return nullptr; }
+  void close(type handle) const noexcept {
+    if (api != nullptr) api->CloseHandle(handle);
   }
 
-  HINTERNET Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
-  // Gives the handle up without closing it.
-  HINTERNET Release() { return std::exchange(handle_, nullptr); }
-
-  void Reset() {
-    if (handle_ != nullptr && api_ != nullptr) api_->CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  FtpApi* api_ = nullptr;
-  HINTERNET handle_ = nullptr;
+  FtpApi* api;
 };
+
+using InternetHandle = UniqueResource<FtpApiHandleTraits>;
 
 }  // namespace velmor::ftp

@@ -1,7 +1,5 @@
 #include "ftp/orv_ftp.h"
 
-#include <new>
-
 #include "ftp/ftp_context.h"
 #include "ftp/ftp_download.h"
 #include "ftp/ftp_session.h"
@@ -10,6 +8,7 @@
 #include "ftp/progress_window.h"
 #include "ftp/wininet_api.h"
 #include "module/bstr_util.h"
+#include "module/com_call.h"
 #include "module/module.h"
 #include "module/result_codes.h"
 
@@ -45,97 +44,67 @@ void PinLibrary() {
       reinterpret_cast<LPCWSTR>(&Platform), &self);
 }
 
-// Runs a method body; no exception leaves the interface.
-template <typename Body>
-HRESULT Guarded(Body body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
-
 }  // namespace
 
 STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
-  return Guarded([&] {
+  return ActionCall([&] {
     FtpCall().session.SetProxy(BstrToWString(proxyName), BstrToWString(login),
                                BstrToWString(password));
-    return S_OK;
   });
 }
 
 STDMETHODIMP COrvFtp::OpenSession(long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.OpenSession();
-    if (*result == ftp::kResultOk) PinLibrary();
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    const long opened = FtpCall().session.OpenSession();
+    if (opened == kResultOk) PinLibrary();
+    return opened;
   });
 }
 
 STDMETHODIMP COrvFtp::CloseSession() {
-  return Guarded([&] {
-    FtpCall().session.CloseSession();
-    return S_OK;
-  });
+  return ActionCall([&] { FtpCall().session.CloseSession(); });
 }
 
 STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
+  return ResultCall(result, kResultGeneralError, [&] {
     FtpCall call;
     ftp::FtpDownload download(call.context, Platform().api, call.window,
                               Platform().files, ftp::kChunkPauseMs);
-    *result = download.GetFile(BstrToWString(localFile),
-                               BstrToWString(remoteFile));
-    return S_OK;
+    return download.GetFile(BstrToWString(localFile),
+                            BstrToWString(remoteFile));
   });
 }
 
 STDMETHODIMP COrvFtp::SetCurDir(BSTR path, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.SetCurDir(BstrToWString(path));
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    return FtpCall().session.SetCurDir(BstrToWString(path));
   });
 }
 
 STDMETHODIMP COrvFtp::DeleteFile(BSTR fileName, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.DeleteFile(BstrToWString(fileName));
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    return FtpCall().session.DeleteFile(BstrToWString(fileName));
   });
 }
 
 STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
+  return ResultCall(result, kResultGeneralError, [&] {
     FtpCall call;
     ftp::FtpUpload upload(call.context, Platform().api, call.window,
                           Platform().files);
-    *result = upload.PutFile(BstrToWString(localFile),
-                             BstrToWString(remoteFile));
-    return S_OK;
+    return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile));
   });
 }
 
 STDMETHODIMP COrvFtp::CreateDirectory(BSTR path, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.CreateDirectory(BstrToWString(path));
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    return FtpCall().session.CreateDirectory(BstrToWString(path));
   });
 }
 
 STDMETHODIMP COrvFtp::FileExists(BSTR file, long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.FileExists(BstrToWString(file));
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    return FtpCall().session.FileExists(BstrToWString(file));
   });
 }
 
@@ -145,12 +114,10 @@ STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
 
 STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password,
                               long* result) {
-  if (!result) return E_POINTER;
-  return Guarded([&] {
-    *result = FtpCall().session.Connect(BstrToWString(server),
-                                        BstrToWString(userName),
-                                        BstrToWString(password));
-    return S_OK;
+  return ResultCall(result, kResultGeneralError, [&] {
+    return FtpCall().session.Connect(BstrToWString(server),
+                                     BstrToWString(userName),
+                                     BstrToWString(password));
   });
 }
 

@@ -2,13 +2,11 @@
 
 #include <commctrl.h>
 
+#include "base/win/string_resource.h"
 #include "module/resource.h"
 
 namespace velmor::ftp {
 namespace {
-
-constexpr wchar_t kStatusReady[] = L"Состояние";
-constexpr wchar_t kStatusCancelled[] = L"Прервано пользователем.";
 
 // Client-area layout in pixels.
 constexpr int kMargin = 5;
@@ -34,18 +32,18 @@ void ProgressWindow::PumpMessages() {
 }
 
 void ProgressWindow::SetStatusText(const std::wstring& text) {
-  if (!context_.progressWindow.IsAlive()) {
-    context_.progressWindow.Forget();
+  if (!IsLiveWindow(context_.progressWindow)) {
+    context_.progressWindow.release();  // the system has destroyed it
     return;
   }
-  HWND window = context_.progressWindow.Get();
+  HWND window = context_.progressWindow.get();
   SetDlgItemTextW(window, IDC_STATUS_TEXT, text.c_str());
   UpdateWindow(window);
   PumpMessages();
 }
 
 void ProgressWindow::SetupProgressBar(bool sizeKnown) {
-  HWND window = context_.progressWindow.Get();
+  HWND window = context_.progressWindow.get();
   if (window == nullptr) return;
   context_.sizeKnown = sizeKnown ? 1 : 0;
   RECT client{};
@@ -58,7 +56,7 @@ void ProgressWindow::SetupProgressBar(bool sizeKnown) {
 }
 
 void ProgressWindow::SetProgressPos(int permille) {
-  HWND window = context_.progressWindow.Get();
+  HWND window = context_.progressWindow.get();
   if (window == nullptr) return;
   SendDlgItemMessageW(window, IDC_PROGRESS_BAR, PBM_SETPOS,
                       static_cast<WPARAM>(permille), 0);
@@ -72,16 +70,16 @@ bool ProgressWindow::CreateDialogWindow() {
                                    nullptr, &ProgressWindow::DialogProc,
                                    reinterpret_cast<LPARAM>(&context_));
   if (window == nullptr) return false;
-  context_.progressWindow.Adopt(window);
+  context_.progressWindow.reset(window);
   return true;
 }
 
 void ProgressWindow::Show(const std::wstring& caption) {
-  if (!context_.progressWindow.IsAlive()) {
-    context_.progressWindow.Forget();
+  if (!IsLiveWindow(context_.progressWindow)) {
+    context_.progressWindow.release();  // the system has destroyed it
     if (!CreateDialogWindow()) return;
   }
-  HWND window = context_.progressWindow.Get();
+  HWND window = context_.progressWindow.get();
   SetWindowTextW(window, caption.c_str());
 
   RECT client{};
@@ -89,7 +87,7 @@ void ProgressWindow::Show(const std::wstring& caption) {
   MoveWindow(GetDlgItem(window, IDC_STATUS_TEXT), client.left + kMargin,
              client.top + kMargin, client.right - client.left - 2 * kMargin,
              kStatusHeight, FALSE);
-  SetDlgItemTextW(window, IDC_STATUS_TEXT, kStatusReady);
+  SetDlgItemTextW(window, IDC_STATUS_TEXT, LoadResourceString(IDS_FTP_STATUS_READY).c_str());
   SetupProgressBar(true);
 
   InvalidateRect(window, nullptr, TRUE);
@@ -99,7 +97,7 @@ void ProgressWindow::Show(const std::wstring& caption) {
 }
 
 void ProgressWindow::Close() {
-  context_.progressWindow.Reset();
+  context_.progressWindow.reset();
   PumpMessages();
   context_.cancelFlag = 1;
 }
@@ -107,7 +105,7 @@ void ProgressWindow::Close() {
 void ProgressWindow::CancelDownload() {
   if (context_.cancelFlag == 1) return;
   context_.cancelFlag = 1;
-  SetStatusText(kStatusCancelled);
+  SetStatusText(LoadResourceString(IDS_FTP_STATUS_CANCELLED));
 }
 
 INT_PTR CALLBACK ProgressWindow::DialogProc(HWND window, UINT message,

@@ -15,7 +15,7 @@ LookupResult LookUpRemoteFile(FtpApi& api, HINTERNET connection,
                                                    : Lookup::kFailed,
             0};
   }
-  InternetHandle(&api, found).Reset();
+  InternetHandle(&api, found).reset();
   if (IsErrorTextEntry(entry)) return {Lookup::kNotListed, 0};
   return {Lookup::kFound,
           (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) |

@@ -11,11 +11,12 @@
 
 namespace velmor::ftp {
 
-// The status formats of one direction; each takes signed 32-bit numbers.
+// The string-table ids of one direction's status formats; each takes signed
+// 32-bit numbers.
 struct ProgressFormats {
-  const wchar_t* bytes;    // the count alone: "%d"
-  const wchar_t* first;    // the first text when the size is known: 0, size, 0
-  const wchar_t* percent;  // a chunk when the size is known: "%d", "%d", "%d%%"
+  UINT bytes;    // the count alone: "%d"
+  UINT first;    // the first text when the size is known: 0, size, 0
+  UINT percent;  // a chunk when the size is known: "%d", "%d", "%d%%"
 };
 
 class TransferProgress {

@@ -1,12 +1,12 @@
 #include "module/class_table.h"
 
 #include "VelmorCOM_h.h"
+#include "base/win/critical_section.h"
 #include "crypto/orv_crypto.h"
 #include "ftp/orv_ftp.h"
 #include "gps/orv_gps.h"
 #include "module/com_object.h"
 #include "module/published_slot.h"
-#include "module/scoped_handle.h"
 #include "server/orv_server.h"
 #include "zip/orv_zip.h"
 

@@ -6,7 +6,6 @@ const GUID kLibId = {0x566BF9D7, 0xC55A, 0x45F8, {0x91, 0xA6, 0xE5, 0x5E, 0x9B, 
 const wchar_t kAppId[] = L"{5D96CF7F-265B-4DA9-8F0C-26EF4243ED52}";
 
 namespace {
-HINSTANCE g_instance = nullptr;
 // {00000323-0000-0000-C000-000000000046}
 const CLSID kClsidStdGlobalInterfaceTable = {0x00000323, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 // {00000146-0000-0000-C000-000000000046}
@@ -68,9 +67,5 @@ CVelmorCOMModule& Module() noexcept {
   static CVelmorCOMModule module;
   return module;
 }
-
-HINSTANCE ModuleInstance() noexcept { return g_instance; }
-
-void SetModuleInstance(HINSTANCE h) noexcept { g_instance = h; }
 
 }  // namespace velmor

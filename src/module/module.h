@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "module/scoped_handle.h"
+#include "base/win/critical_section.h"
+#include "base/win/module_instance.h"
 
 namespace velmor {
 
@@ -52,9 +53,6 @@ class CVelmorCOMModule {
 };
 
 CVelmorCOMModule& Module() noexcept;
-// The library's own instance handle (for its resources).
-HINSTANCE ModuleInstance() noexcept;
-void SetModuleInstance(HINSTANCE h) noexcept;
 
 // Keeps the module locked for the holder's lifetime.
 class ModuleLock {

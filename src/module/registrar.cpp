@@ -1,5 +1,7 @@
 #include "module/registrar.h"
 
+#include "module/com_call.h"
+
 namespace velmor {
 namespace {
 
@@ -49,7 +51,7 @@ LONG RemoveKey(RegistryBackend& registry, const std::wstring& parent, const RegK
 }  // namespace
 
 HRESULT RegisterScript(RegistryBackend& registry, const RegScript& script) noexcept {
-  try {
+  return HresultCall([&] {
     for (const RegKeyNode& key : script.keys) {
       LONG rc = WriteKey(registry, L"", key);
       if (rc != ERROR_SUCCESS) {
@@ -58,21 +60,17 @@ HRESULT RegisterScript(RegistryBackend& registry, const RegScript& script) noexc
       }
     }
     return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT UnregisterScript(RegistryBackend& registry, const RegScript& script) noexcept {
-  try {
+  return HresultCall([&] {
     for (auto key = script.keys.rbegin(); key != script.keys.rend(); ++key) {
       LONG rc = RemoveKey(registry, L"", *key);
       if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
     }
     return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace velmor

@@ -1,6 +1,6 @@
 #include "module/registry_backend.h"
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 
 namespace velmor {
 

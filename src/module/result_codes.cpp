@@ -1,7 +1,8 @@
 #include "module/result_codes.h"
 
+#include "base/win/string_resource.h"
 #include "module/bstr_util.h"
-#include "module/module.h"
+#include "module/com_call.h"
 #include "module/resource.h"
 
 namespace velmor {
@@ -21,31 +22,17 @@ UINT MessageIdForCode(long code) noexcept {
     case kResultNotConnected: return IDS_NOT_CONNECTED;
     case kResultWrongPasswordOrUser: return IDS_WRONG_LOGIN;
     case kResultWrongUserName: return IDS_WRONG_USER_NAME;
-    case kResultInternetError: return IDS_INTERNET_ERROR;
+    case kResultLoginFailed: return IDS_INTERNET_ERROR;
     case kResultServerNotFound: return IDS_SERVER_NOT_FOUND;
     case kResultGeneralError: return IDS_GENERAL_ERROR;
     default: return IDS_UNKNOWN_ERROR;
   }
 }
 
-std::wstring LoadMessage(UINT id) {
-  const wchar_t* text = nullptr;
-  // With a zero buffer size the string table entry itself is returned, not a copy.
-  const int len = LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (len <= 0 || !text) return std::wstring();
-  return std::wstring(text, static_cast<size_t>(len));
-}
-
-std::wstring DescribeResultCode(long code) { return LoadMessage(MessageIdForCode(code)); }
+std::wstring DescribeResultCode(long code) { return LoadResourceString(MessageIdForCode(code)); }
 
 HRESULT SharedErrDescription(long code, BSTR* result) noexcept {
-  if (!result) return E_POINTER;
-  try {
-    return ReturnBstr(DescribeResultCode(code), result);
-  } catch (...) {
-    *result = nullptr;
-    return E_OUTOFMEMORY;
-  }
+  return TextCall(result, [code] { return DescribeResultCode(code); });
 }
 
 }  // namespace velmor

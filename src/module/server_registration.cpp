@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "module/class_table.h"
+#include "module/com_call.h"
 #include "module/com_ptr.h"
 #include "module/module.h"
 #include "module/registrar.h"
@@ -109,16 +110,14 @@ HRESULT ModulePath(std::wstring* path) noexcept {
   const DWORD len = GetModuleFileNameW(ModuleInstance(), buffer, MAX_PATH);
   if (len == 0) return HRESULT_FROM_WIN32(GetLastError());
   if (len >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-  try {
+  return HresultCall([&] {
     path->assign(buffer, len);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 HRESULT RegisterServer() noexcept {
-  try {
+  return HresultCall([] {
     ThreadLocaleScope locale;
     // The AppID block is empty: nothing to write for it.
     for (int i = 0; i < kClassCount; ++i) {
@@ -126,22 +125,18 @@ HRESULT RegisterServer() noexcept {
       if (FAILED(hr)) return hr;
     }
     return RegisterOwnTypeLib();
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT UnregisterServer() noexcept {
-  try {
+  return HresultCall([] {
     ThreadLocaleScope locale;
     for (int i = 0; i < kClassCount; ++i) {
       HRESULT hr = RunClassScript(i, false);
       if (FAILED(hr)) return hr;
     }
     return UnregisterOwnTypeLib();
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 HRESULT InstallServer(BOOL install, const wchar_t* commandLine) noexcept {

@@ -10,7 +10,6 @@
 
 #include "crypto/crypt_constants.h"
 #include "crypto/crypt_file_job.h"
-#include "crypto/crypt_messages.h"
 #include "crypto/system_error_text.h"
 #include "crypto_test_files.h"
 #include "recording_crypto_api.h"
@@ -20,6 +19,16 @@ namespace velmor::crypto::test {
 namespace {
 
 using Calls = std::vector<std::string>;
+
+// The component's own texts, as the string table holds them.
+constexpr wchar_t kTextSameFile[] = L"Исходный и выходной файлы совпадают";
+constexpr wchar_t kTextNoKeyLength[] = L"Файл слишком короткий: нет длины ключа";
+constexpr wchar_t kTextBadKeyLength[] = L"Файл поврежден: неверная длина ключа";
+constexpr wchar_t kTextKeyBlobCut[] = L"Файл слишком короткий: ключ неполный";
+constexpr wchar_t kTextNoCipherText[] =
+    L"Файл слишком короткий: нет зашифрованных данных";
+constexpr wchar_t kTextCipherTextLength[] =
+    L"Файл поврежден: длина зашифрованных данных не кратна 8 байтам";
 
 std::wstring UniqueContainer() {
     static int counter = 0;

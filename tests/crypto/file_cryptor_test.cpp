@@ -4,7 +4,6 @@
 #include <string>
 
 #include "crypto/crypt_constants.h"
-#include "crypto/crypt_messages.h"
 #include "crypto/file_cryptor.h"
 #include "crypto/system_error_text.h"
 #include "crypto_test_files.h"
@@ -12,6 +11,12 @@
 
 namespace velmor::crypto::test {
 namespace {
+
+// The component's own texts, as the string table holds them.
+constexpr wchar_t kTextPathTooLong[] =
+    L"Слишком длинный путь к файлу (больше 259 символов)";
+constexpr wchar_t kTextPasswordTooLong[] =
+    L"Слишком длинный пароль (больше 127 символов)";
 
 class FileCryptorTest : public ::testing::Test {
 protected:

@@ -158,7 +158,7 @@ TEST_F(FtpDownloadTest, PercentagesFollowTheBytes) {
 }
 
 TEST_F(FtpDownloadTest, NotConnectedGives78AndCreatesNothing) {
-  context.connectionHandle.Reset();
+  context.connectionHandle.reset();
   EXPECT_EQ(78, Get(L"x.bin"));
   EXPECT_TRUE(api.calls.empty());
   EXPECT_FALSE(FileExistsOnDisk(local));
@@ -225,7 +225,7 @@ TEST_F(FtpDownloadTest, MissingLocalFolderGives6WithoutAWindow) {
   EXPECT_EQ(6, Get(L"data.bin"));
   EXPECT_TRUE(view.captions.empty());
   EXPECT_TRUE(api.readSizes.empty());
-  EXPECT_FALSE(context.connectionHandle.Get() == nullptr);
+  EXPECT_FALSE(context.connectionHandle.get() == nullptr);
   EXPECT_TRUE(api.AllClosed());
 }
 

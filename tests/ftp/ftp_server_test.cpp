@@ -81,9 +81,9 @@ TEST_F(FtpServerTest, SessionAndConnectionOrder) {
   EXPECT_FALSE(FileExistsOnDisk(folder.file(L"x.bin")));
 
   ASSERT_EQ(0, session.OpenSession());
-  HINTERNET first = context.sessionHandle.Get();
+  HINTERNET first = context.sessionHandle.get();
   EXPECT_EQ(0, session.OpenSession());
-  EXPECT_EQ(first, context.sessionHandle.Get());
+  EXPECT_EQ(first, context.sessionHandle.get());
   EXPECT_EQ(78, session.CreateDirectory(L"never"));
   ASSERT_EQ(0, session.Connect(TestServer::Address(), L"tester", L"secret"));
   EXPECT_EQ(0, session.FileExists(L"ten_thousand.bin"));
@@ -232,7 +232,7 @@ TEST_F(FtpServerTest, ClosingTheRealWindowCancelsAnUploadAndDeletesThePart) {
   EXPECT_EQ(77, Upload(local, remote));
   EXPECT_TRUE(user.Closed());
   EXPECT_FALSE(FileExistsOnDisk(TestServer::RootFile(remote)));
-  EXPECT_FALSE(context.progressWindow.Get());
+  EXPECT_FALSE(context.progressWindow.get());
   EXPECT_EQ(0, session.FileExists(L"ten_thousand.bin"));
 }
 
@@ -254,7 +254,7 @@ TEST_F(FtpServerTest, ExistingLocalFileIsReplacedAndMissingFolderGives6) {
   ASSERT_EQ(0, Download(local, L"ten_thousand.bin", 0, &quiet));
   EXPECT_EQ(ReadWholeFile(TestServer::RootFile(L"ten_thousand.bin")), ReadWholeFile(local));
   EXPECT_EQ(6, Download(folder.file(L"missing\\target.bin"), L"ten_thousand.bin", 0));
-  EXPECT_FALSE(context.progressWindow.Get());
+  EXPECT_FALSE(context.progressWindow.get());
 }
 
 TEST_F(FtpServerTest, ClosingTheRealWindowCancels) {
@@ -265,7 +265,7 @@ TEST_F(FtpServerTest, ClosingTheRealWindowCancels) {
   EXPECT_TRUE(user.Closed());
   EXPECT_EQ(77, result);
   EXPECT_FALSE(FileExistsOnDisk(local));
-  EXPECT_FALSE(context.progressWindow.Get());
+  EXPECT_FALSE(context.progressWindow.get());
   EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Прием данных (FTP)"));
 }
 

@@ -105,10 +105,10 @@ TEST_F(FtpSessionTest, ConnectErrorsMapToResultCodes) {
 
 TEST_F(FtpSessionTest, ReconnectClosesTheOldConnectionFirst) {
   OpenAndConnect();
-  HINTERNET first = context.connectionHandle.Get();
+  HINTERNET first = context.connectionHandle.get();
   ASSERT_EQ(0, session.Connect(L"other", L"u", L"p"));
   EXPECT_TRUE(api.IsClosed(first));
-  HINTERNET second = context.connectionHandle.Get();
+  HINTERNET second = context.connectionHandle.get();
 
   // a failed login leaves no connection behind
   api.connectSucceeds = false;

@@ -32,7 +32,7 @@ TEST(FtpUploadTest, FailuresGiveTheirCodesAndLeaveNoRemoteFile) {
   const std::wstring open = L"open dir/up.bin", remove = L"rm dir/up.bin";
   const Case cases[] = {
       {"not connected", [](FakeFtpApi&, FtpContext& c, RecordingView&) {
-         c.connectionHandle.Reset();
+         c.connectionHandle.reset();
        }, 78, {}, false},
       {"no local file", nullptr, 6, {}, false},
       {"server refuses", [](FakeFtpApi& a, FtpContext&, RecordingView&) {

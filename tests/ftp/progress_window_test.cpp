@@ -22,7 +22,7 @@ class ProgressWindowTest : public ::testing::Test {
 
   HWND Shown() {
     window.Show(L"Прием данных (FTP)");
-    return context.progressWindow.Get();
+    return context.progressWindow.get();
   }
   void TearDown() override { window.Close(); }
 };
@@ -66,7 +66,7 @@ TEST_F(ProgressWindowTest, StatusAndPosition) {
   // a window destroyed behind the component's back is forgotten
   DestroyWindow(dialog);
   window.SetStatusText(L"ignored");
-  EXPECT_EQ(nullptr, context.progressWindow.Get());
+  EXPECT_EQ(nullptr, context.progressWindow.get());
   window.SetupProgressBar(true);
   EXPECT_EQ(0, context.sizeKnown);
 }
@@ -76,7 +76,7 @@ TEST_F(ProgressWindowTest, ShowReusesTheOpenWindow) {
   EXPECT_EQ(first, Shown());
   window.Close();
   EXPECT_FALSE(IsWindow(first));
-  EXPECT_EQ(nullptr, context.progressWindow.Get());
+  EXPECT_EQ(nullptr, context.progressWindow.get());
   EXPECT_EQ(1, context.cancelFlag);
   HWND second = Shown();
   EXPECT_NE(nullptr, second);
@@ -110,7 +110,7 @@ TEST_F(ProgressWindowTest, WithoutResourcesThereIsNoWindow) {
   // a module without dialog 213: the download goes on without a window
   ProgressWindow bare(context, GetModuleHandleW(L"kernel32.dll"));
   bare.Show(L"caption");
-  EXPECT_EQ(nullptr, context.progressWindow.Get());
+  EXPECT_EQ(nullptr, context.progressWindow.get());
   bare.SetStatusText(L"text");
   bare.Close();
   EXPECT_EQ(1, context.cancelFlag);

@@ -1,0 +1,1 @@
+velmor_core_test(NAME base_owners SOURCES unique_resource_test.cpp LIBS velmor_base_core)
