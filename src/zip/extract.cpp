@@ -8,6 +8,7 @@
 #include "module/scoped_handle.h"
 #include "zip/extract_entry_stream.h"
 #include "zip/extract_folders.h"
+#include "zip/file_times.h"
 #include "zip/records.h"
 
 namespace velmor::zip {

@@ -11,7 +11,11 @@ namespace {
 class WipedBytes {
 public:
     uint8_t* data() { return bytes_; }
-    ~WipedBytes() { SecureZeroMemory(bytes_, sizeof bytes_); }
+    ~WipedBytes() {
+        // Written through a volatile pointer so that the stores are not optimised away.
+        volatile uint8_t* p = bytes_;
+        for (size_t i = 0; i < sizeof bytes_; ++i) p[i] = 0;
+    }
 
 private:
     uint8_t bytes_[2 * kAesMaxKeySize + kAesVerifierSize] = {};

@@ -6,6 +6,7 @@
 
 #include "zip/aes_format.h"
 #include "zip/extract_entry_stream.h"
+#include "zip/file_times.h"
 #include "zip/reader_entry_mapping.h"
 #include "zip/stored_name.h"
 

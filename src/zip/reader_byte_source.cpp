@@ -1,55 +1,17 @@
 #include "zip/reader_byte_source.h"
 
+#include <cstring>
+
 namespace velmor::zip {
 
-ByteSource::~ByteSource() { Close(); }
-
-bool ByteSource::Open(const std::wstring& path) {
-    Close();
-    file_.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_.valid()) return false;
-    LARGE_INTEGER zero{};
-    seekable_ = SetFilePointerEx(file_.get(), zero, nullptr, FILE_CURRENT) != FALSE;
-    error_ = false;
+bool MemoryByteSource::Length(uint64_t* length) {
+    *length = size_;
     return true;
 }
 
-void ByteSource::Close() {
-    file_.reset();
-    seekable_ = false;
-}
-
-bool ByteSource::Length(uint64_t* length) {
-    if (!IsOpen() || !seekable_) return false;
-    LARGE_INTEGER zero{};
-    LARGE_INTEGER end{};
-    if (!SetFilePointerEx(file_.get(), zero, &end, FILE_END)) return false;
-    *length = static_cast<uint64_t>(end.QuadPart);
-    return true;
-}
-
-bool ByteSource::SeekTo(uint64_t position) {
-    if (!IsOpen() || !seekable_) return false;
-    if (position > static_cast<uint64_t>(INT64_MAX)) return false;
-    LARGE_INTEGER target;
-    target.QuadPart = static_cast<LONGLONG>(position);
-    return SetFilePointerEx(file_.get(), target, nullptr, FILE_BEGIN) != FALSE;
-}
-
-bool ByteSource::ReadAt(uint64_t position, void* buffer, uint32_t size) {
-    if (!SeekTo(position)) return false;
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint32_t done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        if (!ReadFile(file_.get(), out + done, size - done, &got, nullptr)) {
-            error_ = true;
-            return false;
-        }
-        if (got == 0) return false;  // end of file before the block was complete
-        done += got;
-    }
+bool MemoryByteSource::ReadAt(uint64_t position, void* buffer, uint32_t size) {
+    if (position > size_ || size > size_ - position) return false;
+    if (size != 0) std::memcpy(buffer, data_ + position, size);
     return true;
 }
 

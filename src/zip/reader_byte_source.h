@@ -1,43 +1,44 @@
-// The archive file as the reader sees it: positioned reads of counted blocks.
+// The archive as the reader sees it: positioned reads of counted blocks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
-
-#include <windows.h>
-
-#include "module/scoped_handle.h"
+#include <vector>
 
 namespace velmor::zip {
 
 class ByteSource {
 public:
-    ByteSource() = default;
-    ~ByteSource();
-    ByteSource(const ByteSource&) = delete;
-    ByteSource& operator=(const ByteSource&) = delete;
+    virtual ~ByteSource() = default;
 
-    // Opens an existing file for reading, sharing read access with others.
-    bool Open(const std::wstring& path);
-    void Close();
-
-    bool IsOpen() const { return file_.valid(); }
+    virtual bool IsOpen() const = 0;
     // True when a seek to the current position succeeded at open time.
-    bool IsSeekable() const { return seekable_; }
+    virtual bool IsSeekable() const = 0;
     // Set once any read call failed.
-    bool HasError() const { return error_; }
+    virtual bool HasError() const = 0;
 
-    // Length of the file, taken by positioning at its end.
-    bool Length(uint64_t* length);
+    // Length of the archive, taken by positioning at its end.
+    virtual bool Length(uint64_t* length) = 0;
     // Reads exactly size bytes at the absolute position; a short read is a failure.
-    bool ReadAt(uint64_t position, void* buffer, uint32_t size);
+    virtual bool ReadAt(uint64_t position, void* buffer, uint32_t size) = 0;
+};
+
+// An archive held in memory; the bytes stay the caller's and must outlive the source.
+class MemoryByteSource : public ByteSource {
+public:
+    MemoryByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    explicit MemoryByteSource(const std::vector<uint8_t>& bytes)
+        : MemoryByteSource(bytes.data(), bytes.size()) {}
+
+    bool IsOpen() const override { return true; }
+    bool IsSeekable() const override { return true; }
+    bool HasError() const override { return false; }
+    bool Length(uint64_t* length) override;
+    bool ReadAt(uint64_t position, void* buffer, uint32_t size) override;
 
 private:
-    bool SeekTo(uint64_t position);
-
-    ScopedFileHandle file_;
-    bool seekable_ = false;
-    bool error_ = false;
+    const uint8_t* data_;
+    size_t size_;
 };
 
 }  // namespace velmor::zip

@@ -40,21 +40,14 @@ uint32_t MapExternalAttributes(uint16_t versionMadeBy, uint32_t x) {
     return attributes;
 }
 
-EntryTimes ResolveEntryTimes(uint32_t dosDateTime, const uint8_t* localExtra, size_t extraLength) {
-    EntryTimes times;
-    FILETIME utc;
-    if (DosDateTimeToUtcFileTime(dosDateTime, &utc)) {
-        times.modification = times.access = times.creation = ToUint64(utc);
-    }
+void ApplyExtendedTimestamp(const uint8_t* localExtra, size_t extraLength, EntryTimes* times) {
     ExtendedTimestamp stamp;
-    if (localExtra != nullptr && FindExtendedTimestamp(localExtra, extraLength, &stamp)) {
-        if (stamp.flags & kTimestampModification) {
-            times.modification = UnixTimeToFileTime(stamp.modification);
-        }
-        if (stamp.flags & kTimestampAccess) times.access = UnixTimeToFileTime(stamp.access);
-        if (stamp.flags & kTimestampCreation) times.creation = UnixTimeToFileTime(stamp.creation);
+    if (localExtra == nullptr || !FindExtendedTimestamp(localExtra, extraLength, &stamp)) return;
+    if (stamp.flags & kTimestampModification) {
+        times->modification = UnixTimeToFileTime(stamp.modification);
     }
-    return times;
+    if (stamp.flags & kTimestampAccess) times->access = UnixTimeToFileTime(stamp.access);
+    if (stamp.flags & kTimestampCreation) times->creation = UnixTimeToFileTime(stamp.creation);
 }
 
 }  // namespace velmor::zip

@@ -22,9 +22,8 @@ struct EntryTimes {
     uint64_t modification = 0;
 };
 
-// The DOS date and time taken as local time for all three, then overridden by the first
-// extended-timestamp block of the local extra field. A DOS value that is no valid civil
-// time gives 0 ("no time"), which leaves an extracted file's own time in place.
-EntryTimes ResolveEntryTimes(uint32_t dosDateTime, const uint8_t* localExtra, size_t extraLength);
+// Overrides the times that the first extended-timestamp block of the local extra field
+// carries, leaving the others as they are.
+void ApplyExtendedTimestamp(const uint8_t* localExtra, size_t extraLength, EntryTimes* times);
 
 }  // namespace velmor::zip

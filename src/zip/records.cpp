@@ -118,17 +118,6 @@ bool Decode(const uint8_t* b, EndOfCentralDirectory& r) {
     return true;
 }
 
-uint64_t ToUint64(const FILETIME& ft) {
-    return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
-
-FILETIME ToFileTime(uint64_t value) {
-    FILETIME ft;
-    ft.dwLowDateTime = static_cast<DWORD>(value & 0xFFFFFFFFu);
-    ft.dwHighDateTime = static_cast<DWORD>(value >> 32);
-    return ft;
-}
-
 uint64_t UnixTimeToFileTime(int32_t unixTime) {
     const int64_t seconds = static_cast<int64_t>(unixTime) + 11644473600LL;
     return static_cast<uint64_t>(seconds) * kFileTimeTicksPerSecond;
@@ -139,44 +128,8 @@ int64_t FileTimeToUnixTime(uint64_t fileTime) {
     return ticks / static_cast<int64_t>(kFileTimeTicksPerSecond);  // C++ truncates toward zero
 }
 
-uint32_t DosDateTimeFromSystemTime(const SYSTEMTIME& st) {
-    const uint32_t time = static_cast<uint32_t>(st.wHour) * 2048u + st.wMinute * 32u + st.wSecond / 2u;
-    const uint32_t date = (static_cast<uint32_t>(st.wYear - 1980) & 0x7Fu) * 512u + st.wMonth * 32u + st.wDay;
-    return ((date & 0xFFFFu) << 16) | (time & 0xFFFFu);
-}
-
 uint16_t DosTimeWord(uint32_t dosDateTime) { return static_cast<uint16_t>(dosDateTime & 0xFFFF); }
 uint16_t DosDateWord(uint32_t dosDateTime) { return static_cast<uint16_t>(dosDateTime >> 16); }
-
-SYSTEMTIME SystemTimeFromDosDateTime(uint32_t dosDateTime) {
-    const uint16_t time = DosTimeWord(dosDateTime);
-    const uint16_t date = DosDateWord(dosDateTime);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(1980 + (date >> 9));
-    st.wMonth = static_cast<WORD>((date >> 5) & 0x0F);
-    st.wDay = static_cast<WORD>(date & 0x1F);
-    st.wHour = static_cast<WORD>(time >> 11);
-    st.wMinute = static_cast<WORD>((time >> 5) & 0x3F);
-    st.wSecond = static_cast<WORD>((time & 0x1F) * 2);
-    st.wMilliseconds = 0;
-    st.wDayOfWeek = 0;
-    return st;
-}
-
-bool UtcFileTimeToDosDateTime(const FILETIME& utc, uint32_t* dosDateTime) {
-    FILETIME local;
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return false;
-    *dosDateTime = DosDateTimeFromSystemTime(st);
-    return true;
-}
-
-bool DosDateTimeToUtcFileTime(uint32_t dosDateTime, FILETIME* utc) {
-    const SYSTEMTIME st = SystemTimeFromDosDateTime(dosDateTime);
-    FILETIME local;
-    if (!SystemTimeToFileTime(&st, &local)) return false;
-    return LocalFileTimeToFileTime(&local, utc) != FALSE;
-}
 
 void EncodeLocalTimestampBlock(int32_t modification, int32_t access, int32_t creation,
                                std::vector<uint8_t>& out) {

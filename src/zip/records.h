@@ -5,8 +5,6 @@
 // to a byte vector; Decode functions read it from exactly k...Size bytes.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -106,27 +104,13 @@ bool Decode(const uint8_t* bytes, EndOfCentralDirectory& r);
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 constexpr uint64_t kFileTimeTicksPerSecond = 10000000ull;
 
-uint64_t ToUint64(const FILETIME& ft);
-FILETIME ToFileTime(uint64_t value);
-
 // Signed 32-bit Unix seconds to a file time: (t + 11,644,473,600) * 10,000,000.
 uint64_t UnixTimeToFileTime(int32_t unixTime);
 // File time to Unix seconds, truncated toward zero.
 int64_t FileTimeToUnixTime(uint64_t fileTime);
 
-// Calendar fields to a DOS value (time low, date high):
-// time = hour*2048 + minute*32 + second/2, date = ((year-1980) & 0x7F)*512 + month*32 + day.
-uint32_t DosDateTimeFromSystemTime(const SYSTEMTIME& st);
-// DOS value to calendar fields (seconds = 2 * field, milliseconds 0, day of week 0).
-SYSTEMTIME SystemTimeFromDosDateTime(uint32_t dosDateTime);
 uint16_t DosTimeWord(uint32_t dosDateTime);
 uint16_t DosDateWord(uint32_t dosDateTime);
-
-// UTC file time -> local time with the zone's current offset -> DOS value.
-// Returns false when the platform cannot convert the time.
-bool UtcFileTimeToDosDateTime(const FILETIME& utc, uint32_t* dosDateTime);
-// DOS value taken as local time -> UTC file time with the zone's current offset.
-bool DosDateTimeToUtcFileTime(uint32_t dosDateTime, FILETIME* utc);
 
 // ---- Extended timestamp block ("UT") ----------------------------------------
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "zip/crc32.h"
+#include "zip/file_times.h"
 #include "zip/records.h"
 #include "zip/source_file.h"
 #include "zip/system_random.h"

@@ -9,6 +9,7 @@
 #include "test_sandbox.h"
 #include "zip/crc32.h"
 #include "zip/reader.h"
+#include "zip/file_times.h"
 #include "zip/reader_entry_mapping.h"
 
 namespace velmor::zip {

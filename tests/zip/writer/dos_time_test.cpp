@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "zip/file_times.h"
 #include "zip/records.h"
 
 namespace velmor::zip {

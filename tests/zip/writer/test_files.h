@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "temp_dir.h"
+#include "zip/file_times.h"
 #include "zip/records.h"
 
 namespace velmor::zip::test {
