@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "zip/aes_format.h"
-#include "zip/extract_entry_stream.h"
-#include "zip/reader_byte_source.h"
-#include "zip/reader_cursor.h"
-#include "zip/reader_end_record.h"
-#include "zip/reader_entry_mapping.h"
-#include "zip/utf8.h"
+#include "zip/format/aes_format.h"
+#include "zip/read/extract_entry_stream.h"
+#include "zip/read/reader_byte_source.h"
+#include "zip/read/reader_cursor.h"
+#include "zip/read/reader_end_record.h"
+#include "zip/read/reader_entry_mapping.h"
+#include "zip/format/utf8.h"
 
 using namespace velmor::zip;
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "test_archive_builder.h"
-#include "zip/extract_entry_stream.h"
-#include "zip/reader_byte_source.h"
-#include "zip/reader_cursor.h"
-#include "zip/reader_end_record.h"
+#include "zip/read/extract_entry_stream.h"
+#include "zip/read/reader_byte_source.h"
+#include "zip/read/reader_cursor.h"
+#include "zip/read/reader_end_record.h"
 
 namespace velmor::zip {
 namespace {

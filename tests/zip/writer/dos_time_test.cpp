@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "zip/file_times.h"
-#include "zip/records.h"
+#include "zip/win/file_times.h"
+#include "zip/format/records.h"
 
 namespace velmor::zip {
 namespace {
