@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(
   cmake make
   g++-mingw-w64-x86-64-posix mingw-w64-tools mingw-w64-x86-64-dev
-  libz-mingw-w64-dev googletest
+  libz-mingw-w64-dev googletest libssl-dev
   wine wine64 libwine-dev
   xvfb xauth
   zip unzip p7zip-full libarchive-tools openssl libc-bin locales

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "zip/aes_crypto.h"
-#include "zip/aes_ctr.h"
+#include "zip/format/aes_crypto.h"
+#include "zip/format/aes_ctr.h"
 #include "zip/pack.h"
 #include "zip/unpack.h"
 

@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #include "module/scoped_handle.h"
-#include "zip/extract_entry_stream.h"
+#include "zip/read/extract_entry_stream.h"
 #include "zip/extract_folders.h"
-#include "zip/records.h"
+#include "zip/win/file_times.h"
+#include "zip/format/records.h"
 
 namespace velmor::zip {
 

@@ -1,6 +1,6 @@
 #include "zip/pack.h"
 
-#include "zip/writer.h"
+#include "zip/write/writer.h"
 
 namespace velmor::zip {
 

@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
-#include "zip/aes_format.h"
-#include "zip/extract_entry_stream.h"
-#include "zip/reader_entry_mapping.h"
+#include "zip/format/aes_format.h"
+#include "zip/read/extract_entry_stream.h"
+#include "zip/win/file_times.h"
+#include "zip/read/reader_entry_mapping.h"
 #include "zip/stored_name.h"
 
 namespace velmor::zip {

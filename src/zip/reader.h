@@ -6,10 +6,10 @@
 #include <string>
 
 #include "zip/archive_status.h"
-#include "zip/reader_byte_source.h"
-#include "zip/reader_cursor.h"
-#include "zip/reader_end_record.h"
-#include "zip/reader_entry.h"
+#include "zip/win/file_byte_source.h"
+#include "zip/read/reader_cursor.h"
+#include "zip/read/reader_end_record.h"
+#include "zip/read/reader_entry.h"
 
 namespace velmor::zip {
 
@@ -43,7 +43,7 @@ public:
 private:
     ArchiveReader() = default;
 
-    ByteSource source_;
+    FileByteSource source_;
     std::unique_ptr<CentralDirectoryCursor> cursor_;
     std::string password_;
     std::wstring root_;

@@ -1,10 +1,10 @@
 #include "zip/stored_name.h"
 
-#include "zip/ansi_code_page.h"
-#include "zip/crc32.h"
-#include "zip/extra_field.h"
-#include "zip/records.h"
-#include "zip/utf8.h"
+#include "zip/win/ansi_code_page.h"
+#include "zip/format/crc32.h"
+#include "zip/format/extra_field.h"
+#include "zip/format/records.h"
+#include "zip/format/utf8.h"
 
 namespace velmor::zip {
 

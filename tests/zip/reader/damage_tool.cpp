@@ -14,7 +14,7 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
-#include "zip/crc32.h"
+#include "zip/format/crc32.h"
 #include "zip/unpack.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
 #include "zip/extract.h"
-#include "zip/extract_entry_stream.h"
+#include "zip/read/extract_entry_stream.h"
 #include "zip/extract_folders.h"
 #include "zip/reader.h"
 

@@ -306,6 +306,11 @@ def damage(work, tool):
     if done.returncode != 0 or "FAULT" in done.stdout or "no fault" not in done.stdout:
         print("FAIL damage_tool exit code", done.returncode)
         return 1
+    # Run with WINEDEBUG=warn+heap, Wine's heap checker reports overruns and bad frees.
+    heap = [line for line in done.stderr.splitlines() if "err:heap" in line or "warn:heap" in line]
+    if heap:
+        print("FAIL heap checker:", *heap[:20], sep="\n")
+        return 1
     return 0
 
 

@@ -7,9 +7,10 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
-#include "zip/crc32.h"
+#include "zip/format/crc32.h"
 #include "zip/reader.h"
-#include "zip/reader_entry_mapping.h"
+#include "zip/win/file_times.h"
+#include "zip/read/reader_entry_mapping.h"
 
 namespace velmor::zip {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <zlib.h>
 
-#include "zip/cipher.h"
-#include "zip/crc32.h"
+#include "zip/format/cipher.h"
+#include "zip/format/crc32.h"
 
 namespace velmor::zip::test {
 

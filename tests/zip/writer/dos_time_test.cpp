@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "zip/records.h"
+#include "zip/win/file_times.h"
+#include "zip/format/records.h"
 
 namespace velmor::zip {
 namespace {

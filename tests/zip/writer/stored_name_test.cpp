@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "zip/crc32.h"
+#include "zip/format/crc32.h"
 #include "zip/stored_name.h"
-#include "zip/utf8.h"
+#include "zip/format/utf8.h"
 
 namespace velmor::zip {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "zip/cipher.h"
+#include "zip/format/cipher.h"
 
 namespace velmor::zip::test {
 

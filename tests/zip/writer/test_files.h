@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "temp_dir.h"
-#include "zip/records.h"
+#include "zip/win/file_times.h"
+#include "zip/format/records.h"
 
 namespace velmor::zip::test {
 

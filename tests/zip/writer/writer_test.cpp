@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "test_files.h"
-#include "zip/crc32.h"
-#include "zip/writer.h"
+#include "zip/format/crc32.h"
+#include "zip/write/writer.h"
 
 namespace velmor::zip {
 namespace {

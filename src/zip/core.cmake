@@ -1,0 +1,13 @@
+# The platform-free ZIP core: records, CRC-32, the traditional cipher, the AES format and
+# CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes.
+velmor_core_library(NAME velmor_zip_core
+    SOURCES format/records.cpp format/crc32.cpp format/cipher.cpp format/extra_field.cpp
+        format/aes_format.cpp format/aes_ctr.cpp format/utf8.cpp
+        read/reader_byte_source.cpp read/reader_end_record.cpp read/reader_cursor.cpp
+        read/reader_entry_mapping.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
+    LIBS ZLIB::ZLIB)
+
+# The AES primitives over OpenSSL, for the Linux build only.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+velmor_core_library(NAME velmor_zip_core_crypto SOURCES openssl/aes_crypto_openssl.cpp
+    LIBS OpenSSL::Crypto)

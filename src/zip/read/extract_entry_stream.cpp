@@ -1,0 +1,169 @@
+#include "zip/read/extract_entry_stream.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "zip/format/aes_format.h"
+
+namespace velmor::zip {
+
+EntryStream::EntryStream(CentralDirectoryCursor& cursor, const std::string& password)
+    : source_(cursor.source()), prefixLength_(cursor.prefixLength()), keys_(password) {}
+
+EntryStream::~EntryStream() {
+    if (inflateReady_) inflateEnd(&inflate_);
+}
+
+ReaderCode EntryStream::Open(CentralDirectoryCursor& cursor, const std::string& password,
+                             std::unique_ptr<EntryStream>* stream) {
+    stream->reset();
+    if (!cursor.valid()) return ReaderCode::NoCurrentEntry;
+    LocalHeaderPlacement placement;
+    if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) return ReaderCode::BadArchive;
+
+    std::unique_ptr<EntryStream> opened(new (std::nothrow) EntryStream(cursor, password));
+    if (!opened) return ReaderCode::NoMemory;
+    opened->input_.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
+    if (!opened->input_) return ReaderCode::NoMemory;
+
+    const CentralFileHeader& header = cursor.header();
+    opened->expectedCrc_ = header.crc32;
+    opened->method_ = header.method;
+    opened->compressedLeft_ = header.compressedSize;
+    opened->uncompressedLeft_ = header.uncompressedSize;
+    opened->nextPosition_ = placement.dataPosition;
+    if (header.method == kMethodAes) {
+        const ReaderCode aes = opened->OpenAes(placement, password);
+        if (aes != ReaderCode::ReaderOk) return aes;
+    } else {
+        opened->encrypted_ = (header.flags & kFlagEncrypted) != 0;
+        opened->headerLeft_ = opened->encrypted_ ? kEncryptionHeaderSize : 0;
+        opened->checkByte_ = ExpectedCheckByte(header.flags, header.dosDateTime, header.crc32);
+    }
+    if (opened->method_ != kMethodStored) {
+        // Left uninitialised on failure: every read then fails.
+        opened->inflateReady_ = inflateInit2(&opened->inflate_, -MAX_WBITS) == Z_OK;
+    }
+    *stream = std::move(opened);
+    return ReaderCode::ReaderOk;
+}
+
+// The real method and the key strength come from the local header's 0x9901 block; the
+// traditional cipher and its check byte play no part, whatever bit 0 says.
+ReaderCode EntryStream::OpenAes(const LocalHeaderPlacement& placement,
+                                const std::string& password) {
+    std::vector<uint8_t> extra(placement.extraLength);
+    if (!extra.empty() && !source_.ReadAt(prefixLength_ + placement.extraPosition, extra.data(),
+                                          placement.extraLength)) {
+        return ReaderCode::BadArchive;
+    }
+    AesEntryInfo info;
+    if (!FindAesExtra(extra.data(), extra.size(), &info)) return ReaderCode::BadArchive;
+    const ReaderCode created =
+        AesEntrySource::Create(source_, prefixLength_ + placement.dataPosition, compressedLeft_,
+                               info, password, PlatformAesCrypto(), &aes_);
+    if (created != ReaderCode::ReaderOk) return created;
+    method_ = info.method;
+    checkCrc_ = info.checksCrc();
+    compressedLeft_ = aes_->contentSize();
+    return ReaderCode::ReaderOk;
+}
+
+ReaderCode EntryStream::Refill() {
+    const uint32_t size = std::min(kEntryChunkSize, compressedLeft_);
+    if (aes_) {
+        const ReaderCode read = aes_->Read(input_.get(), size);
+        if (read != ReaderCode::ReaderOk) return read;
+    } else if (!source_.IsSeekable() ||
+               !source_.ReadAt(prefixLength_ + nextPosition_, input_.get(), size)) {
+        return ReaderCode::IoError;
+    }
+    nextPosition_ += size;
+    compressedLeft_ -= size;
+    if (encrypted_) keys_.DecryptInPlace(input_.get(), size);
+    pendingStart_ = 0;
+    pendingCount_ = size;
+    return ReaderCode::ReaderOk;
+}
+
+int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
+    if (capacity == 0) return 0;
+    // The password verifier is checked before anything else, even for an empty entry.
+    if (aes_ && !aes_->started()) {
+        const ReaderCode started = aes_->Start();
+        if (started != ReaderCode::ReaderOk) return static_cast<int32_t>(started);
+    }
+    uint32_t want = std::min(capacity, uncompressedLeft_);
+    if (want == 0 || dataEnded_) return 0;
+    // Bounded by the int32 result: the entry stream never produces more than 2 GiB per call.
+    want = std::min<uint32_t>(want, INT32_MAX);
+    uint32_t produced = 0;
+    while (want > 0) {
+        if (pendingCount_ == 0) {
+            // Input that has run out before the recorded size was produced cannot be
+            // waited for: the entry is short.
+            if (compressedLeft_ == 0) {
+                if (method_ == kMethodStored || headerLeft_ > 0) {
+                    return static_cast<int32_t>(ReaderCode::DataTruncated);
+                }
+            } else {
+                const ReaderCode refilled = Refill();
+                if (refilled != ReaderCode::ReaderOk) return static_cast<int32_t>(refilled);
+            }
+        }
+        if (headerLeft_ > 0) {
+            const uint32_t k = std::min(headerLeft_, pendingCount_);
+            pendingStart_ += k;
+            pendingCount_ -= k;
+            headerLeft_ -= k;
+            if (headerLeft_ == 0 && input_[pendingStart_ - 1] != checkByte_) {
+                return static_cast<int32_t>(ReaderCode::CheckByteMismatch);
+            }
+            continue;
+        }
+        if (method_ == kMethodStored) {
+            const uint32_t m = std::min(want, pendingCount_);
+            std::copy_n(input_.get() + pendingStart_, m, out + produced);
+            crc_.Update(out + produced, m);
+            pendingStart_ += m;
+            pendingCount_ -= m;
+            uncompressedLeft_ -= m;
+            want -= m;
+            produced += m;
+            continue;
+        }
+        if (!inflateReady_) return Z_STREAM_ERROR;
+        inflate_.next_in = input_.get() + pendingStart_;
+        inflate_.avail_in = pendingCount_;
+        inflate_.next_out = out + produced;
+        inflate_.avail_out = want;
+        const int result = inflate(&inflate_, Z_SYNC_FLUSH);
+        const uint32_t made = want - inflate_.avail_out;
+        pendingStart_ += pendingCount_ - inflate_.avail_in;
+        pendingCount_ = inflate_.avail_in;
+        crc_.Update(out + produced, made);
+        uncompressedLeft_ -= made;
+        want -= made;
+        produced += made;
+        if (result == Z_STREAM_END) {
+            dataEnded_ = true;
+            return static_cast<int32_t>(produced);
+        }
+        if (result < 0) return result;
+        if (result == Z_NEED_DICT) return Z_DATA_ERROR;
+    }
+    return static_cast<int32_t>(produced);
+}
+
+ReaderCode EntryStream::Finish() {
+    if (aes_) {
+        const ReaderCode authenticated = aes_->Finish(input_.get(), kEntryChunkSize);
+        if (authenticated != ReaderCode::ReaderOk) return authenticated;
+    }
+    if (uncompressedLeft_ != 0) return ReaderCode::DataTruncated;
+    if (checkCrc_ && crc_.Value() != expectedCrc_) return ReaderCode::CrcMismatch;
+    return ReaderCode::ReaderOk;
+}
+
+}  // namespace velmor::zip

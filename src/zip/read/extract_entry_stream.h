@@ -1,0 +1,67 @@
+// Reads one entry's data: positioned 16 KiB reads, decryption in place (traditional cipher)
+// or through the AES source, copying or raw inflation, and a running CRC-32.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <zlib.h>
+
+#include "zip/format/cipher.h"
+#include "zip/format/crc32.h"
+#include "zip/read/extract_aes_source.h"
+#include "zip/read/reader_code.h"
+#include "zip/read/reader_cursor.h"
+
+namespace velmor::zip {
+
+constexpr uint32_t kEntryChunkSize = 16384;
+
+class EntryStream {
+public:
+    // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
+    // header check) or NoMemory on failure.
+    static ReaderCode Open(CentralDirectoryCursor& cursor, const std::string& password,
+                           std::unique_ptr<EntryStream>* stream);
+    ~EntryStream();
+    EntryStream(const EntryStream&) = delete;
+    EntryStream& operator=(const EntryStream&) = delete;
+
+    // Produces up to capacity bytes: the count (> 0), 0 at the end of the entry, or a
+    // negative ReaderCode or zlib code. Never more than the recorded uncompressed size.
+    int32_t Read(uint8_t* out, uint32_t capacity);
+
+    // The verdict on the whole entry: CrcMismatch when the recorded size was produced but
+    // its CRC-32 differs, DataTruncated when the data ended before the recorded size, and
+    // for an AES entry AuthCodeMismatch when its authentication code does not match.
+    ReaderCode Finish();
+
+private:
+    EntryStream(CentralDirectoryCursor& cursor, const std::string& password);
+    ReaderCode Refill();
+    ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
+
+    ByteSource& source_;
+    uint64_t prefixLength_;
+    std::unique_ptr<uint8_t[]> input_;
+    uint32_t pendingStart_ = 0;
+    uint32_t pendingCount_ = 0;
+    z_stream inflate_{};
+    bool inflateReady_ = false;
+    bool dataEnded_ = false;  // the deflate stream reported its end
+    uint64_t nextPosition_ = 0;
+    uint32_t compressedLeft_ = 0;
+    uint32_t uncompressedLeft_ = 0;
+    Crc32 crc_;
+    uint32_t expectedCrc_ = 0;
+    uint16_t method_ = 0;
+    bool encrypted_ = false;
+    CipherKeys keys_;
+    uint32_t headerLeft_ = 0;
+    uint8_t checkByte_ = 0;
+    bool checkCrc_ = true;  // false for AE-2 entries, which carry no CRC-32
+    std::unique_ptr<AesEntrySource> aes_;
+};
+
+}  // namespace velmor::zip

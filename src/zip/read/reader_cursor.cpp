@@ -1,0 +1,118 @@
+#include "zip/read/reader_cursor.h"
+
+#include <algorithm>
+
+#include "zip/format/aes_format.h"
+
+namespace velmor::zip {
+
+CentralDirectoryCursor::CentralDirectoryCursor(ByteSource& source, const EndRecord& end)
+    : source_(source), end_(end) {}
+
+ReaderCode CentralDirectoryCursor::Step(uint64_t position) {
+    position_ = position;
+    CentralFileHeader header;
+    const ReaderCode code = ReadHeaderAt(position_, &header, nullptr);
+    valid_ = code == ReaderCode::ReaderOk;
+    if (valid_) header_ = header;
+    return code;
+}
+
+ReaderCode CentralDirectoryCursor::First() {
+    index_ = 0;
+    return Step(end_.directoryOffset);
+}
+
+ReaderCode CentralDirectoryCursor::Next() {
+    if (!valid_ || index_ + 1 >= end_.entryCount) return ReaderCode::EndOfList;
+    ++index_;
+    return Step(position_ + kCentralHeaderSize + header_.nameLength + header_.extraLength +
+                header_.commentLength);
+}
+
+ReaderCode CentralDirectoryCursor::MoveTo(int32_t index) {
+    if (index < 0 || index >= end_.entryCount) return ReaderCode::EndOfList;
+    if (index < index_) First();
+    while (index_ < index) {
+        if (Next() != ReaderCode::ReaderOk) return ReaderCode::EndOfList;
+    }
+    return valid_ ? ReaderCode::ReaderOk : ReaderCode::EndOfList;
+}
+
+ReaderCode CentralDirectoryCursor::ReadCurrentName(std::string* name, std::vector<uint8_t>* extra) {
+    if (!valid_) return ReaderCode::NoCurrentEntry;
+    CentralFileHeader header;
+    const ReaderCode code = ReadHeaderAt(position_, &header, name, extra);
+    if (code != ReaderCode::ReaderOk) {
+        valid_ = false;
+        return code;
+    }
+    header_ = header;
+    return code;
+}
+
+ReaderCode CentralDirectoryCursor::ReadHeaderAt(uint64_t position, CentralFileHeader* header,
+                                                std::string* name, std::vector<uint8_t>* extra) {
+    if (!source_.IsSeekable()) return ReaderCode::IoError;
+    uint8_t raw[kCentralHeaderSize];
+    const uint64_t at = end_.prefixLength + position;
+    if (!source_.ReadAt(at, raw, 4)) return ReaderCode::IoError;
+    if (ReadU32(raw) != kCentralHeaderSignature) return ReaderCode::BadArchive;
+    if (!source_.ReadAt(at, raw, kCentralHeaderSize)) return ReaderCode::IoError;
+    Decode(raw, *header);
+    if (name == nullptr) return ReaderCode::ReaderOk;
+
+    if (header->nameLength > kMaxEntryNameBytes) return ReaderCode::BadArchive;
+    const uint16_t length = header->nameLength;
+    // Name and extra field lie back to back and come in one read; an extra field that
+    // cannot be read is only missed, never a reason to refuse the entry.
+    std::vector<char> buffer(length + (extra ? header->extraLength : 0));
+    if (extra) extra->clear();
+    if (buffer.size() > length && !source_.ReadAt(at + kCentralHeaderSize, buffer.data(),
+                                                   static_cast<uint32_t>(buffer.size()))) {
+        buffer.resize(length);
+    }
+    if (buffer.size() == length && length > 0 &&
+        !source_.ReadAt(at + kCentralHeaderSize, buffer.data(), length)) {
+        return ReaderCode::IoError;
+    }
+    if (std::find(buffer.begin(), buffer.begin() + length, '\0') != buffer.begin() + length) {
+        return ReaderCode::BadArchive;
+    }
+    name->assign(buffer.data(), length);
+    if (extra) extra->assign(buffer.begin() + length, buffer.end());
+    return ReaderCode::ReaderOk;
+}
+
+ReaderCode CentralDirectoryCursor::CheckLocalHeader(LocalHeaderPlacement* placement) {
+    if (!valid_) return ReaderCode::NoCurrentEntry;
+    if (!source_.IsSeekable()) return ReaderCode::IoError;
+    const uint64_t at = end_.prefixLength + header_.localHeaderOffset;
+    uint8_t raw[kLocalHeaderSize];
+    if (!source_.ReadAt(at, raw, 4)) return ReaderCode::IoError;
+    if (ReadU32(raw) != kLocalHeaderSignature) return ReaderCode::BadArchive;
+    if (!source_.ReadAt(at, raw, kLocalHeaderSize)) return ReaderCode::IoError;
+    LocalFileHeader local;
+    Decode(raw, local);
+    if (local.method != header_.method ||
+        (header_.method != kMethodStored && header_.method != kMethodDeflated &&
+         header_.method != kMethodAes)) {
+        return ReaderCode::BadArchive;
+    }
+    // The strong-encryption scheme is not read: such an entry is unsupported, not a
+    // matter of the password.
+    if (header_.flags & kFlagStrongEncryption) return ReaderCode::BadArchive;
+    if ((local.flags & kFlagDataDescriptor) == 0 &&
+        (local.crc32 != header_.crc32 || local.compressedSize != header_.compressedSize ||
+         local.uncompressedSize != header_.uncompressedSize)) {
+        return ReaderCode::BadArchive;
+    }
+    if (local.nameLength != header_.nameLength) return ReaderCode::BadArchive;
+    placement->extraPosition =
+        uint64_t{header_.localHeaderOffset} + kLocalHeaderSize + header_.nameLength;
+    placement->extraLength = local.extraLength;
+    placement->dataPosition = placement->extraPosition + local.extraLength;
+    return ReaderCode::ReaderOk;
+}
+
+}  // namespace velmor::zip

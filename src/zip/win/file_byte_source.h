@@ -1,0 +1,39 @@
+// An archive file opened by name for positioned reads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <windows.h>
+
+#include "module/scoped_handle.h"
+#include "zip/read/reader_byte_source.h"
+
+namespace velmor::zip {
+
+class FileByteSource : public ByteSource {
+public:
+    FileByteSource() = default;
+    ~FileByteSource() override;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+
+    // Opens an existing file for reading, sharing read access with others.
+    bool Open(const std::wstring& path);
+    void Close();
+
+    bool IsOpen() const override { return file_.valid(); }
+    bool IsSeekable() const override { return seekable_; }
+    bool HasError() const override { return error_; }
+    bool Length(uint64_t* length) override;
+    bool ReadAt(uint64_t position, void* buffer, uint32_t size) override;
+
+private:
+    bool SeekTo(uint64_t position);
+
+    ScopedFileHandle file_;
+    bool seekable_ = false;
+    bool error_ = false;
+};
+
+}  // namespace velmor::zip

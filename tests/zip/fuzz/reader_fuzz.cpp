@@ -1,0 +1,82 @@
+// Opens the input as an archive in memory and reads every entry to the end, once without a
+// password and once with the one the seed archives use: end record, directory walk, header
+// checks, attribute and time mapping, decryption, inflation, CRC-32 and AES code checks.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/format/aes_format.h"
+#include "zip/read/extract_entry_stream.h"
+#include "zip/read/reader_byte_source.h"
+#include "zip/read/reader_cursor.h"
+#include "zip/read/reader_end_record.h"
+#include "zip/read/reader_entry_mapping.h"
+#include "zip/format/utf8.h"
+
+using namespace velmor::zip;
+
+namespace {
+
+// Keeps a small input that inflates to gigabytes from taking the run's time.
+constexpr uint64_t kOutputBudget = 1 << 20;
+
+void ReadEntry(CentralDirectoryCursor& cursor, ByteSource& source, const std::string& password,
+               uint64_t* budget) {
+    std::string name;
+    std::vector<uint8_t> centralExtra;
+    if (cursor.ReadCurrentName(&name, &centralExtra) != ReaderCode::ReaderOk) return;
+    std::wstring decoded;
+    Utf8ToUtf16(name, &decoded);
+    LocalHeaderPlacement placement;
+    if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) return;
+    std::vector<uint8_t> extra(placement.extraLength);
+    if (!extra.empty() && !source.ReadAt(cursor.prefixLength() + placement.extraPosition,
+                                         extra.data(), static_cast<uint32_t>(extra.size()))) {
+        return;
+    }
+    const CentralFileHeader& header = cursor.header();
+    AesEntryInfo aes;
+    if (header.method == kMethodAes && (!FindAesExtra(extra.data(), extra.size(), &aes) ||
+                                        header.compressedSize < aes.overhead())) {
+        return;
+    }
+    MapExternalAttributes(header.versionMadeBy, header.externalAttributes);
+    EntryTimes times;
+    ApplyExtendedTimestamp(extra.data(), extra.size(), &times);
+
+    std::unique_ptr<EntryStream> stream;
+    if (EntryStream::Open(cursor, password, &stream) != ReaderCode::ReaderOk) return;
+    uint8_t buffer[kEntryChunkSize];
+    for (;;) {
+        const int32_t got = stream->Read(buffer, sizeof buffer);
+        if (got <= 0) break;
+        if (static_cast<uint64_t>(got) >= *budget) return;
+        *budget -= static_cast<uint64_t>(got);
+    }
+    stream->Finish();
+}
+
+void ReadArchive(const uint8_t* data, size_t size, const std::string& password) {
+    MemoryByteSource source(data, size);
+    EndRecord end;
+    if (!ReadEndRecord(source, FindEndRecord(source), &end) || !SettleEntryCount(source, &end)) {
+        return;
+    }
+    CentralDirectoryCursor cursor(source, end);
+    cursor.First();
+    uint64_t budget = kOutputBudget;
+    for (int32_t index = 0; index < cursor.entryCount() && budget > 0; ++index) {
+        if (cursor.MoveTo(index) != ReaderCode::ReaderOk) break;
+        ReadEntry(cursor, source, password, &budget);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ReadArchive(data, size, std::string());
+    ReadArchive(data, size, "velmor");
+    return 0;
+}

@@ -1,0 +1,2 @@
+velmor_core_test(NAME zip_reader_core SOURCES memory_reader_test.cpp test_archive_builder.cpp
+    LIBS velmor_zip_core velmor_zip_core_crypto)
