@@ -1,8 +1,10 @@
 #include "server/device_id.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 
 namespace velmor::server {
 namespace {
@@ -10,7 +12,21 @@ namespace {
 // The C library's unsigned conversion (whitespace, sign, optional 0x,
 // saturating at 0xFFFFFFFF), reading from the given position to the end.
 std::uint32_t ReadHex(const wchar_t* from) {
-    return static_cast<std::uint32_t>(std::wcstoul(from, nullptr, 16));
+    errno = 0;
+    const unsigned long value = std::wcstoul(from, nullptr, 16);
+    if constexpr (sizeof(unsigned long) > sizeof(std::uint32_t)) {
+        // Where unsigned long is wider, read it as the 32-bit conversion
+        // would: a magnitude beyond 32 bits saturates, "-n" wraps modulo 2^32.
+        if (errno == ERANGE) return 0xFFFFFFFFu;
+        const wchar_t* p = from;
+        while (std::iswspace(static_cast<std::wint_t>(*p))) ++p;
+        const bool negative = *p == L'-';
+        const unsigned long magnitude = negative ? 0ul - value : value;
+        if (magnitude > 0xFFFFFFFFul) return 0xFFFFFFFFu;
+        const auto low = static_cast<std::uint32_t>(magnitude);
+        return negative ? 0u - low : low;
+    }
+    return static_cast<std::uint32_t>(value);
 }
 
 // Reads exactly the four characters at pos..pos+3 as one number.
@@ -32,9 +48,9 @@ DeviceId ParseDeviceId(const std::wstring& text) {
     if (text.size() != kDeviceIdTextLength) return id;
     // wcstoul stops at a NUL, so an embedded NUL simply ends a group early.
     const wchar_t* s = text.c_str();
-    id.Data1 = static_cast<unsigned long>(ReadHex(s));
-    id.Data2 = static_cast<unsigned short>(ReadHex(s + 9));
-    id.Data3 = static_cast<unsigned short>(ReadHex(s + 14));
+    id.Data1 = ReadHex(s);
+    id.Data2 = static_cast<std::uint16_t>(ReadHex(s + 9));
+    id.Data3 = static_cast<std::uint16_t>(ReadHex(s + 14));
     const std::uint32_t clock = ReadHex(s + 19) & 0xFFFFu;
     id.Data4[0] = static_cast<unsigned char>(clock >> 8);
     id.Data4[1] = static_cast<unsigned char>(clock);
@@ -54,8 +70,9 @@ std::wstring FormatDeviceId(const DeviceId& id) {
     wchar_t buf[40];
     std::swprintf(buf, 40, L"%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
                   static_cast<unsigned long>(id.Data1), static_cast<unsigned>(id.Data2),
-                  static_cast<unsigned>(id.Data3), id.Data4[0], id.Data4[1], id.Data4[2],
-                  id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
+                  static_cast<unsigned>(id.Data3), unsigned{id.Data4[0]}, unsigned{id.Data4[1]},
+                  unsigned{id.Data4[2]}, unsigned{id.Data4[3]}, unsigned{id.Data4[4]},
+                  unsigned{id.Data4[5]}, unsigned{id.Data4[6]}, unsigned{id.Data4[7]});
     return buf;
 }
 

@@ -3,14 +3,21 @@
 // sorted lists of the exchange server.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace velmor::server {
 
-using DeviceId = GUID;
+// Laid out as the platform's GUID: one 32-bit and two 16-bit numbers in the
+// machine's byte order, then eight bytes.
+struct DeviceId {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+};
+static_assert(sizeof(DeviceId) == 16, "a device id is 16 bytes");
 
 constexpr std::size_t kDeviceIdTextLength = 36;
 

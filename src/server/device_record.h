@@ -2,8 +2,6 @@
 // a status file.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,12 +12,24 @@ namespace velmor::server {
 
 constexpr std::size_t kNameUnits = 64;  // 63 characters and a terminator
 
+// A calendar time with the fields and layout of the platform's SYSTEMTIME.
+struct CalendarTime {
+    std::uint16_t wYear;
+    std::uint16_t wMonth;
+    std::uint16_t wDayOfWeek;
+    std::uint16_t wDay;
+    std::uint16_t wHour;
+    std::uint16_t wMinute;
+    std::uint16_t wSecond;
+    std::uint16_t wMilliseconds;
+};
+
 struct DeviceRecord {
     DeviceId id;
     wchar_t pseudonym[kNameUnits];
     wchar_t directory[kNameUnits];
     wchar_t file[kNameUnits];
-    SYSTEMTIME time;
+    CalendarTime time;
     std::uint32_t crc;
     std::int32_t ready;
 };
@@ -27,7 +37,7 @@ struct DeviceRecord {
 struct StatusRecord {
     DeviceId id;
     wchar_t file[kNameUnits];
-    SYSTEMTIME time;
+    CalendarTime time;
     std::int32_t number;
 };
 

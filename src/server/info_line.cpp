@@ -13,7 +13,7 @@ void AppendQuoted(std::wstring& out, const std::wstring& value) {
 
 }  // namespace
 
-std::wstring FormatStatusTime(const SYSTEMTIME& t) {
+std::wstring FormatStatusTime(const CalendarTime& t) {
     wchar_t buf[64];
     std::swprintf(buf, 64, L"%04u-%02u-%02u %02u-%02u-%02u", static_cast<unsigned>(t.wYear),
                   static_cast<unsigned>(t.wMonth), static_cast<unsigned>(t.wDay),

@@ -3,8 +3,6 @@
 // field out of such a line by name.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -17,7 +15,7 @@ namespace velmor::server {
 constexpr std::size_t kMaxFieldChars = 1023;
 
 // "YYYY-MM-DD hh-mm-ss".
-std::wstring FormatStatusTime(const SYSTEMTIME& time);
+std::wstring FormatStatusTime(const CalendarTime& time);
 
 std::wstring FormatInfoLine(const DeviceRecord& device);
 

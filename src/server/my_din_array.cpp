@@ -1,14 +1,14 @@
 #include "server/my_din_array.h"
 
-#include <objbase.h>
-
 #include <cstdlib>
 #include <cstring>
+
+#include "server/block_memory.h"
 
 namespace velmor::server {
 
 MyDinArray::~MyDinArray() {
-    if (data_) CoTaskMemFree(data_);
+    if (data_) FreeBlock(data_);
 }
 
 void MyDinArray::Configure(std::uint32_t initialCapacity, std::uint32_t growthStep,
@@ -21,8 +21,8 @@ void MyDinArray::Configure(std::uint32_t initialCapacity, std::uint32_t growthSt
 bool MyDinArray::Reallocate(std::uint32_t elements) {
     const unsigned long long bytes = static_cast<unsigned long long>(elements) * elementSize_;
     if (bytes > 0xFFFFFFFFull) return false;
-    void* block = data_ ? CoTaskMemRealloc(data_, static_cast<SIZE_T>(bytes))
-                        : CoTaskMemAlloc(static_cast<SIZE_T>(bytes));
+    const auto size = static_cast<std::size_t>(bytes);
+    void* block = data_ ? ReallocateBlock(data_, size) : AllocateBlock(size);
     if (!block && bytes != 0) return false;
     data_ = static_cast<unsigned char*>(block);
     allocated_ = elements;

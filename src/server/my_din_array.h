@@ -1,7 +1,8 @@
-// A growable array of fixed-size elements kept in one block of task memory.
+// A growable array of fixed-size elements kept in one block (see block_memory.h).
 // Every list of the exchange server is one of these.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace velmor::server {

@@ -75,9 +75,6 @@ private:
     bool ReadStatus(MyDinArray& status);
     // False when Stack.txt exists but cannot be read.
     bool MergeStack(MyDinArray& status, const FolderIndex& folder);
-    // True when exchangeDir + "\" + name names an existing file or folder
-    // and the name stays inside the exchange folder.
-    static bool DataPathExists(const FolderIndex& folder, const wchar_t* name);
     std::wstring DataPath(const wchar_t* name) const;
     void MarkNotReady(DeviceRecord& device);
 

@@ -53,8 +53,8 @@ std::int32_t ParseInt32(const std::wstring& text) {
     return static_cast<std::int32_t>(value);
 }
 
-SYSTEMTIME ParseStatusTime(const std::wstring& text) {
-    SYSTEMTIME t{};
+CalendarTime ParseStatusTime(const std::wstring& text) {
+    CalendarTime t{};
     const std::size_t n = text.size();
     if (n != 10 && n != 16 && n != 19) {
         t.wYear = 2000;

@@ -3,8 +3,6 @@
 // reading.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,7 +28,7 @@ std::int32_t ParseInt32(const std::wstring& text);
 
 // "YYYY?MM?DD[?hh?mm[?ss]]" of 10, 16 or 19 characters; any other length
 // gives 2000-01-01 00:00:00.
-SYSTEMTIME ParseStatusTime(const std::wstring& text);
+CalendarTime ParseStatusTime(const std::wstring& text);
 
 // Fills a record from fields 1, 3, 4 and 5 of a line; missing fields leave
 // the record's fields empty (no file, zero time, number 0). Returns the

@@ -2,8 +2,6 @@
 
 #include <share.h>
 
-#include <cstring>
-
 namespace velmor::server {
 
 TextLineReader::TextLineReader(const std::wstring& path) {
@@ -17,9 +15,7 @@ TextLineReader::~TextLineReader() {
 bool TextLineReader::Next(std::wstring& line) {
     char buf[kChunkChars + 1];
     if (!file_ || !std::fgets(buf, sizeof buf, file_)) return false;
-    const std::size_t n = std::strlen(buf);
-    line.resize(n);
-    for (std::size_t i = 0; i < n; ++i) line[i] = static_cast<wchar_t>(static_cast<unsigned char>(buf[i]));
+    line = Latin1Line(buf);
     return true;
 }
 

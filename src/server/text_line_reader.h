@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <string>
 
+#include "server/status_files.h"
+
 namespace velmor::server {
 
-class TextLineReader {
+class TextLineReader final : public LineSource {
 public:
     static constexpr int kChunkChars = 1023;
 
@@ -21,7 +23,7 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     // Next piece of text up to and including its LF (or 1023 characters);
     // false at the end of the file. The text ends at an embedded NUL byte.
-    bool Next(std::wstring& line);
+    bool Next(std::wstring& line) override;
 
 private:
     std::FILE* file_ = nullptr;

@@ -41,6 +41,11 @@ TEST(ServerDeviceId, WrongLengthGivesNilAndSeparatorsAreNotChecked) {
     // Without hyphens the first group runs on and saturates.
     const DeviceId run = ParseDeviceId(L"0123456789abcdef0123456789abcdef0123");
     EXPECT_EQ(0xFFFFFFFFu, run.Data1);
+    // A group is read as a 32-bit number, whatever the width of the C
+    // library's unsigned long: beyond 32 bits it saturates, "-n" wraps.
+    const DeviceId wide = ParseDeviceId(L"123456789abc00-2x0-0000-000000000000");
+    EXPECT_EQ(0xFFFFFFFFu, wide.Data1);
+    EXPECT_EQ(0xFFFEu, wide.Data3);
 }
 
 TEST(ServerDeviceId, OrderIsByLittleEndianWordsNotText) {
@@ -85,7 +90,7 @@ TEST(ServerStatusLine, IntegerReadingFollowsTheCLibraryAndClamps) {
 }
 
 TEST(ServerStatusLine, TimeTextOfTenSixteenOrNineteenCharacters) {
-    SYSTEMTIME t = ParseStatusTime(L"2024-05-31 14-30-05");
+    CalendarTime t = ParseStatusTime(L"2024-05-31 14-30-05");
     EXPECT_EQ(2024, t.wYear);
     EXPECT_EQ(5, t.wMonth);
     EXPECT_EQ(31, t.wDay);
