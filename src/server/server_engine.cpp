@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "server/info_line.h"
-#include "server/safe_relative_name.h"
-#include "server/status_files.h"
-#include "server/status_line.h"
-#include "server/system_file_system.h"
-#include "server/text_line_reader.h"
+#include "server/core/info_line.h"
+#include "server/core/safe_relative_name.h"
+#include "server/core/status_files.h"
+#include "server/core/status_line.h"
+#include "server/win/system_file_system.h"
+#include "server/win/text_line_reader.h"
 
 namespace velmor::server {
 namespace {

@@ -9,13 +9,13 @@
 #include <unordered_map>
 
 #include "module/scoped_handle.h"
-#include "server/device_id.h"
-#include "server/device_record.h"
-#include "server/folder_index.h"
-#include "server/my_din_array.h"
-#include "server/my_xml.h"
-#include "server/ppc_queue.h"
-#include "server/refresh_gate.h"
+#include "server/core/device_id.h"
+#include "server/core/device_record.h"
+#include "server/core/folder_index.h"
+#include "server/core/my_din_array.h"
+#include "server/win/my_xml.h"
+#include "server/core/ppc_queue.h"
+#include "server/core/refresh_gate.h"
 
 namespace velmor::server {
 
