@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "server/device_id.h"
-#include "server/info_line.h"
+#include "server/core/device_id.h"
+#include "server/core/info_line.h"
 #include "server/server_engine.h"
 
 namespace {

@@ -14,8 +14,13 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kHalf = 0.5;
 constexpr double kEarthDiameter = 12800000.0;
 
-// Truncation toward zero through a signed 32-bit integer.
-double Trunc(double x) { return static_cast<double>(static_cast<std::int32_t>(x)); }
+// Truncation toward zero through a signed 32-bit integer. A value whose whole part does not fit,
+// or NaN, gives INT32_MIN, as the processor's truncating conversion does.
+double Trunc(double x) {
+  constexpr double kLimit = 2147483648.0;  // 2^31
+  if (!(x > -kLimit - 1.0 && x < kLimit)) return static_cast<double>(INT32_MIN);
+  return static_cast<double>(static_cast<std::int32_t>(x));
+}
 
 double MagnitudeToRadians(double x) {
   const double whole = Trunc(x);

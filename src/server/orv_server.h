@@ -5,7 +5,7 @@
 #include "VelmorCOM_h.h"
 #include "module/dispatch_component.h"
 #include "server/server_engine.h"
-#include "server/server_timer.h"
+#include "server/win/server_timer.h"
 
 namespace velmor {
 

@@ -4,10 +4,12 @@
 
 #include <cstring>
 
-#include "server/info_line.h"
-#include "server/safe_relative_name.h"
-#include "server/status_line.h"
-#include "server/text_line_reader.h"
+#include "server/core/info_line.h"
+#include "server/core/safe_relative_name.h"
+#include "server/core/status_files.h"
+#include "server/core/status_line.h"
+#include "server/win/system_file_system.h"
+#include "server/win/text_line_reader.h"
 
 namespace velmor::server {
 namespace {
@@ -58,25 +60,13 @@ std::wstring ServerEngine::DataPath(const wchar_t* name) const {
     return exchangeDir_ + L"\\" + name;
 }
 
-bool ServerEngine::DataPathExists(const FolderIndex& folder, const wchar_t* name) {
-    return IsSafeRelativeName(name) && folder.Exists(name);
-}
-
 bool ServerEngine::ReadStatus(MyDinArray& status) {
     status.Configure(16, 8, sizeof(StatusRecord));
     status.Reset(-1);
     if (exchangeDir_.empty()) return false;
     TextLineReader reader(exchangeDir_ + kStatusName);
     if (!reader.IsOpen()) return false;
-    std::wstring line;
-    while (reader.Next(line)) {
-        TrimLineEnd(line);
-        if (line.size() < kMinStatusLineLength) continue;
-        void* slot = status.AddSlot();
-        if (!slot) continue;
-        ReadStatusLine(line, *static_cast<StatusRecord*>(slot));
-    }
-    status.Sort(CompareDeviceIds);
+    ReadStatusLines(reader, status);
     return true;
 }
 
@@ -84,23 +74,13 @@ bool ServerEngine::MergeStack(MyDinArray& status, const FolderIndex& folder) {
     const std::wstring path = exchangeDir_ + kStackName;
     TextLineReader reader(path);
     if (!reader.IsOpen()) return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-    std::wstring line;
-    StatusRecord stacked;
-    while (reader.Next(line)) {
-        TrimLineEnd(line);
-        if (line.size() < kMinStatusLineLength) continue;
-        if (ReadStatusLine(line, stacked) < kStatusFieldCount) continue;
-        if (!DataPathExists(folder, stacked.file)) continue;
-        auto* current = static_cast<StatusRecord*>(status.Search(&stacked.id, CompareDeviceIds));
-        if (!current) continue;
-        if (!DataPathExists(folder, current->file)) *current = stacked;
-    }
+    MergeStackLines(reader, status, folder);
     return true;
 }
 
 void ServerEngine::MarkNotReady(DeviceRecord& d) {
     d.file[0] = L'\0';
-    d.time = SYSTEMTIME{};
+    d.time = CalendarTime{};
     d.crc = 0;
     d.ready = 0;
 }
@@ -119,7 +99,7 @@ int ServerEngine::ReadAll(bool& settled) {
     settled = false;
     // Without a readable Status.txt nothing changes; the next call tries again.
     if (!ReadStatus(status)) return 0;
-    const FolderIndex folder(exchangeDir_);
+    const FolderIndex folder(exchangeDir_, SystemFileSystem());
     settled = MergeStack(status, folder);
     int readyCount = 0;
     const bool filtered = filterIds_.Count() > 0;
@@ -130,7 +110,7 @@ int ServerEngine::ReadAll(bool& settled) {
             MarkNotReady(d);
             continue;
         }
-        const bool ready = r->file[0] != L'\0' && DataPathExists(folder, r->file) &&
+        const bool ready = r->file[0] != L'\0' && DataFileExists(folder, r->file) &&
                            (!filtered || filterIds_.Search(&d.id, CompareDeviceIds));
         if (ready) {
             d.ready = 1;

@@ -9,13 +9,13 @@
 #include <unordered_map>
 
 #include "module/scoped_handle.h"
-#include "server/device_id.h"
-#include "server/device_record.h"
-#include "server/folder_index.h"
-#include "server/my_din_array.h"
-#include "server/my_xml.h"
-#include "server/ppc_queue.h"
-#include "server/refresh_gate.h"
+#include "server/core/device_id.h"
+#include "server/core/device_record.h"
+#include "server/core/folder_index.h"
+#include "server/core/my_din_array.h"
+#include "server/win/my_xml.h"
+#include "server/core/ppc_queue.h"
+#include "server/core/refresh_gate.h"
 
 namespace velmor::server {
 
@@ -75,9 +75,6 @@ private:
     bool ReadStatus(MyDinArray& status);
     // False when Stack.txt exists but cannot be read.
     bool MergeStack(MyDinArray& status, const FolderIndex& folder);
-    // True when exchangeDir + "\" + name names an existing file or folder
-    // and the name stays inside the exchange folder.
-    static bool DataPathExists(const FolderIndex& folder, const wchar_t* name);
     std::wstring DataPath(const wchar_t* name) const;
     void MarkNotReady(DeviceRecord& device);
 

@@ -49,4 +49,22 @@ TEST(DistanceTest, SouthernAndWesternPositionsMirrorTheNorthernAndEastern) {
   EXPECT_NEAR(2 * 111699.654 / 1.0, Distance(-100.0, 0, 100.0, 0), 50.0);
 }
 
+TEST(DistanceTest, WholePartsBeyondThirtyTwoBitsTruncateToTheLowestInteger) {
+  // Such values truncate to INT32_MIN, as the x86 conversion of the Windows build gives them;
+  // the first value still fits and truncates normally.
+  const struct {
+    double packed;
+    double radians;
+  } cases[] = {
+      {2147483647.5, 374806.6083429989},
+      {2147483648.0, 999484.2660314579},
+      {3e9, 1396263.4015954637},
+      {-3e9, -1396263.4015954637},
+      {1e300, 2.908882086657216e+296},
+  };
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.radians, PositionToRadians(c.packed)) << c.packed;
+  EXPECT_TRUE(std::isnan(PositionToRadians(std::nan(""))));
+  EXPECT_TRUE(std::isnan(Distance(std::nan(""), 0, 0, 0)));
+}
+
 }  // namespace

@@ -5,7 +5,7 @@
 #include "VelmorCOM_h.h"
 #include "com_test_util.h"
 #include "engine_fixture.h"
-#include "server/info_line.h"
+#include "server/core/info_line.h"
 
 namespace velmor::server::test {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "engine_fixture.h"
 #include "fake_folder_changes.h"
-#include "server/info_line.h"
+#include "server/core/info_line.h"
 
 namespace velmor::server::test {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "server/folder_changes.h"
+#include "server/core/folder_changes.h"
 
 namespace velmor::server::test {
 
