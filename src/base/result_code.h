@@ -28,7 +28,7 @@ enum ResultCode : std::int32_t {
   kResultWrongUserName = 80,        // OrvFtp.Connect: the server refused the user name
   kResultLoginFailed = 81,          // OrvFtp.Connect: the login failed otherwise
   kResultServerNotFound = 82,       // OrvFtp.Connect: the host name does not resolve
-  kResultGeneralError = 100,        // OrvFtp: any other failure
+  kResultGeneralError = 100,        // OrvFtp, OrvZip.Unpack: any other failure
 };
 
 }  // namespace velmor

@@ -1,7 +1,8 @@
 // The exception fence at the interface. Every component method runs its body through one of
 // the calls below, so that nothing thrown inside the library reaches the host: a method with a
 // result hands back its component's failure code, a method without one has nothing to report,
-// and a method that returns a text answers E_OUTOFMEMORY (or E_UNEXPECTED) with a null string.
+// and a method that returns a text answers E_OUTOFMEMORY (or E_UNEXPECTED) with a null string,
+// or, where the component promises an answer in any case, succeeds with an empty one.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
@@ -78,6 +79,15 @@ HRESULT TextCall(BSTR* result, Body&& body) noexcept {
                   *result = nullptr;
                   return hr;
                 });
+}
+
+// A method with an [out, retval] BSTR that always succeeds: body()'s text, or a null string
+// (the empty text) when the body throws or the string cannot be allocated.
+template <class Body>
+HRESULT QuietTextCall(BSTR* result, Body&& body) noexcept {
+  if (!result) return E_POINTER;
+  TextCall(result, body);
+  return S_OK;
 }
 
 }  // namespace velmor

@@ -61,6 +61,9 @@
 #define IDS_CRYPT_BAD_ALGID 418
 #define IDS_CRYPT_SYSTEM_ERROR 419
 
+// OrvServer: the message box for a config.xml without a root element.
+#define IDS_SERVER_NO_XML_ROOT 500
+
 // The FTP download's progress window.
 #define IDD_PROGRESS 213
 #define IDC_PROGRESS_BAR 214

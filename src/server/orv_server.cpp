@@ -1,6 +1,7 @@
 #include "server/orv_server.h"
 
 #include "module/bstr_util.h"
+#include "module/com_call.h"
 #include "velmor_version.h"
 
 namespace velmor {
@@ -11,13 +12,6 @@ const wchar_t kVersion[] = VELMOR_VERSION_WTEXT;
 using server::DeviceId;
 using server::IsNilId;
 using server::ParseDeviceId;
-
-// An [out, retval] text; a string that cannot be allocated comes back null
-// and the call still succeeds.
-HRESULT Answer(const std::wstring& text, BSTR* result) {
-    ReturnBstr(text, result);
-    return S_OK;
-}
 
 }  // namespace
 
@@ -31,101 +25,64 @@ COrvServer::~COrvServer() {
 }
 
 STDMETHODIMP COrvServer::SetExchangeDir(BSTR dir) {
-    try {
-        engine_.SetExchangeDir(BstrToWString(dir));
-    } catch (...) {
-    }
-    return S_OK;
+    return ActionCall([&] { engine_.SetExchangeDir(BstrToWString(dir)); });
 }
 
 STDMETHODIMP COrvServer::GetExchangeDir(BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    try {
-        return Answer(engine_.ExchangeDir(), result);
-    } catch (...) {
-        return S_OK;
-    }
+    return QuietTextCall(result, [&] { return engine_.ExchangeDir(); });
 }
 
 STDMETHODIMP COrvServer::GetPPCCount(long* result) {
-    if (!result) return E_POINTER;
-    *result = engine_.GetPPCCount();
-    return S_OK;
+    return ResultCall(result, 0L, [&] { return engine_.GetPPCCount(); });
 }
 
 STDMETHODIMP COrvServer::GetPPCInfo(BSTR ppcId, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    try {
+    return QuietTextCall(result, [&] {
         const DeviceId id = ParseDeviceId(BstrToWString(ppcId));
-        return Answer(IsNilId(id) ? std::wstring() : engine_.GetPPCInfo(id), result);
-    } catch (...) {
-        return S_OK;
-    }
+        return IsNilId(id) ? std::wstring() : engine_.GetPPCInfo(id);
+    });
 }
 
 STDMETHODIMP COrvServer::EnableServer() {
-    timer_.Start();
-    return S_OK;
+    return ActionCall([&] { timer_.Start(); });
 }
 
 STDMETHODIMP COrvServer::ProcessDone(BSTR idPPC) {
-    try {
+    return ActionCall([&] {
         const DeviceId id = ParseDeviceId(BstrToWString(idPPC));
         if (!IsNilId(id)) engine_.ProcessDone(id);
-    } catch (...) {
-    }
-    return S_OK;
+    });
 }
 
 STDMETHODIMP COrvServer::DisableServer() {
-    if (timer_.Stop()) engine_.ClearReadyQueue();
-    return S_OK;
+    return ActionCall([&] {
+        if (timer_.Stop()) engine_.ClearReadyQueue();
+    });
 }
 
 STDMETHODIMP COrvServer::GetFieldPPCInfo(BSTR ppcInfo, BSTR name, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    try {
-        return Answer(engine_.GetFieldPPCInfo(BstrToWString(ppcInfo), BstrToWString(name)), result);
-    } catch (...) {
-        return S_OK;
-    }
+    return QuietTextCall(result, [&] {
+        return engine_.GetFieldPPCInfo(BstrToWString(ppcInfo), BstrToWString(name));
+    });
 }
 
 STDMETHODIMP COrvServer::AddPPCId(BSTR idPPC) {
-    try {
+    return ActionCall([&] {
         const DeviceId id = ParseDeviceId(BstrToWString(idPPC));
         if (!IsNilId(id)) engine_.AddPPCId(id);
-    } catch (...) {
-    }
-    return S_OK;
+    });
 }
 
 STDMETHODIMP COrvServer::ClearPPCId() {
-    engine_.ClearPPCId();
-    return S_OK;
+    return ActionCall([&] { engine_.ClearPPCId(); });
 }
 
 STDMETHODIMP COrvServer::GetPPCInfoByIndex(long index, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    try {
-        return Answer(engine_.GetPPCInfoByIndex(index), result);
-    } catch (...) {
-        return S_OK;
-    }
+    return QuietTextCall(result, [&] { return engine_.GetPPCInfoByIndex(index); });
 }
 
 STDMETHODIMP COrvServer::Version(BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    try {
-        return Answer(kVersion, result);
-    } catch (...) {
-        return S_OK;
-    }
+    return QuietTextCall(result, [] { return std::wstring(kVersion); });
 }
 
 }  // namespace velmor

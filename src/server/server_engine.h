@@ -8,7 +8,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "module/scoped_handle.h"
+#include "base/win/critical_section.h"
+#include "base/win/handle_traits.h"
 #include "server/core/device_id.h"
 #include "server/core/device_record.h"
 #include "server/core/folder_index.h"

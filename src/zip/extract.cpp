@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 #include "zip/read/extract_entry_stream.h"
 #include "zip/extract_folders.h"
 #include "zip/win/file_times.h"

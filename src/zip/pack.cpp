@@ -25,24 +25,24 @@ FileList SplitFileList(const std::wstring& list) {
 
 long PackFiles(const std::wstring& archiveName, const std::wstring& list, const std::string& password) {
     // The list, its appended tab and the terminator must fit the list buffer.
-    if (list.size() + 2 > kFileListCapacity) return kPackFileListError;
+    if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);
 
-    long result = kPackOk;
+    long result = kResultOk;
     std::unique_ptr<ArchiveWriter> writer;
     for (const FileListPair& pair : fileList.pairs) {
         if (!writer) {
-            if (archiveName.size() > kMaxArchiveNameLength) return kPackCreateFailed;
+            if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
             writer = ArchiveWriter::Create(archiveName, password);
-            if (!writer) return kPackCreateFailed;
+            if (!writer) return kResultPackError;
         }
         if (writer->AddEntry(pair.entryName, pair.sourcePath) != ArchiveStatus::Ok) {
-            result = kPackAddFailed;
+            result = kResultAddError;
             break;
         }
     }
-    if (result == kPackOk && fileList.endsWithLoneName) result = kPackFileListError;
-    if (writer && writer->Finish() != ArchiveStatus::Ok) result = kPackCloseFailed;
+    if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
+    if (writer && writer->Finish() != ArchiveStatus::Ok) result = kResultCloseError;
     return result;
 }
 

@@ -4,14 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace velmor::zip {
+#include "base/result_code.h"
 
-// Result codes handed back to the component.
-constexpr long kPackOk = 0;
-constexpr long kPackCreateFailed = 50;   // the archive file cannot be created
-constexpr long kPackAddFailed = 51;      // an entry cannot be added
-constexpr long kPackCloseFailed = 52;    // central directory or end record not written
-constexpr long kPackFileListError = 53;  // a name without a path, or a list beyond its buffer
+namespace velmor::zip {
 
 // The list buffer holds the list, one appended tab and a terminator.
 constexpr size_t kFileListCapacity = 49152;
@@ -34,7 +29,10 @@ FileList SplitFileList(const std::wstring& list);
 
 // Creates the archive at the first complete pair, adds the pairs in order, stops at
 // the first failure and always finishes a created archive. password: ANSI bytes,
-// empty for none. Returns 0, 50, 51, 52 or 53; 52 replaces an earlier 51 or 53.
+// empty for none. Returns kResultOk; kResultPackError when the archive cannot be created;
+// kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
+// path or a list beyond its buffer; kResultCloseError (central directory or end record not
+// written) replaces an earlier kResultAddError or kResultFileNamesError.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list, const std::string& password);
 
 }  // namespace velmor::zip

@@ -17,13 +17,13 @@ bool EnterExtractFolder(const std::wstring& path) {
 
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password) {
-    if (!EnterExtractFolder(extractPath)) return kUnpackOpenFailed;
+    if (!EnterExtractFolder(extractPath)) return kResultOpenArchiveError;
     if (archiveName.size() > kMaxUnpackPathLength || password.size() > kMaxPasswordBytes) {
-        return kUnpackOpenFailed;
+        return kResultOpenArchiveError;
     }
 
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
-    if (!reader) return kUnpackOpenFailed;
+    if (!reader) return kResultOpenArchiveError;
 
     ArchiveEntry entry;
     reader->GetItem(-1, &entry);
@@ -31,10 +31,10 @@ long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractP
     for (int32_t i = 0; i < count; ++i) {
         ArchiveStatus status = reader->GetItem(i, &entry);
         if (status == ArchiveStatus::Ok) status = ExtractEntry(*reader, i, entry.name);
-        if (status == ArchiveStatus::BadPassword) return kUnpackBadPassword;
-        if (status != ArchiveStatus::Ok) return kUnpackGeneralError;
+        if (status == ArchiveStatus::BadPassword) return kResultWrongPassword;
+        if (status != ArchiveStatus::Ok) return kResultGeneralError;
     }
-    return kUnpackOk;
+    return kResultOk;
 }
 
 }  // namespace velmor::zip

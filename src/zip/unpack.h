@@ -3,13 +3,9 @@
 
 #include <string>
 
-namespace velmor::zip {
+#include "base/result_code.h"
 
-// Result codes handed back to the component.
-constexpr long kUnpackOk = 0;
-constexpr long kUnpackOpenFailed = 54;
-constexpr long kUnpackBadPassword = 55;
-constexpr long kUnpackGeneralError = 100;
+namespace velmor::zip {
 
 // Fixed fields the arguments must fit: paths of at most 259 UTF-16 units and a password
 // of at most 127 bytes.
@@ -26,9 +22,10 @@ bool EnterExtractFolder(const std::wstring& path);
 // relative name resolves against the new current directory) and extracts every entry in
 // central directory order, stopping at the first failure. password holds ANSI bytes;
 // empty means none.
-// Returns 0; 54 when the folder cannot be entered, the archive cannot be opened or an
-// argument does not fit its field (nothing is extracted then); 55 when an entry failed
-// the password check; 100 for any other failure. Entries extracted before a failure stay.
+// Returns kResultOk; kResultOpenArchiveError when the folder cannot be entered, the archive
+// cannot be opened or an argument does not fit its field (nothing is extracted then);
+// kResultWrongPassword when an entry failed the password check; kResultGeneralError for any
+// other failure. Entries extracted before a failure stay.
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password);
 

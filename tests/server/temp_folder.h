@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 #include "temp_dir.h"
 
 namespace velmor::server::test {

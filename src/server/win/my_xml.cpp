@@ -5,9 +5,11 @@
 
 #include <cstdio>
 
+#include "base/win/handle_traits.h"
+#include "base/win/string_resource.h"
 #include "module/com_ptr.h"
+#include "module/resource.h"
 #include "module/scoped_bstr.h"
-#include "module/scoped_handle.h"
 
 namespace velmor::server {
 namespace {
@@ -20,7 +22,6 @@ const IID kIidXmlDomDocument = {
     0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 const char kSourceName[] = "MyXML";
-const wchar_t kNoRootText[] = L"Неправильная структура XML-документа!";
 const wchar_t kNoRootCaption[] = L"Velmor Server";
 
 // One process-wide buffer for diagnostic texts; longer texts are cut.
@@ -171,7 +172,7 @@ void MyXML::ReadDevices(const std::wstring& path, const DeviceSink& onDevice) {
         return;
     }
     if (!root) {
-        if (alert_) alert_(kNoRootText, kNoRootCaption);
+        if (alert_) alert_(LoadResourceString(IDS_SERVER_NO_XML_ROOT), kNoRootCaption);
         return;
     }
 

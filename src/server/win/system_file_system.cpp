@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 
 namespace velmor::server {
 namespace {

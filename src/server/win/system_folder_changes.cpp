@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 
 namespace velmor::server {
 namespace {

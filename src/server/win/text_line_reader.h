@@ -3,9 +3,9 @@
 // becoming the character of the same code (ISO 8859-1).
 #pragma once
 
-#include <cstdio>
 #include <string>
 
+#include "base/win/handle_traits.h"
 #include "server/core/status_files.h"
 
 namespace velmor::server {
@@ -16,17 +16,14 @@ public:
 
     // Opens for shared reading; IsOpen() tells whether that worked.
     explicit TextLineReader(const std::wstring& path);
-    ~TextLineReader();
-    TextLineReader(const TextLineReader&) = delete;
-    TextLineReader& operator=(const TextLineReader&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.valid(); }
     // Next piece of text up to and including its LF (or 1023 characters);
     // false at the end of the file. The text ends at an embedded NUL byte.
     bool Next(std::wstring& line) override;
 
 private:
-    std::FILE* file_ = nullptr;
+    ScopedStdioStream file_;
 };
 
 }  // namespace velmor::server

@@ -4,36 +4,25 @@
 
 #include <bcrypt.h>
 
+#include "base/win/handle_traits.h"
 #include "zip/format/aes_crypto.h"
 
 namespace velmor::zip {
 
 namespace {
 
-class AlgorithmProvider {
-public:
-    AlgorithmProvider(LPCWSTR algorithm, ULONG flags) {
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle_, algorithm, nullptr, flags))) {
-            handle_ = nullptr;
-        }
+// An open provider, or none when the platform refuses the algorithm.
+ScopedBCryptAlgorithm OpenAlgorithm(LPCWSTR algorithm, ULONG flags) {
+    ScopedBCryptAlgorithm provider;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(provider.receive(), algorithm, nullptr, flags))) {
+        provider.release();  // nothing was opened
     }
-    ~AlgorithmProvider() {
-        if (handle_) BCryptCloseAlgorithmProvider(handle_, 0);
-    }
-    AlgorithmProvider(const AlgorithmProvider&) = delete;
-    AlgorithmProvider& operator=(const AlgorithmProvider&) = delete;
-    BCRYPT_ALG_HANDLE get() const { return handle_; }
-
-private:
-    BCRYPT_ALG_HANDLE handle_ = nullptr;
-};
+    return provider;
+}
 
 class CngBlockCipher : public AesBlockCipher {
 public:
-    CngBlockCipher() : aes_(BCRYPT_AES_ALGORITHM, 0) {}
-    ~CngBlockCipher() override {
-        if (key_) BCryptDestroyKey(key_);
-    }
+    CngBlockCipher() : aes_(OpenAlgorithm(BCRYPT_AES_ALGORITHM, 0)) {}
 
     bool Init(const uint8_t* key, uint32_t keySize) {
         if (!aes_.get()) return false;
@@ -42,9 +31,9 @@ public:
                                               (PUCHAR)BCRYPT_CHAIN_MODE_ECB, modeBytes, 0))) {
             return false;
         }
-        if (!BCRYPT_SUCCESS(BCryptGenerateSymmetricKey(aes_.get(), &key_, nullptr, 0,
+        if (!BCRYPT_SUCCESS(BCryptGenerateSymmetricKey(aes_.get(), key_.receive(), nullptr, 0,
                                                        const_cast<PUCHAR>(key), keySize, 0))) {
-            key_ = nullptr;
+            key_.release();
             return false;
         }
         return true;
@@ -52,28 +41,25 @@ public:
 
     bool EncryptBlocks(const uint8_t* in, uint8_t* out, uint32_t size) override {
         ULONG done = 0;
-        return BCRYPT_SUCCESS(BCryptEncrypt(key_, const_cast<PUCHAR>(in), size, nullptr,
+        return BCRYPT_SUCCESS(BCryptEncrypt(key_.get(), const_cast<PUCHAR>(in), size, nullptr,
                                             nullptr, 0, out, size, &done, 0)) &&
                done == size;
     }
 
 private:
-    AlgorithmProvider aes_;
-    BCRYPT_KEY_HANDLE key_ = nullptr;
+    ScopedBCryptAlgorithm aes_;  // outlives the key made from it
+    ScopedBCryptKey key_;
 };
 
 class CngHmacSha1 : public HmacSha1 {
 public:
-    CngHmacSha1() : sha1_(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG) {}
-    ~CngHmacSha1() override {
-        if (hash_) BCryptDestroyHash(hash_);
-    }
+    CngHmacSha1() : sha1_(OpenAlgorithm(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG)) {}
 
     bool Init(const uint8_t* key, uint32_t keySize) {
         if (!sha1_.get()) return false;
-        if (!BCRYPT_SUCCESS(BCryptCreateHash(sha1_.get(), &hash_, nullptr, 0,
+        if (!BCRYPT_SUCCESS(BCryptCreateHash(sha1_.get(), hash_.receive(), nullptr, 0,
                                              const_cast<PUCHAR>(key), keySize, 0))) {
-            hash_ = nullptr;
+            hash_.release();
             return false;
         }
         return true;
@@ -81,23 +67,23 @@ public:
 
     bool Update(const uint8_t* data, uint32_t size) override {
         return size == 0 ||
-               BCRYPT_SUCCESS(BCryptHashData(hash_, const_cast<PUCHAR>(data), size, 0));
+               BCRYPT_SUCCESS(BCryptHashData(hash_.get(), const_cast<PUCHAR>(data), size, 0));
     }
 
     bool Finish(uint8_t* digest) override {
-        return BCRYPT_SUCCESS(BCryptFinishHash(hash_, digest, 20, 0));
+        return BCRYPT_SUCCESS(BCryptFinishHash(hash_.get(), digest, 20, 0));
     }
 
 private:
-    AlgorithmProvider sha1_;
-    BCRYPT_HASH_HANDLE hash_ = nullptr;
+    ScopedBCryptAlgorithm sha1_;  // outlives the hash made from it
+    ScopedBCryptHash hash_;
 };
 
 class CngAesCrypto : public AesCrypto {
 public:
     bool DerivePbkdf2Sha1(const std::string& password, const uint8_t* salt, uint32_t saltSize,
                           uint32_t iterations, uint8_t* out, uint32_t outSize) override {
-        AlgorithmProvider prf(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
+        const ScopedBCryptAlgorithm prf = OpenAlgorithm(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
         if (!prf.get()) return false;
         auto* bytes = reinterpret_cast<PUCHAR>(const_cast<char*>(password.data()));
         return BCRYPT_SUCCESS(BCryptDeriveKeyPBKDF2(

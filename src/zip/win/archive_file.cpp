@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 #include "zip/write/archive_output.h"
 
 namespace velmor::zip {

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 #include "zip/read/reader_byte_source.h"
 
 namespace velmor::zip {

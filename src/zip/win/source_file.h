@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "module/scoped_handle.h"
+#include "base/win/handle_traits.h"
 
 namespace velmor::zip {
 

@@ -48,14 +48,14 @@ protected:
 
 TEST_F(ZipPack, PacksEveryPairInOrder) {
     const std::wstring zip = dir_ / L"ok.zip";
-    EXPECT_EQ(PackFiles(zip, Pair(L"x\\a.txt", L"a.txt") + L"\t" + Pair(L"b.bin", L"b.bin"), ""), kPackOk);
+    EXPECT_EQ(PackFiles(zip, Pair(L"x\\a.txt", L"a.txt") + L"\t" + Pair(L"b.bin", L"b.bin"), ""), kResultOk);
     const auto archive = ParseArchive(ReadBytes(zip));
     ASSERT_EQ(archive.entries.size(), 2u);
     EXPECT_EQ(archive.entries[0].centralName, "x/a.txt");
     EXPECT_EQ(archive.entries[1].centralName, "b.bin");
     EXPECT_EQ(archive.entries[0].central.flags, 0x0002);
 
-    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt"), "pw"), kPackOk);
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt"), "pw"), kResultOk);
     const auto encrypted = ParseArchive(ReadBytes(zip));
     ASSERT_EQ(encrypted.entries.size(), 1u);
     EXPECT_EQ(encrypted.entries[0].central.flags, 0x0009);
@@ -63,27 +63,27 @@ TEST_F(ZipPack, PacksEveryPairInOrder) {
 
 TEST_F(ZipPack, LoneNameGives53AfterThePairsBeforeIt) {
     const std::wstring zip = dir_ / L"lone.zip";
-    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb.bin", ""), kPackFileListError);
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb.bin", ""), kResultFileNamesError);
     EXPECT_EQ(ParseArchive(ReadBytes(zip)).entries.size(), 1u);
 
     const std::wstring none = dir_ / L"none.zip";
-    EXPECT_EQ(PackFiles(none, L"just-a-name", ""), kPackFileListError);
+    EXPECT_EQ(PackFiles(none, L"just-a-name", ""), kResultFileNamesError);
     EXPECT_FALSE(Exists(none));
-    EXPECT_EQ(PackFiles(none, L"", ""), kPackFileListError);
+    EXPECT_EQ(PackFiles(none, L"", ""), kResultFileNamesError);
     EXPECT_FALSE(Exists(none));
 }
 
 TEST_F(ZipPack, FailingEntryGives51AndKeepsTheEarlierOnes) {
     const std::wstring zip = dir_ / L"fail.zip";
     EXPECT_EQ(PackFiles(zip, Pair(L"missing", L"missing.txt") + L"\t" + Pair(L"a.txt", L"a.txt"), ""),
-              kPackAddFailed);
+              kResultAddError);
     EXPECT_EQ(ReadBytes(zip).size(), 22u);  // the end record alone
 
-    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb\t\t" + Pair(L"b.bin", L"b.bin"), ""), kPackAddFailed);
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb\t\t" + Pair(L"b.bin", L"b.bin"), ""), kResultAddError);
     EXPECT_EQ(ParseArchive(ReadBytes(zip)).entries.size(), 1u);
 
     // An empty entry name is refused, not stored.
-    EXPECT_EQ(PackFiles(zip, L"\t" + (dir_ / L"a.txt"), ""), kPackAddFailed);
+    EXPECT_EQ(PackFiles(zip, L"\t" + (dir_ / L"a.txt"), ""), kResultAddError);
     EXPECT_EQ(ReadBytes(zip).size(), 22u);
 }
 
@@ -92,11 +92,11 @@ TEST_F(ZipPack, FieldsBeyondTheirBuffersFailWithoutCutting) {
     std::wstring longName = dir_.path() + L"\\";
     longName += std::wstring(260 - longName.size() - 4, L'z') + L".zip";
     ASSERT_EQ(longName.size(), 260u);
-    EXPECT_EQ(PackFiles(longName, Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
+    EXPECT_EQ(PackFiles(longName, Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
 
     // Entry name of 260 characters: 51, and no entry cut down to 259.
     const std::wstring zip = dir_ / L"names.zip";
-    EXPECT_EQ(PackFiles(zip, Pair(std::wstring(260, L'e'), L"a.txt"), ""), kPackAddFailed);
+    EXPECT_EQ(PackFiles(zip, Pair(std::wstring(260, L'e'), L"a.txt"), ""), kResultAddError);
     EXPECT_EQ(ReadBytes(zip).size(), 22u);
 
     // A list that does not fit 49152 units with its tab and terminator: 53, no archive.
@@ -104,16 +104,16 @@ TEST_F(ZipPack, FieldsBeyondTheirBuffersFailWithoutCutting) {
     std::wstring list = Pair(L"a.txt", L"a.txt") + L"\t";
     list += std::wstring(kFileListCapacity - 1 - list.size(), L'n');  // fits exactly
     ASSERT_EQ(list.size() + 2, kFileListCapacity + 1);
-    EXPECT_EQ(PackFiles(big, list, ""), kPackFileListError);
+    EXPECT_EQ(PackFiles(big, list, ""), kResultFileNamesError);
     EXPECT_FALSE(Exists(big));
     list.pop_back();  // now it fits: the pair is packed, the long lone name gives 53
-    EXPECT_EQ(PackFiles(big, list, ""), kPackFileListError);
+    EXPECT_EQ(PackFiles(big, list, ""), kResultFileNamesError);
     EXPECT_EQ(ParseArchive(ReadBytes(big)).entries.size(), 1u);
 }
 
 TEST_F(ZipPack, UncreatableArchiveGives50) {
-    EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
-    EXPECT_EQ(PackFiles(L"", Pair(L"a.txt", L"a.txt"), ""), kPackCreateFailed);
+    EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
+    EXPECT_EQ(PackFiles(L"", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
 }
 
 }  // namespace
