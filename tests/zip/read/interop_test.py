@@ -298,9 +298,13 @@ def damage(work, tool):
     # test; 7-Zip's take the check byte from the CRC.
     # A stored AE-2 entry has no CRC-32: only its authentication code can catch damage.
     crypt = [winpath(os.path.join(seeds, p)) for p in ("7z-zipcrypto.zip", "7z-aes128-stored.zip")]
+    # Info-ZIP's Zip64 by habit: Zip64 blocks, end record and locator, for the Zip64
+    # mutations alone (the others are the plain seeds' already).
+    zip64 = os.path.join(seeds, "infozip-fz.zip")
+    run(["zip", "-q", "-r", "-fz", zip64, "s"], cwd=src)
     box = os.path.join(work, "box")
     os.makedirs(box, exist_ok=True)
-    cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt]
+    cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt, "-p", "-z", winpath(zip64)]
     done = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
     print(done.stdout, done.stderr[-2000:])
     if done.returncode != 0 or "FAULT" in done.stdout or "no fault" not in done.stdout:
