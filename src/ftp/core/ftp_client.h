@@ -117,8 +117,9 @@ class FtpClient {
   FtpOutcome AskFeatures();
   FtpOutcome OpenData(const std::string& verb, const std::string& path);
   FtpOutcome PassiveConnect(std::unique_ptr<NetStream>* stream);
-  FtpOutcome ReceiveAll(std::string* data, size_t limit);
+  FtpOutcome ReceiveListing(std::string* text);
   FtpOutcome EndData(bool orderly);
+  FtpOutcome DataFailed(NetStatus status);
   FtpOutcome LookupByList(const std::string& path, RemoteEntry* entry);
 
   Network& network_;
@@ -128,6 +129,7 @@ class FtpClient {
   ReplyReader reader_;
   FtpReply lastReply_;
   FtpFeatures features_;
+  bool featuresAnswered_ = false;
   bool passive_ = true;
   PassiveMode passiveMode_ = PassiveMode::kUnknown;
   Transfer transfer_ = Transfer::kNone;

@@ -10,8 +10,8 @@
 namespace velmor::ftp {
 
 // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)", parentheses optional: the
-// first run of six comma-separated numbers 0..255 after the code. Port 0 is
-// not a port.
+// first run of exactly six comma-separated numbers 0..255 after the code.
+// Port 0 is not a port.
 std::optional<std::uint16_t> ParsePassivePort(const std::string& replyLine);
 
 // "229 Entering Extended Passive Mode (|||port|)": a delimiter character
