@@ -1,5 +1,6 @@
 #include "ftp/core/ftp_client.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -70,7 +71,17 @@ const char* OutcomeName(FtpOutcome outcome) {
   return "?";
 }
 
-FtpClient::FtpClient(Network& network) : network_(network) {}
+FtpClient::FtpClient(Network& network, Clock clock)
+    : network_(network), clock_(std::move(clock)) {
+  if (!clock_) {
+    clock_ = [] {
+      return static_cast<std::int64_t>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(
+              std::chrono::steady_clock::now().time_since_epoch())
+              .count());
+    };
+  }
+}
 
 FtpClient::~FtpClient() { Disconnect(); }
 
@@ -107,6 +118,7 @@ FtpOutcome FtpClient::SendCommand(const std::string& verb,
 
 FtpOutcome FtpClient::ReadReply(FtpReply* reply) {
   if (!control_) return FtpOutcome::kNotConnected;
+  const std::int64_t start = clock_();
   for (;;) {
     switch (reader_.Next(reply)) {
       case ReplyReader::State::kReply:
@@ -119,6 +131,9 @@ FtpOutcome FtpClient::ReadReply(FtpReply* reply) {
         return Fail(FtpOutcome::kProtocolError);
       case ReplyReader::State::kNeedMore:
         break;
+    }
+    if (clock_() - start > kReplyTimeLimitMs) {
+      return Fail(FtpOutcome::kTimedOut);
     }
     char buffer[kReceiveChunk];
     size_t received = 0;
@@ -432,6 +447,7 @@ FtpOutcome FtpClient::Read(void* buffer, size_t capacity, size_t* received) {
 FtpOutcome FtpClient::Write(const void* data, size_t size) {
   if (!control_) return FtpOutcome::kNotConnected;
   if (transfer_ != Transfer::kStore) return FtpOutcome::kRefused;
+  if (size == 0) return FtpOutcome::kOk;
   const NetStatus status = data_->Send(data, size);
   return status == NetStatus::kOk ? FtpOutcome::kOk : DataFailed(status);
 }

@@ -2,6 +2,7 @@
 // outcomes listed, with the script played to its end and nothing else sent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,10 @@ TEST(FtpClient, Conversations) {
                           "< 150 a\n< 150 a\n",
        "login", "protocol error"},
       {"silent server", "timeout\n", "login", "timed out"},
+      {"slow greeting", "<slow 220 " + std::string(100, 'x') + "\n" + kBareLogin.substr(12),
+       "login", "ok"},
+      {"greeting trickling for longer than a reply may take",
+       "<slow 220 " + std::string(130, 'x') + "\n", "login", "timed out"},
       {"silent after PASS", kBare + "> USER u\n< 331 pass\n> PASS p\ntimeout\n",
        "login; connected", "timed out | no"},
       {"closes after PASS", kBare + "> USER u\n< 331 pass\n> PASS p\nclose\n", "login",
@@ -264,7 +269,7 @@ TEST(FtpClient, Conversations) {
   for (const Conversation& c : cases) {
     Script script(c.script);
     ScriptedNetwork network(script);
-    FtpClient client(network);
+    FtpClient client(network, [&script] { return script.nowMs; });
     EXPECT_EQ(c.results, Play(client, script, c.steps)) << c.name;
     EXPECT_EQ("", script.Errors()) << c.name;
   }

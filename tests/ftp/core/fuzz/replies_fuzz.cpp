@@ -1,6 +1,7 @@
 // Server bytes of any kind: the reply reader gives the same replies in any
 // split and keeps its bounds, the line parsers take only what the line holds,
 // and a whole client session against a server that sends these bytes ends.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
