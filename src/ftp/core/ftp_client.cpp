@@ -42,6 +42,16 @@ FtpOutcome FromStatus(NetStatus status) {
   return FtpOutcome::kClosed;
 }
 
+// The port from the first line of a reply that holds one.
+std::optional<std::uint16_t> ReplyPort(
+    const FtpReply& reply,
+    std::optional<std::uint16_t> (*parse)(const std::string&)) {
+  for (const std::string& line : reply.lines) {
+    if (std::optional<std::uint16_t> port = parse(line)) return port;
+  }
+  return std::nullopt;
+}
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -232,8 +242,9 @@ FtpOutcome FtpClient::Secure() {
   }
   // RFC 4217: PBSZ 0 before PROT; PROT P puts the data connections under
   // TLS as well.
-  for (const char* argument : {"0", "P"}) {
-    outcome = Command(argument[0] == '0' ? "PBSZ" : "PROT", argument, &reply);
+  static const char* const kProtection[][2] = {{"PBSZ", "0"}, {"PROT", "P"}};
+  for (const auto& command : kProtection) {
+    outcome = Command(command[0], command[1], &reply);
     if (outcome != FtpOutcome::kOk) return outcome;
     if (reply.Kind() != 2) return Fail(FtpOutcome::kTlsRefused);
   }
@@ -296,7 +307,7 @@ FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
   if (passiveMode_ != PassiveMode::kClassic) {
     const FtpOutcome outcome = Command("EPSV", std::string(), &reply);
     if (outcome != FtpOutcome::kOk) return outcome;
-    if (reply.code == 229) port = ParseExtendedPassivePort(reply.lines.back());
+    if (reply.code == 229) port = ReplyPort(reply, ParseExtendedPassivePort);
     if (port) {
       passiveMode_ = PassiveMode::kExtended;
     } else if (passiveMode_ == PassiveMode::kExtended && reply.Kind() == 4) {
@@ -310,7 +321,7 @@ FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
     if (outcome != FtpOutcome::kOk) return outcome;
     if (reply.code != 227) return FtpOutcome::kRefused;
     // Only the port: the host in the reply is never used.
-    port = ParsePassivePort(reply.lines.back());
+    port = ReplyPort(reply, ParsePassivePort);
     if (!port) return FtpOutcome::kProtocolError;
   }
   NetStatus status = NetStatus::kFailed;

@@ -61,7 +61,7 @@ class NetListener {
  public:
   virtual ~NetListener() = default;
   // The local address to announce: dotted IPv4 ("192.0.2.7") or IPv6 text
-  // without brackets ("2001:db8::7").
+  // without brackets or zone ("2001:db8::7").
   virtual std::string AddressText() const = 0;
   virtual std::uint16_t Port() const = 0;
   virtual bool IsIpv6() const = 0;
