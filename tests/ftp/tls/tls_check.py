@@ -131,7 +131,9 @@ def check(state):
             continue
         c.full_session(program + " self-signed", c.s[program + "_self_port"],
                        os.path.join(certs, "self.pem"))
-        c.full_session(program + " CA-signed", c.s[program + "_ca_port"], ca)
+        listing = c.curl(c.s[program + "_ca_port"], ca, "")
+        if listing.returncode or c.s["utf8_name"].encode() not in listing.stdout:
+            c.fail(program + " CA-signed", "no listing: " + listing.stderr.decode(errors="replace"))
         c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
         c.plain_refused(program, c.s[program + "_self_port"])

@@ -320,6 +320,79 @@ def start_vsftpd(ctx, name, cert, port, root, tls_required):
     return name, proc, port
 
 
+def proftpd_users(ctx, root, uid, gid):
+    """The account file proftpd reads instead of the system's."""
+    path = os.path.join(ctx.state, "conf", "proftpd.passwd")
+    hashed = run(["openssl", "passwd", "-6", PASSWORD]).strip()
+    with open(path, "w") as f:
+        f.write("%s:%s:%d:%d::%s:/bin/false\n" % (USER, hashed, uid, gid, root))
+    os.chmod(path, 0o600)
+    group = os.path.join(ctx.state, "conf", "proftpd.group")
+    with open(group, "w") as f:
+        f.write("%s:x:%d:\n" % (USER, gid))
+    return path, group
+
+
+def start_proftpd(ctx, name, cert, port, users):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    conf = os.path.join(ctx.state, "conf", name + ".conf")
+    logs = os.path.join(ctx.state, "logs", name)
+    with open(conf, "w") as f:
+        f.write("\n".join((
+            'ServerName "Velmor test proftpd"', "ServerType standalone",
+            "DefaultServer on", "DefaultAddress 127.0.0.1", "SocketBindTight on",
+            "UseIPv6 off", "Port %d" % port, "PassivePorts %d %d" % (low, high),
+            "User nobody", "Group nogroup", "Umask 022",
+            "PidFile " + os.path.join(ctx.run_dir, name + ".pid"),
+            "ScoreboardFile " + os.path.join(ctx.run_dir, name + ".scoreboard"),
+            "DelayEngine off", "WtmpLog off", "UseReverseDNS off",
+            "SystemLog " + logs + ".system.log", "TransferLog " + logs + ".xfer.log",
+            "ModulePath " + os.path.join(ctx.bin, "usr/lib/proftpd"),
+            "LoadModule mod_tls.c",
+            "AuthOrder mod_auth_file.c", "AuthUserFile " + users[0],
+            "AuthGroupFile " + users[1], "RequireValidShell off", "UseFtpUsers off",
+            "DefaultRoot ~", "AllowOverwrite on", "UseEncoding UTF-8 UTF-8",
+            "TLSEngine on", "TLSRequired on", "TLSProtocol TLSv1.2 TLSv1.3",
+            "TLSRSACertificateFile " + ctx.certs[cert][0],
+            "TLSRSACertificateKeyFile " + ctx.certs[cert][1],
+            "TLSVerifyClient off", "TLSRenegotiate none",
+            "TLSLog " + logs + ".tls.log",
+            "")))
+    cmd = [os.path.join(ctx.bin, "usr/sbin/proftpd"), "--nodaemon", "--config", conf]
+    return name, launch(ctx.state, name, cmd), port
+
+
+def pureftpd_users(ctx, root, uid, gid):
+    """The virtual account in pure-ftpd's own database."""
+    pure_pw = os.path.join(ctx.bin, "usr/bin/pure-pw")
+    text = os.path.join(ctx.state, "conf", "pureftpd.passwd")
+    db = os.path.join(ctx.state, "conf", "pureftpd.pdb")
+    subprocess.run([pure_pw, "useradd", USER, "-u", str(uid), "-g", str(gid), "-d", root,
+                    "-f", text], input=("%s\n%s\n" % (PASSWORD, PASSWORD)).encode(),
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    # pure-pw hashes with a deliberately slow argon2 (seconds per login on a
+    # busy machine); a SHA-512 crypt hash, which pure-ftpd accepts too, is quick.
+    with open(text) as f:
+        fields = f.read().rstrip("\n").split(":")
+    fields[1] = run(["openssl", "passwd", "-6", PASSWORD]).strip()
+    with open(text, "w") as f:
+        f.write(":".join(fields) + "\n")
+    run([pure_pw, "mkdb", db, "-f", text])
+    return db
+
+
+def start_pureftpd(ctx, name, cert, port, db):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    cmd = [os.path.join(ctx.bin, "usr/sbin/pure-ftpd"),
+           "--bind", "127.0.0.1,%d" % port, "--login", "puredb:" + db,
+           "--noanonymous", "--chrooteveryone", "--dontresolve",
+           "--passiveportrange", "%d:%d" % (low, high), "--forcepassiveip", "127.0.0.1",
+           "--tls", "3", "--certfile", ctx.certs[cert][2],
+           "--tlsciphersuite", "HIGH:!aNULL:!MD5",
+           "--altlog", "clf:" + os.path.join(ctx.state, "logs", name + ".xfer.log")]
+    return name, launch(ctx.state, name, cmd), port
+
+
 # ---------------------------------------------------------------- start, stop
 
 class Context:
@@ -331,13 +404,14 @@ def start(args):
     stop(args, quiet=True)
     if os.path.isdir(state):
         shutil.rmtree(state)
-    for sub in ("logs", "conf", "certs", "empty"):
+    for sub in ("logs", "conf", "certs", "empty", "run"):
         os.makedirs(os.path.join(state, sub))
-    os.chmod(os.path.join(state, "empty"), 0o755)
+        os.chmod(os.path.join(state, sub), 0o755)
 
     ctx = Context()
     ctx.state = state
     ctx.empty_dir = os.path.join(state, "empty")
+    ctx.run_dir = os.path.join(state, "run")
     ctx.bin = fetch(packages_dir(args))
     ctx.ports = Ports()
     ctx.certs = make_certificates(os.path.join(state, "certs"))
@@ -364,6 +438,16 @@ def start(args):
         port = ctx.ports.one()
         procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
         values["vsftpd_%s_port" % cert] = str(port)
+    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
+    for cert in CERTS:
+        port = ctx.ports.one()
+        procs.append(start_proftpd(ctx, "proftpd-" + cert, cert, port, users))
+        values["proftpd_%s_port" % cert] = str(port)
+    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
+    for cert in CERTS:
+        port = ctx.ports.one()
+        procs.append(start_pureftpd(ctx, "pureftpd-" + cert, cert, port, db))
+        values["pureftpd_%s_port" % cert] = str(port)
     port = ctx.ports.one()
     procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
     values["mixed_port"] = str(port)
