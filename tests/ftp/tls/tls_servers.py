@@ -56,6 +56,9 @@ DEB_PACKAGES = ("vsftpd", "proftpd-core", "proftpd-mod-crypto", "pure-ftpd")
 CERTS = ("self", "ca", "wrongname")
 TLS_PROGRAMS = ("vsftpd", "proftpd", "pureftpd")
 PASSIVE_PORTS_EACH = 16
+# Seconds the hostile server keeps a silent or stalled connection open:
+# beyond the client's 60 s bound, so that the client gives up first.
+HOSTILE_HOLD = 75
 
 SAMPLE_NAME = "sample.bin"
 SAMPLE_SIZE = 100000
@@ -393,6 +396,48 @@ def start_pureftpd(ctx, name, cert, port, db):
     return name, launch(ctx.state, name, cmd), port
 
 
+def serve_plain(port, low, high, root):
+    """A plain FTP server without TLS (runs in the launched child)."""
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(USER, PASSWORD, root, perm="elradfmwMT")
+    FTPHandler.authorizer = authorizer
+    FTPHandler.passive_ports = range(low, high + 1)
+    FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+
+
+def start_plain(ctx, port, root):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    cmd = [sys.executable, os.path.abspath(__file__), "serve-plain", "--port", str(port),
+           "--passive", "%d:%d" % (low, high), "--root", root]
+    return "plain", launch(ctx.state, "plain", cmd), port
+
+
+def start_hostile(ctx, values):
+    ports_file = os.path.join(ctx.state, "run", "hostile.ports")
+    cmd = [sys.executable, os.path.join(HERE, "hostile_ftp_server.py"),
+           "--cert", ctx.certs["self"][0], "--key", ctx.certs["self"][1],
+           "--ports", ports_file, "--hold", str(HOSTILE_HOLD)]
+    for mode in ("login", "silent", "garbage", "longline"):
+        cmd += ["--listen", "%s:%d" % (mode, ctx.ports.one())]
+    proc = launch(ctx.state, "hostile", cmd)
+    deadline = time.time() + 20
+    while not os.path.exists(ports_file):
+        if proc.poll() is not None or time.time() > deadline:
+            raise RuntimeError("the hostile server did not start")
+        time.sleep(0.05)
+    with open(ports_file) as f:
+        for line in f:
+            key, _, value = line.strip().partition("=")
+            values[key] = value
+    values["hostile_hold"] = str(HOSTILE_HOLD)
+    values["hostile_payload_size"] = str(256 * 1024)
+    return "hostile", proc, int(values["hostile_login_port"])
+
+
 # ---------------------------------------------------------------- start, stop
 
 class Context:
@@ -451,8 +496,12 @@ def start(args):
     port = ctx.ports.one()
     procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
     values["mixed_port"] = str(port)
+    port = ctx.ports.one()
+    procs.append(start_plain(ctx, port, roots["plain"]))
+    values["plain_port"] = str(port)
 
     try:
+        procs.append(start_hostile(ctx, values))
         wait_until_greeting(procs)
     except RuntimeError as e:
         print("ftp tls servers did not start:", e, "- see", os.path.join(state, "logs"),
@@ -507,10 +556,17 @@ def stop(args, quiet=False):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=("start", "stop", "check", "fetch"))
+    parser.add_argument("command", choices=("start", "stop", "check", "fetch", "serve-plain"))
     parser.add_argument("--state")
     parser.add_argument("--packages")
+    parser.add_argument("--port", type=int, help=argparse.SUPPRESS)
+    parser.add_argument("--passive", help=argparse.SUPPRESS)
+    parser.add_argument("--root", help=argparse.SUPPRESS)
     args = parser.parse_args()
+    if args.command == "serve-plain":
+        low, high = map(int, args.passive.split(":"))
+        serve_plain(args.port, low, high, args.root)
+        return 1
     if args.command == "fetch":
         if not (args.packages or args.state):
             parser.error("fetch needs --packages or --state")
