@@ -220,7 +220,9 @@ def served_base(state, uid, gid):
     /root is closed to other users)."""
     if usable_by(uid, gid, state):
         return os.path.join(state, "roots"), False
-    return tempfile.mkdtemp(prefix="velmor-ftp-tls-"), True
+    base = tempfile.mkdtemp(prefix="velmor-ftp-tls-")
+    os.chmod(base, 0o755)
+    return base, True
 
 
 def fill_root(root, uid, gid):
@@ -366,21 +368,16 @@ def start_proftpd(ctx, name, cert, port, users):
 
 
 def pureftpd_users(ctx, root, uid, gid):
-    """The virtual account in pure-ftpd's own database."""
-    pure_pw = os.path.join(ctx.bin, "usr/bin/pure-pw")
+    """The virtual account in pure-ftpd's own database. The line is the one
+    pure-pw writes, with a SHA-512 crypt hash instead of its deliberately slow
+    argon2 (seconds per login on a busy machine)."""
     text = os.path.join(ctx.state, "conf", "pureftpd.passwd")
     db = os.path.join(ctx.state, "conf", "pureftpd.pdb")
-    subprocess.run([pure_pw, "useradd", USER, "-u", str(uid), "-g", str(gid), "-d", root,
-                    "-f", text], input=("%s\n%s\n" % (PASSWORD, PASSWORD)).encode(),
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    # pure-pw hashes with a deliberately slow argon2 (seconds per login on a
-    # busy machine); a SHA-512 crypt hash, which pure-ftpd accepts too, is quick.
-    with open(text) as f:
-        fields = f.read().rstrip("\n").split(":")
-    fields[1] = run(["openssl", "passwd", "-6", PASSWORD]).strip()
+    hashed = run(["openssl", "passwd", "-6", PASSWORD]).strip()
     with open(text, "w") as f:
-        f.write(":".join(fields) + "\n")
-    run([pure_pw, "mkdb", db, "-f", text])
+        # The "/./" marks the folder the user is locked into.
+        f.write("%s:%s:%d:%d::%s/./%s\n" % (USER, hashed, uid, gid, root, ":" * 12))
+    run([os.path.join(ctx.bin, "usr/bin/pure-pw"), "mkdb", db, "-f", text])
     return db
 
 
@@ -517,6 +514,22 @@ def start(args):
     return 0
 
 
+def group_alive(pgid):
+    """True while a process of the group runs (zombies waiting for whoever
+    adopted them do not count)."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[2]) == pgid and fields[0] != "Z":
+            return True
+    return False
+
+
 def stop(args, quiet=False):
     state = os.path.abspath(args.state)
     pid_file = os.path.join(state, "pids")
@@ -533,9 +546,7 @@ def stop(args, quiet=False):
     deadline = time.time() + 5
     for pgid in groups:
         while time.time() < deadline:
-            try:
-                os.killpg(pgid, 0)
-            except ProcessLookupError:
+            if not group_alive(pgid):
                 break
             time.sleep(0.05)
         else:
