@@ -418,7 +418,7 @@ def start_hostile(ctx, values):
     cmd = [sys.executable, os.path.join(HERE, "hostile_ftp_server.py"),
            "--cert", ctx.certs["self"][0], "--key", ctx.certs["self"][1],
            "--ports", ports_file, "--hold", str(HOSTILE_HOLD)]
-    for mode in ("login", "silent", "garbage", "longline"):
+    for mode in ("login", "silent", "garbage", "longline", "badtls"):
         cmd += ["--listen", "%s:%d" % (mode, ctx.ports.one())]
     proc = launch(ctx.state, "hostile", cmd)
     deadline = time.time() + 20
