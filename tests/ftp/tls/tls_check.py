@@ -118,9 +118,19 @@ class Checker:
         if got.returncode == 0:
             self.fail(name, "a client checking the certificate accepted it")
 
-    def plain_refused(self, name, port):
+    def plain_refused(self, name, port, cafile):
+        """Neither the login nor the data may go without TLS."""
         if self.curl(port, None, "").returncode == 0:
             self.fail(name, "logged in without TLS")
+        try:
+            ftp = self.ftp(port, cafile, True)
+            ftp.prot_c()
+            ftp.retrlines("LIST", lambda line: None)
+            self.fail(name, "listed over a plain data connection")
+        except ftplib.error_perm:
+            pass
+        except (ftplib.Error, OSError, EOFError) as e:
+            self.fail(name, "PROT C: %r" % e)
 
 
     def hostile(self):
@@ -200,7 +210,7 @@ def check(state):
             c.fail(program + " CA-signed", "no listing: " + listing.stderr.decode(errors="replace"))
         c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
-        c.plain_refused(program, c.s[program + "_self_port"])
+        c.plain_refused(program, c.s[program + "_self_port"], os.path.join(certs, "self.pem"))
     c.full_session("mixed over TLS", c.s["mixed_port"], os.path.join(certs, "self.pem"))
     c.plain()
     c.hostile()
