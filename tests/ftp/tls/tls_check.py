@@ -112,6 +112,26 @@ class Checker:
             except (ftplib.Error, OSError, EOFError) as e:
                 self.fail(name, "%s session: %r" % (mode, e))
 
+    def reuse(self, name, port, cafile, required):
+        """A data connection with a TLS session of its own is refused exactly
+        where the server demands the control connection's session."""
+        ftp = ftplib.FTP_TLS(context=ssl.create_default_context(cafile=cafile), timeout=20)
+        try:
+            ftp.connect("127.0.0.1", int(port))
+            ftp.auth()
+            ftp.login(self.s["user"], self.s["password"])
+            ftp.prot_p()
+            ftp.retrlines("LIST", lambda line: None)
+            refused = False
+        except ftplib.Error:
+            refused = True
+        except (OSError, EOFError) as e:
+            return self.fail(name, "new data session: %r" % e)
+        finally:
+            ftp.close()
+        if refused != required:
+            self.fail(name, "a new TLS session on data was " + ("accepted" if required else "refused"))
+
     def refuses(self, name, port, cafile):
         """The certificate must not pass the client's check."""
         got = self.curl(port, cafile, "")
@@ -211,6 +231,10 @@ def check(state):
         c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
         c.plain_refused(program, c.s[program + "_self_port"], os.path.join(certs, "self.pem"))
+    for program in ("vsftpd", "proftpd"):
+        self_pem = os.path.join(certs, "self.pem")
+        c.reuse(program, c.s[program + "_self_port"], self_pem, True)
+        c.reuse(program + " noreuse", c.s[program + "_noreuse_port"], self_pem, False)
     c.full_session("mixed over TLS", c.s["mixed_port"], os.path.join(certs, "self.pem"))
     c.plain()
     c.hostile()

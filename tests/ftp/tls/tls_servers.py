@@ -14,26 +14,45 @@ none of them is installed.
 `start` makes a test CA and three server certificates with openssl (one
 signed by the CA for 127.0.0.1 and localhost, one signed by the CA for a
 wrong host name, one self-signed for 127.0.0.1 and localhost), then starts on
-127.0.0.1, each on a free port:
-  - vsftpd, proftpd and pure-ftpd with TLS required for login and data, each
-    once per certificate (keys <server>_self_port, <server>_ca_port,
-    <server>_wrongname_port);
-  - vsftpd with TLS optional on the same port (mixed_port), for comparing
-    TLS with plain FTP against one server;
-  - a plain pyftpdlib server without TLS (plain_port);
-  - the hostile server (hostile_*_port, see hostile_ftp_server.py).
-Every server has the same user and password and allows active and passive
-mode; each program serves its own root folder, filled afresh with a few
-sample files. Everything a client needs is written to DIR/servers.txt as
-key=value lines (UTF-8); the fingerprints are SHA-256 over the certificate,
-64 upper-case hex digits. `start` returns once every server answers.
+127.0.0.1, each on a free port with passive ports of its own, active mode
+allowed:
+  - vsftpd (require_ssl_reuse=YES), proftpd (mod_tls, TLSRequired on, session
+    reuse required) and pure-ftpd (--tls=3), TLS required for login and data,
+    each once per certificate;
+  - vsftpd and proftpd once more with the self-signed certificate, TLS
+    required but data connections allowed to start a TLS session of their
+    own (for clients that cannot resume one);
+  - vsftpd with TLS optional for login and data (and no session reuse
+    demanded), for comparing TLS with plain FTP against one server;
+  - a plain pyftpdlib server without TLS;
+  - the hostile server (see hostile_ftp_server.py) with the self-signed
+    certificate.
+Every server has the same account; vsftpd, proftpd, pure-ftpd, the mixed and
+the plain server each serve a root folder of their own, filled afresh with
+sample files, and show it as "/". Everything a client needs is written to
+DIR/servers.txt, one key=value line each (UTF-8):
+  host, user, password
+  ca_pem, ca_der                    the test CA's certificate
+  fingerprint_self, fingerprint_ca, fingerprint_wrongname
+                                    SHA-256 of each server certificate, 64
+                                    upper-case hex digits
+  vsftpd_self_port, vsftpd_ca_port, vsftpd_wrongname_port, vsftpd_noreuse_port
+  proftpd_self_port, proftpd_ca_port, proftpd_wrongname_port, proftpd_noreuse_port
+  pureftpd_self_port, pureftpd_ca_port, pureftpd_wrongname_port
+  mixed_port, plain_port
+  vsftpd_root, proftpd_root, pureftpd_root, mixed_root, plain_root
+  sample_name, sample_size, utf8_name   files in every root (and sub/inner.txt)
+  hostile_login_port, hostile_silent_port, hostile_garbage_port,
+  hostile_longline_port, hostile_badtls_port, hostile_hold,
+  hostile_payload_size
+`start` returns once every server answers.
 
-`check` drives every TLS server with curl (login, upload, download, a name
-with blanks and Cyrillic letters, listings, active and passive mode).
+`check` drives every server with curl and Python's ftplib as TLS clients
+(login, upload, download, a name with blanks and Cyrillic letters, LIST and
+MLST, active and passive mode, the certificates a client must refuse).
 `stop` ends every process `start` started, and only those.
 """
 import argparse
-import hashlib
 import os
 import pwd
 import random
@@ -293,7 +312,7 @@ def wait_until_greeting(procs):
 
 # ---------------------------------------------------------------- the servers
 
-def start_vsftpd(ctx, name, cert, port, root, tls_required):
+def start_vsftpd(ctx, name, cert, port, root, tls_required, reuse_required=True):
     low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
     required = "YES" if tls_required else "NO"
     conf = os.path.join(ctx.state, "conf", name + ".conf")
@@ -319,7 +338,7 @@ def start_vsftpd(ctx, name, cert, port, root, tls_required):
             "rsa_private_key_file=" + ctx.certs[cert][1],
             "force_local_logins_ssl=" + required,
             "force_local_data_ssl=" + required,
-            "require_ssl_reuse=YES",
+            "require_ssl_reuse=" + ("YES" if reuse_required else "NO"),
             "")))
     proc = launch(ctx.state, name, [os.path.join(ctx.bin, "usr/sbin/vsftpd"), conf])
     return name, proc, port
@@ -338,7 +357,7 @@ def proftpd_users(ctx, root, uid, gid):
     return path, group
 
 
-def start_proftpd(ctx, name, cert, port, users):
+def start_proftpd(ctx, name, cert, port, users, reuse_required=True):
     low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
     conf = os.path.join(ctx.state, "conf", name + ".conf")
     logs = os.path.join(ctx.state, "logs", name)
@@ -361,6 +380,8 @@ def start_proftpd(ctx, name, cert, port, users):
             "TLSRSACertificateFile " + ctx.certs[cert][0],
             "TLSRSACertificateKeyFile " + ctx.certs[cert][1],
             "TLSVerifyClient off", "TLSRenegotiate none",
+            "# data connections must resume the control connection's TLS session"
+            if reuse_required else "TLSOptions NoSessionReuseRequired",
             "TLSLog " + logs + ".tls.log",
             "")))
     cmd = [os.path.join(ctx.bin, "usr/sbin/proftpd"), "--nodaemon", "--config", conf]
@@ -480,18 +501,24 @@ def start(args):
         port = ctx.ports.one()
         procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
         values["vsftpd_%s_port" % cert] = str(port)
+    port = ctx.ports.one()
+    procs.append(start_vsftpd(ctx, "vsftpd-noreuse", "self", port, roots["vsftpd"], True, False))
+    values["vsftpd_noreuse_port"] = str(port)
     users = proftpd_users(ctx, roots["proftpd"], uid, gid)
     for cert in CERTS:
         port = ctx.ports.one()
         procs.append(start_proftpd(ctx, "proftpd-" + cert, cert, port, users))
         values["proftpd_%s_port" % cert] = str(port)
+    port = ctx.ports.one()
+    procs.append(start_proftpd(ctx, "proftpd-noreuse", "self", port, users, False))
+    values["proftpd_noreuse_port"] = str(port)
     db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
     for cert in CERTS:
         port = ctx.ports.one()
         procs.append(start_pureftpd(ctx, "pureftpd-" + cert, cert, port, db))
         values["pureftpd_%s_port" % cert] = str(port)
     port = ctx.ports.one()
-    procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
+    procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False, False))
     values["mixed_port"] = str(port)
     port = ctx.ports.one()
     procs.append(start_plain(ctx, port, roots["plain"]))
