@@ -475,59 +475,11 @@ def start(args):
     ctx.state = state
     ctx.empty_dir = os.path.join(state, "empty")
     ctx.run_dir = os.path.join(state, "run")
-    ctx.bin = fetch(packages_dir(args))
     ctx.ports = Ports()
-    ctx.certs = make_certificates(os.path.join(state, "certs"))
-    uid, gid = ensure_user()
-    base, temporary = served_base(state, uid, gid)
-    values = {"host": "127.0.0.1", "user": USER, "password": PASSWORD,
-              "ca_pem": os.path.join(state, "certs", "testca.pem"),
-              "ca_der": os.path.join(state, "certs", "testca.der"),
-              "sample_name": SAMPLE_NAME, "sample_size": str(SAMPLE_SIZE),
-              "utf8_name": UTF8_NAME}
-    if temporary:
-        with open(os.path.join(state, "temporary_roots"), "w") as f:
-            f.write(base)
-    for cert in CERTS:
-        values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
-
-    procs = []
-    roots = {}
-    for program in TLS_PROGRAMS + ("mixed", "plain"):
-        roots[program] = os.path.join(base, program)
-        fill_root(roots[program], uid, gid)
-        values[program + "_root"] = roots[program]
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
-        values["vsftpd_%s_port" % cert] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_vsftpd(ctx, "vsftpd-noreuse", "self", port, roots["vsftpd"], True, False))
-    values["vsftpd_noreuse_port"] = str(port)
-    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_proftpd(ctx, "proftpd-" + cert, cert, port, users))
-        values["proftpd_%s_port" % cert] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_proftpd(ctx, "proftpd-noreuse", "self", port, users, False))
-    values["proftpd_noreuse_port"] = str(port)
-    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_pureftpd(ctx, "pureftpd-" + cert, cert, port, db))
-        values["pureftpd_%s_port" % cert] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False, False))
-    values["mixed_port"] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_plain(ctx, port, roots["plain"]))
-    values["plain_port"] = str(port)
-
     try:
-        procs.append(start_hostile(ctx, values))
-        wait_until_greeting(procs)
-    except RuntimeError as e:
+        ctx.bin = fetch(packages_dir(args))
+        values = start_servers(ctx)
+    except (RuntimeError, OSError, subprocess.SubprocessError) as e:
         print("ftp tls servers did not start:", e, "- see", os.path.join(state, "logs"),
               file=sys.stderr)
         stop(args, quiet=True)
@@ -539,6 +491,57 @@ def start(args):
     os.replace(tmp, os.path.join(state, "servers.txt"))
     print("ftp tls servers started; state in", os.path.join(state, "servers.txt"))
     return 0
+
+
+def start_servers(ctx):
+    """Starts every server; returns what servers.txt tells the clients."""
+    state = ctx.state
+    ctx.certs = make_certificates(os.path.join(state, "certs"))
+    uid, gid = ensure_user()
+    base, temporary = served_base(state, uid, gid)
+    if temporary:
+        with open(os.path.join(state, "temporary_roots"), "w") as f:
+            f.write(base)
+    values = {"host": "127.0.0.1", "user": USER, "password": PASSWORD,
+              "ca_pem": os.path.join(state, "certs", "testca.pem"),
+              "ca_der": os.path.join(state, "certs", "testca.der"),
+              "sample_name": SAMPLE_NAME, "sample_size": str(SAMPLE_SIZE),
+              "utf8_name": UTF8_NAME}
+    for cert in CERTS:
+        values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
+    roots = {}
+    for program in TLS_PROGRAMS + ("mixed", "plain"):
+        roots[program] = os.path.join(base, program)
+        fill_root(roots[program], uid, gid)
+        values[program + "_root"] = roots[program]
+
+    procs = []
+
+    def add(key, started):
+        procs.append(started)
+        values[key] = str(started[2])
+
+    for cert in CERTS:
+        add("vsftpd_%s_port" % cert, start_vsftpd(
+            ctx, "vsftpd-" + cert, cert, ctx.ports.one(), roots["vsftpd"], True))
+    add("vsftpd_noreuse_port", start_vsftpd(
+        ctx, "vsftpd-noreuse", "self", ctx.ports.one(), roots["vsftpd"], True, False))
+    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
+    for cert in CERTS:
+        add("proftpd_%s_port" % cert, start_proftpd(
+            ctx, "proftpd-" + cert, cert, ctx.ports.one(), users))
+    add("proftpd_noreuse_port", start_proftpd(
+        ctx, "proftpd-noreuse", "self", ctx.ports.one(), users, False))
+    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
+    for cert in CERTS:
+        add("pureftpd_%s_port" % cert, start_pureftpd(
+            ctx, "pureftpd-" + cert, cert, ctx.ports.one(), db))
+    add("mixed_port", start_vsftpd(
+        ctx, "vsftpd-mixed", "self", ctx.ports.one(), roots["mixed"], False, False))
+    add("plain_port", start_plain(ctx, ctx.ports.one(), roots["plain"]))
+    procs.append(start_hostile(ctx, values))
+    wait_until_greeting(procs)
+    return values
 
 
 def group_alive(pgid):
