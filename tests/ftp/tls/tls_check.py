@@ -5,9 +5,11 @@ for passive transfers and listings; Python's ftplib, taught to reuse the
 session, for active mode, MLST and the UTF-8 name, which this curl cannot
 do over TLS (its active mode fails on TLS connections).
 """
+import concurrent.futures
 import ftplib
 import io
 import os
+import shutil
 import socket
 import ssl
 import subprocess
@@ -68,7 +70,7 @@ class Checker:
     def full_session(self, name, port, cafile):
         """Upload through curl (passive), transfers through ftplib (both modes)."""
         payload = os.urandom(300000)
-        local = os.path.join(self.work, "payload.bin")
+        local = os.path.join(self.work, name + ".bin")
         with open(local, "wb") as f:
             f.write(payload)
         remote = "up load %s.bin" % name
@@ -218,27 +220,33 @@ class Checker:
 
 def check(state):
     c = Checker(state)
-    certs = os.path.join(state, "certs")
+    self_pem = os.path.join(state, "certs", "self.pem")
     ca = c.s["ca_pem"]
-    for program in ("vsftpd", "proftpd", "pureftpd"):
-        if program + "_self_port" not in c.s:
-            continue
-        c.full_session(program + " self-signed", c.s[program + "_self_port"],
-                       os.path.join(certs, "self.pem"))
+
+    def program_checks(program):
+        port = c.s[program + "_self_port"]
+        c.full_session(program + " self-signed", port, self_pem)
         listing = c.curl(c.s[program + "_ca_port"], ca, "")
         if listing.returncode or c.s["utf8_name"].encode() not in listing.stdout:
             c.fail(program + " CA-signed", "no listing: " + listing.stderr.decode(errors="replace"))
-        c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
+        c.refuses(program + " self-signed without its pin", port, ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
-        c.plain_refused(program, c.s[program + "_self_port"], os.path.join(certs, "self.pem"))
-    for program in ("vsftpd", "proftpd"):
-        self_pem = os.path.join(certs, "self.pem")
-        c.reuse(program, c.s[program + "_self_port"], self_pem, True)
-        c.reuse(program + " noreuse", c.s[program + "_noreuse_port"], self_pem, False)
-    c.full_session("mixed over TLS", c.s["mixed_port"], os.path.join(certs, "self.pem"))
-    c.plain()
-    c.hostile()
-    for failure in c.failures:
+        c.plain_refused(program, port, self_pem)
+        if program + "_noreuse_port" in c.s:
+            c.reuse(program, port, self_pem, True)
+            c.reuse(program + " noreuse", c.s[program + "_noreuse_port"], self_pem, False)
+
+    # The servers are independent of one another: check them side by side.
+    jobs = [lambda p=p: program_checks(p) for p in ("vsftpd", "proftpd", "pureftpd")]
+    jobs += [lambda: c.full_session("mixed over TLS", c.s["mixed_port"], self_pem),
+             c.plain, c.hostile]
+    try:
+        with concurrent.futures.ThreadPoolExecutor(len(jobs)) as pool:
+            for future in [pool.submit(job) for job in jobs]:
+                future.result()
+    finally:
+        shutil.rmtree(c.work, ignore_errors=True)
+    for failure in sorted(c.failures):
         print("FAILED", failure)
     print("tls server check:", "%d failures" % len(c.failures) if c.failures else "passed")
     return 1 if c.failures else 0
