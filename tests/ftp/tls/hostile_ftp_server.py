@@ -23,7 +23,8 @@ the first byte on:
     epsv-foreign    EPSV answers with 10.0.0.1 inside its reply
     drop-transfer   RETR stops after half the file and STOR after 64 KiB:
                     both connections are closed
-    stall-transfer  RETR sends half the file, then nothing
+    stall-transfer  RETR sends half the file, then nothing; STOR stops
+                    reading after 64 KiB
     stall-reply     no reply to any command after PASS
     anything else   behaves
 Any password is accepted. Every file reads as PAYLOAD_SIZE bytes of
@@ -153,7 +154,10 @@ class Session:
                     if not chunk:
                         break
                     received += len(chunk)
-                    if self.behaviour == "drop-transfer" and received >= 65536:
+                    if self.behaviour in ("drop-transfer", "stall-transfer") \
+                            and received >= 65536:
+                        if self.behaviour == "stall-transfer":
+                            self.stall()
                         return False
             else:
                 conn.sendall(b"-rw-r--r-- 1 ftp ftp %d Dec 09 12:00 file.bin\r\n" % PAYLOAD_SIZE)
