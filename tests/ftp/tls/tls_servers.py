@@ -107,7 +107,9 @@ def fetch(pkg_dir):
     if os.path.exists(marker):
         return root
     debs = os.path.join(pkg_dir, "debs")
-    os.makedirs(debs, exist_ok=True)
+    if os.path.isdir(debs):
+        shutil.rmtree(debs)
+    os.makedirs(debs)
     try:
         run(["apt-get", "download"] + list(DEB_PACKAGES), cwd=debs)
     except RuntimeError:
@@ -276,7 +278,7 @@ def launch(state, name, cmd, env=None):
     return proc
 
 
-def greets(port, tls_optional=True):
+def greets(port):
     """True once the server on the port sends its 220 greeting."""
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=2) as s:
