@@ -11,6 +11,9 @@ pkgs=(
   python3 python3-pyftpdlib
   imagemagick bc time
   clang libclang-rt-14-dev llvm zlib1g-dev
+  msitools wixl
+  osslsigncode
+  clang-format-14
 )
 missing=()
 for p in "${pkgs[@]}"; do
