@@ -6,15 +6,7 @@
 # same signed DLL with regsvr32 and checks that the registry holds exactly what the installer
 # wrote.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=$(cd "${1:?build dir}" && pwd)
-work=$build/msi-test
-status=0
-fail() { echo "FAIL: $*"; status=1; }
-
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/package_prefix.sh" "${1:-}" msi-test
 # A throwaway code-signing certificate; its password travels only in the environment.
 export VELMOR_SIGN_PASSWORD="throwaway $$"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
@@ -39,8 +31,6 @@ VELMOR_SIGN_PASSWORD=wrong "$root/scripts/package.sh" --no-build --sign "$work/c
 # The same files as an older release.
 "$root/scripts/msi.sh" "$build" "$work/stage/$name" 1.64.0.0 "$work/old.msi" || fail "older installer"
 
-export WINEPREFIX=$work/prefix
-. "$here/package_prefix.sh"
 trap stop_wine EXIT
 start_wine
 winmsi() { wine msiexec "$1" "$(winepath -w "$2")" /qn </dev/null >/dev/null 2>&1; }

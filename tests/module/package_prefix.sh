@@ -1,6 +1,16 @@
-# Sourced by the package tests: a Wine prefix of the test's own, and what the library leaves in
-# its registry. Needs WINEPREFIX set.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Sourced by the package tests as `. package_prefix.sh BUILD_DIR WORK_NAME`: an empty work folder
+# BUILD_DIR/WORK_NAME with the Wine prefix of the test's own in it, the failure count, and what
+# the library leaves in the registry.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:?build dir}" && pwd)
+work=$build/${2:?work folder}
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+rm -rf "$work"
+mkdir -p "$work"
+
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_wine() {
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1

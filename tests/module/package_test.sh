@@ -3,15 +3,7 @@
 # Wine prefix, installs it with install.cmd, drives every component from the script host,
 # uninstalls it, does the same per user, and checks that the registry keeps nothing of the library.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=$(cd "${1:?build dir}" && pwd)
-work=$build/package-test
-status=0
-fail() { echo "FAIL: $*"; status=1; }
-
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/package_prefix.sh" "${1:-}" package-test
 made=$("$root/scripts/package.sh" --no-build "$build" "$work/dist") || { echo "packaging failed"; exit 1; }
 zipfile=$(grep '\.zip$' <<<"$made")
 version=$(cat "$build/generated/version.txt")
@@ -27,8 +19,6 @@ for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb include/VelmorCOM_h.h include/Velmo
   grep -qx "$name/$f" <<<"$listing" || fail "package lacks $f"
 done
 
-export WINEPREFIX=$work/prefix
-. "$here/package_prefix.sh"
 trap stop_wine EXIT
 start_wine
 dir=$WINEPREFIX/drive_c/$name
