@@ -104,3 +104,11 @@ printf 'Action\tCondition\tSequence\ns72\tS255\tI2\nInstallExecuteSequence\tActi
 printf '%s\t\t%s\n' UnregisterTypeLibraries 2300 RemoveRegistryValues 2600 WriteRegistryValues 5000 \
   RegisterTypeLibraries 5500 >> "$work/InstallExecuteSequence.rows"
 add_rows InstallExecuteSequence "$work/InstallExecuteSequence.rows"
+
+# A rebuilt package of the same version replaces the installed one too (wixl cannot say so):
+# the upgrade row's maximum version becomes inclusive.
+msiinfo export "$out" Upgrade > "$work/Upgrade.idt"
+awk -F'\t' -v OFS='\t' 'NR > 3 && $6 == "" && $7 ~ /^WIX_UPGRADE_DETECTED/ { $5 = $5 + 512 } { print }' \
+  "$work/Upgrade.idt" > "$work/Upgrade.new"
+mv "$work/Upgrade.new" "$work/Upgrade.idt"
+(cd "$work" && msibuild "$out" -i Upgrade.idt)

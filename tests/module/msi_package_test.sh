@@ -2,7 +2,8 @@
 # msi_package_test.sh BUILD_DIR: the signed installer in a fresh Wine prefix of its own. Builds
 # the packages signed with a throwaway certificate and verifies the signatures; installs a
 # package of a lower version, upgrades it with the release's, drives every component from the
-# script host, uninstalls, and checks that nothing of the library is left; then registers the
+# script host, replaces it with a rebuild of the same version, uninstalls, and checks that
+# nothing of the library is left; then registers the
 # same signed DLL with regsvr32 and checks that the registry holds exactly what the installer
 # wrote.
 set -uo pipefail
@@ -30,6 +31,8 @@ VELMOR_SIGN_PASSWORD=wrong "$root/scripts/package.sh" --no-build --sign "$work/c
   "$work/wrong" >/dev/null 2>&1 && fail "packaging with a wrong certificate password succeeded"
 # The same files as an older release.
 "$root/scripts/msi.sh" "$build" "$work/stage/$name" 1.64.0.0 "$work/old.msi" || fail "older installer"
+# And as a rebuild of the same version (another product code).
+"$root/scripts/msi.sh" "$build" "$work/stage/$name" "$version" "$work/rebuilt.msi" || fail "rebuilt installer"
 
 trap stop_wine EXIT
 start_wine
@@ -78,7 +81,9 @@ stop_wine
 classes_entries > "$work/msi.reg"
 [ "$(grep -c '^\[' "$work/msi.reg")" -ge 40 ] || fail "the installer wrote only $(grep -c '^\[' "$work/msi.reg") keys"
 start_wine
-winmsi /x "$msi" || fail "msiexec /x"
+winmsi /i "$work/rebuilt.msi" || fail "msiexec /i of the rebuilt package"
+[ "$(versions)" = "$version" ] || fail "after the same version again: installed versions $(versions | xargs)"
+winmsi /x "$work/rebuilt.msi" || fail "msiexec /x"
 [ -z "$(versions)" ] || fail "still installed after msiexec /x: $(versions | xargs)"
 [ -e "$unix_installed" ] && fail "msiexec /x left $(find "$unix_installed" | head -3)"
 stop_wine
