@@ -12,6 +12,9 @@ pkgs=(
   curl libwrap0 libmemcached11 libmemcachedutil2 libpcre2-posix3 libhiredis0.14 libsodium23
   imagemagick bc time
   clang libclang-rt-14-dev llvm zlib1g-dev
+  msitools wixl
+  osslsigncode
+  clang-format-14
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,10 +1,28 @@
 #!/usr/bin/env bash
-# package.sh [--no-build] [BUILD_DIR [OUT_DIR]]: the release package OUT_DIR/VelmorCOM-<version>.zip
-# (OUT_DIR defaults to dist/ in the source tree). Builds BUILD_DIR first unless --no-build.
+# package.sh [--no-build] [--sign CERT.pfx [--timestamp URL]] [BUILD_DIR [OUT_DIR]]: the release
+# packages OUT_DIR/VelmorCOM-<version>.zip and OUT_DIR/VelmorCOM-<version>-x64.msi, with their
+# checksums in OUT_DIR/SHA256SUMS (OUT_DIR defaults to dist/ in the source tree). Builds
+# BUILD_DIR first unless --no-build.
+# --sign: Authenticode (SHA-256) signatures on the DLL and the MSI with the certificate and key
+# of CERT.pfx, whose password is read from the environment variable VELMOR_SIGN_PASSWORD (empty
+# when unset); --timestamp adds a time stamp from that server. Checksums are taken after signing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_first=1
-if [ "${1:-}" = "--no-build" ]; then build_first=0; shift; fi
+cert=
+timestamp=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --no-build) build_first=0; shift ;;
+    --sign) cert=$(cd "$(dirname "${2:?--sign CERT.pfx}")" && pwd)/$(basename "$2"); shift 2 ;;
+    --timestamp) timestamp=${2:?--timestamp URL}; shift 2 ;;
+    --) shift; break ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+[ -z "$timestamp" ] || [ -n "$cert" ] || { echo "--timestamp needs --sign" >&2; exit 2; }
+[ -z "$cert" ] || [ -f "$cert" ] || { echo "no certificate file $cert" >&2; exit 2; }
 build=${1:-$root/build}
 out=${2:-$root/dist}
 if [ $build_first -eq 1 ]; then
@@ -15,16 +33,27 @@ build=$(cd "$build" && pwd)
 version=$(cat "$build/generated/version.txt")
 name=VelmorCOM-$version
 bin=$build/bin
-for f in VelmorCOM.dll VelmorCOM.tlb VelmorCOM_h.h VelmorCOM_i.c; do
-  [ -f "$bin/$f" ] || { echo "missing $bin/$f: build the library first" >&2; exit 1; }
+for f in bin/VelmorCOM.dll bin/VelmorCOM.tlb bin/VelmorCOM_h.h bin/VelmorCOM_i.c \
+         tools/velmor_installer_registry.exe; do
+  [ -f "$build/$f" ] || { echo "missing $build/$f: build the library first" >&2; exit 1; }
 done
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
+
+# Signs FILE in place; the password reaches osslsigncode through a pipe, never its arguments.
+sign() {
+  local args=(sign -pkcs12 "$cert" -readpass /dev/stdin -h sha256 -n "Velmor COM Module")
+  [ -z "$timestamp" ] || args+=(-ts "$timestamp")
+  printf '%s' "${VELMOR_SIGN_PASSWORD:-}" |
+    osslsigncode "${args[@]}" -in "$1" -out "$1.signed" >/dev/null
+  mv "$1.signed" "$1"
+}
 pkg=$stage/$name
 mkdir -p "$pkg/x64" "$pkg/include" "$pkg/docs" "$pkg/examples"
 # The DLL without its symbol tables (the build keeps them for debugging).
 x86_64-w64-mingw32-strip -o "$pkg/x64/VelmorCOM.dll" "$bin/VelmorCOM.dll"
+[ -z "$cert" ] || sign "$pkg/x64/VelmorCOM.dll"
 cp "$bin/VelmorCOM.tlb" "$pkg/x64/"
 cp "$bin/VelmorCOM_h.h" "$bin/VelmorCOM_i.c" "$pkg/include/"
 cp "$root"/docs/*.md "$root"/docs/*.png "$pkg/docs/"
@@ -40,6 +69,10 @@ find "$pkg" -type f \( -name '*.cmd' -o -name '*.bas' -o -name '*.vbs' -o -name 
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-rm -f "$out/$name.zip"
+rm -f "$out/$name.zip" "$out/$name-x64.msi"
 (cd "$stage" && find "$name" | LC_ALL=C sort | zip -q -X -D "$out/$name.zip" -@)
+"$root/scripts/msi.sh" "$build" "$pkg" "$version" "$out/$name-x64.msi"
+[ -z "$cert" ] || sign "$out/$name-x64.msi"
+(cd "$out" && sha256sum "$name.zip" "$name-x64.msi" > SHA256SUMS)
 echo "$out/$name.zip"
+echo "$out/$name-x64.msi"

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "module/class_table.h"
+#include "module/class_info.h"
 #include "module/registry_script.h"
 
 namespace velmor {

@@ -3,16 +3,9 @@
 # Wine prefix, installs it with install.cmd, drives every component from the script host,
 # uninstalls it, does the same per user, and checks that the registry keeps nothing of the library.
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-build=$(cd "${1:?build dir}" && pwd)
-work=$build/package-test
-status=0
-fail() { echo "FAIL: $*"; status=1; }
-
-rm -rf "$work"
-mkdir -p "$work"
-zipfile=$("$root/scripts/package.sh" --no-build "$build" "$work/dist") || { echo "packaging failed"; exit 1; }
+. "$(dirname "$0")/package_prefix.sh" "${1:-}" package-test
+made=$("$root/scripts/package.sh" --no-build "$build" "$work/dist") || { echo "packaging failed"; exit 1; }
+zipfile=$(grep '\.zip$' <<<"$made")
 version=$(cat "$build/generated/version.txt")
 name=VelmorCOM-$version
 [ "$(basename "$zipfile")" = "$name.zip" ] || fail "package is named $(basename "$zipfile")"
@@ -26,19 +19,13 @@ for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb include/VelmorCOM_h.h include/Velmo
   grep -qx "$name/$f" <<<"$listing" || fail "package lacks $f"
 done
 
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-start_wine() {
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-}
-# Stops the prefix's wineserver, which writes the registry to system.reg and user.reg.
-stop_wine() { wineserver -k </dev/null >/dev/null 2>&1; wineserver -w </dev/null >/dev/null 2>&1; }
 trap stop_wine EXIT
 start_wine
 dir=$WINEPREFIX/drive_c/$name
 windir="C:\\$name"
 unzip -q "$zipfile" -d "$WINEPREFIX/drive_c" || fail "unzip"
 (cd "$dir" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS do not match"
+osslsigncode verify -in "$dir/x64/VelmorCOM.dll" >/dev/null 2>&1 && fail "unsigned packaging signed the DLL"
 
 # Windows text files, and a VBA module that 64-bit Office imports.
 for f in install.cmd uninstall.cmd install-user.cmd uninstall-user.cmd examples/VelmorCOM.bas \
@@ -85,29 +72,13 @@ out=$(run_cmd install-user.cmd) || fail "install-user.cmd: $out"
 wine reg query 'HKCU\Software\Classes\Velmor.OrvGps.1' >/dev/null 2>&1 || fail "install-user.cmd wrote no per-user ProgID"
 registered && fail "install-user.cmd registered machine-wide"
 
-# Everything the library puts in the registry, as the saved registry files spell it.
-markers=(Velmor. VelmorCOM.dll 566BF9D7-C55A-45F8-91A6-E55E9B9B1325 5D96CF7F-265B-4DA9-8F0C-26EF4243ED52
-  5E6A0A2E-DD70-434D-81D7-7CFFB7DECC0C 9823BEB1-E6BA-4AD7-8DE4-5321AD915A36
-  AED09B82-4CA8-4FC2-BFB6-37DD5BAE2D26 00D9F4AD-53A2-42B6-B3F5-F28807F0CBD4
-  D1784030-35C9-48C4-A68D-C8F46A423CF9 B37523A5-3B4A-4EE2-8463-513755AC0ECD
-  683447C1-0CC8-4F11-9D4E-ABBD1FCFB980 1FF13534-2E82-4CE1-958D-003D9A0B2361
-  D330A549-4D14-4F1A-8CC3-46363C234038 AF5D8BB0-9F2E-4EA4-B658-90E0F94855D0)
-found() {
-  local m n=0
-  for m in "${markers[@]}"; do
-    grep -qiF "$m" "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" && n=$((n + 1))
-  done
-  echo $n
-}
 stop_wine
 # The AppID script writes nothing, so all but its identifier are there now.
 [ "$(found)" -ge $((${#markers[@]} - 1)) ] || fail "per-user registration: only $(found) of ${#markers[@]} entries found"
 start_wine
 out=$(run_cmd uninstall-user.cmd) || fail "uninstall-user.cmd: $out"
 stop_wine
-for m in "${markers[@]}"; do
-  grep -iF "$m" "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | head -3 | sed "s|^|left: |"
-done
+show_left
 [ "$(found)" = 0 ] || fail "the registry still holds entries of the library"
 trap - EXIT
 [ $status -eq 0 ] && { rm -rf "$work"; echo "release package: installed, used and removed cleanly"; }

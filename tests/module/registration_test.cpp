@@ -7,7 +7,7 @@
 #include "VelmorCOM_h.h"
 #include "com_test_util.h"
 #include "library_loader.h"
-#include "module/class_table.h"
+#include "module/class_info.h"
 #include "module/registrar.h"
 #include "module/registry_backend.h"
 #include "module/registry_script.h"

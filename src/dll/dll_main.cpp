@@ -1,9 +1,9 @@
 // The library's entry points.
 #include <windows.h>
 
-#include "module/class_table.h"
+#include "dll/class_table.h"
+#include "dll/server_registration.h"
 #include "module/module.h"
-#include "module/server_registration.h"
 
 namespace {
 bool g_loadFailed = false;

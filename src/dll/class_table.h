@@ -3,18 +3,9 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "module/class_factory.h"
+#include "module/class_info.h"
 
 namespace velmor {
-
-struct ClassInfo {
-  const CLSID* clsid;
-  const wchar_t* coclass;       // OrvZip
-  const wchar_t* progId;        // Velmor.Zip.1
-  const wchar_t* viProgId;      // Velmor.Zip
-  const wchar_t* displayName;   // OrvZip Class
-  InstanceCreator createInstance;
-};
 
 constexpr int kClassCount = 5;
 // OrvCrypto, OrvFtp, OrvGps, OrvServer, OrvZip.

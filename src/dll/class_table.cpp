@@ -1,4 +1,4 @@
-#include "module/class_table.h"
+#include "dll/class_table.h"
 
 #include "VelmorCOM_h.h"
 #include "base/win/critical_section.h"

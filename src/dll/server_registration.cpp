@@ -1,8 +1,8 @@
-#include "module/server_registration.h"
+#include "dll/server_registration.h"
 
 #include <oleauto.h>
 
-#include "module/class_table.h"
+#include "dll/class_table.h"
 #include "module/com_call.h"
 #include "module/com_ptr.h"
 #include "module/module.h"
