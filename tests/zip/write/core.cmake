@@ -1,0 +1,2 @@
+velmor_core_test(NAME zip_writer_core SOURCES writer_core_test.cpp memory_writer.cpp
+    LIBS velmor_zip_write_core)
