@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR: Pack and Unpack timings against Info-ZIP and the raw zlib floor, the cost
-# of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, and peak
-# memory on one 512 MiB file. Prints a table with every ratio.
+# of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, peak memory
+# on one 512 MiB file, and Pack and Unpack of one 5 GiB file (Zip64) against zip -8 and unzip
+# with their peak memory. Prints a table with every ratio.
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -92,6 +93,36 @@ mem_pack=$(mib "$(maxrss wine "$bench" pack "$(winpath "$work/big.zip")" "$(winp
 mem_unpack=$(mib "$(maxrss wine "$bench" unpack "$(winpath "$work/big.zip")" "$(winpath "$work/out-big")" -)")
 cmp -s "$big" "$work/out-big/big.dat" || echo "WARNING: the 512 MiB file did not come back intact"
 
+# One 5 GiB file (Zip64): zeros with a 4 MiB island of text and noise every 64 MiB, kept
+# sparse on disk. Pack and Unpack against zip -8 and unzip, one run each, with peak memory.
+huge="$work/huge/huge.dat"
+if [ ! -f "$huge" ]; then
+  mkdir -p "$work/huge"
+  /usr/bin/python3 - "$huge" <<'PY'
+import random, sys
+r = random.Random(5)
+text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
+with open(sys.argv[1], "wb") as f:
+    f.truncate(5 << 30)
+    for at in range(0, 5 << 30, 64 << 20):
+        f.seek(at)
+        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
+PY
+fi
+printf 'huge.dat\t%s\n' "$(winpath "$huge")" > "$work/huge.list"
+timed_rss() { /usr/bin/time -f "wall=%e maxrss_kib=%M" "$@" 2>&1 >/dev/null | tail -1; }
+rm -f "$work/huge.zip" "$work/huge-infozip.zip"
+hp_out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" pack "$(winpath "$work/huge.zip")" "$(winpath "$work/huge.list")" - 2>&1)
+hp=$(echo "$hp_out" | field seconds); hp_mem=$(mib "$(echo "$hp_out" | field maxrss_kib)")
+hz=$(cd "$work/huge" && timed_rss zip -8 -q "$work/huge-infozip.zip" huge.dat | field wall)
+rm -rf "$work/out-huge" "$work/out-huge-unzip" && mkdir -p "$work/out-huge" "$work/out-huge-unzip"
+hu_out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" unpack "$(winpath "$work/huge.zip")" "$(winpath "$work/out-huge")" - 2>&1)
+hu=$(echo "$hu_out" | field seconds); hu_mem=$(mib "$(echo "$hu_out" | field maxrss_kib)")
+cmp -s "$huge" "$work/out-huge/huge.dat" || echo "WARNING: the 5 GiB file did not come back intact"
+rm -rf "$work/out-huge"
+huz=$(timed_rss unzip -q -o "$work/huge-infozip.zip" -d "$work/out-huge-unzip" | field wall)
+rm -rf "$work/out-huge-unzip"
+
 p=$(best "${pack[@]}") pp=$(best "${packpw[@]}") f=$(best "${floor[@]}") nf=$(best "${native[@]}") z=$(best "${zip8[@]}")
 u=$(best "${unpack[@]}") uz=$(best "${unzip_[@]}")
 u7=$(best "${un7z[@]}") ua=$(best "${unaes[@]}") cf=$(best "${cng[@]}")
@@ -121,3 +152,11 @@ printf '%-40s %10.3f   (no target: AES Unpack without its CNG share)\n' "(AES Un
   "$(ratio "$(echo "$ua - $cf" | bc -l)" "$u7")"
 row "peak MiB (process), Pack of 512 MiB" "$mem_pack" 32
 row "peak MiB (process), Unpack of 512 MiB" "$mem_unpack" 32
+printf '%-40s %10.3f\n' "Pack of 5 GiB (Zip64), s" "$hp"
+printf '%-40s %10.3f\n' "zip -8 of 5 GiB, s" "$hz"
+printf '%-40s %10.3f\n' "Unpack of 5 GiB, s" "$hu"
+printf '%-40s %10.3f\n' "unzip of 5 GiB, s" "$huz"
+row "Pack / zip -8, 5 GiB" "$(ratio "$hp" "$hz")" 1.00
+row "Unpack / unzip, 5 GiB" "$(ratio "$hu" "$huz")" 1.00
+row "peak MiB (process), Pack of 5 GiB" "$hp_mem" 32
+row "peak MiB (process), Unpack of 5 GiB" "$hu_mem" 32
