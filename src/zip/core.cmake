@@ -16,5 +16,5 @@ velmor_core_library(NAME velmor_zip_core_crypto SOURCES openssl/aes_crypto_opens
 # cipher) and the order of writes.
 velmor_core_library(NAME velmor_zip_write_core
     SOURCES write/deflater.cpp write/writer_entry.cpp write/entry_layout.cpp
-        write/entry_encoder.cpp write/writer.cpp
+        write/entry_encoder.cpp write/writer.cpp write/parallel_pack.cpp
     LIBS velmor_zip_core)

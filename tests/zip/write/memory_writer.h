@@ -55,8 +55,10 @@ private:
 
 class MemoryOutput final : public ArchiveOutput {
 public:
-    explicit MemoryOutput(MemoryArchive& archive) : archive_(archive) {}
+    // Writes that would reach failAt are cut short there.
+    explicit MemoryOutput(MemoryArchive& archive, uint64_t failAt = ~0ull) : archive_(archive), failAt_(failAt) {}
     uint32_t Write(const void* data, uint32_t size) override {
+        if (position_ + size > failAt_) size = position_ < failAt_ ? static_cast<uint32_t>(failAt_ - position_) : 0;
         archive_.Put(position_, static_cast<const uint8_t*>(data), size);
         position_ += size;
         return size;
@@ -68,6 +70,7 @@ public:
 
 private:
     MemoryArchive& archive_;
+    uint64_t failAt_;
     uint64_t position_ = 0;
 };
 
