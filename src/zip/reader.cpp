@@ -6,6 +6,7 @@
 
 #include "zip/format/aes_format.h"
 #include "zip/read/extract_entry_stream.h"
+#include "zip/read/reader_overlap.h"
 #include "zip/win/file_times.h"
 #include "zip/read/reader_entry_mapping.h"
 #include "zip/stored_name.h"
@@ -34,6 +35,7 @@ std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
         !SettleEntryCount(reader->source_, &end)) {
         return nullptr;
     }
+    reader->entriesApart_ = EntriesLieApart(reader->source_, end);
     reader->cursor_ = std::make_unique<CentralDirectoryCursor>(reader->source_, end);
     reader->cursor_->First();  // an unreadable first header shows up when it is described
     return reader;
@@ -54,6 +56,8 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
         *entry = cached_;
         return ArchiveStatus::Ok;
     }
+    // Entries that share data are not described at all, so that none is extracted.
+    if (!entriesApart_) return ArchiveStatus::Corrupt;
     CentralDirectoryCursor& cursor = *cursor_;
     // A header that cannot be reached or read again leaves nothing to describe.
     if (cursor.MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
@@ -78,14 +82,14 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     // and room for its salt, verifier and authentication code.
     AesEntryInfo aes;
     if (header.method == kMethodAes && (!FindAesExtra(extra.data(), extra.size(), &aes) ||
-                                        header.compressedSize < aes.overhead())) {
+                                        cursor.extent().compressedSize < aes.overhead())) {
         return ArchiveStatus::Corrupt;
     }
     ArchiveEntry described;
     described.index = index;
     // A name that cannot be read exactly is never guessed at.
-    if (!DecodeEntryName(storedName, header.flags, centralExtra.data(), centralExtra.size(),
-                         &described.name)) {
+    if (!DecodeEntryName(storedName, header.versionMadeBy, header.flags, centralExtra.data(),
+                         centralExtra.size(), &described.name)) {
         return ArchiveStatus::Corrupt;
     }
     described.attributes = MapExternalAttributes(header.versionMadeBy, header.externalAttributes);
@@ -93,8 +97,8 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     described.accessTime = times.access;
     described.creationTime = times.creation;
     described.modificationTime = times.modification;
-    described.compressedSize = static_cast<int32_t>(header.compressedSize);
-    described.uncompressedSize = static_cast<int32_t>(header.uncompressedSize);
+    described.compressedSize = cursor.extent().compressedSize;
+    described.uncompressedSize = cursor.extent().uncompressedSize;
 
     cached_ = described;
     cachedIndex_ = index;

@@ -47,6 +47,7 @@ private:
     std::unique_ptr<CentralDirectoryCursor> cursor_;
     std::string password_;
     std::wstring root_;
+    bool entriesApart_ = true;  // false: entries share data (a zip bomb); none is described
     int32_t cachedIndex_ = -1;
     ArchiveEntry cached_;
     std::unique_ptr<EntryStream> stream_;  // declared last: it reads through the cursor

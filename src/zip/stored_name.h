@@ -24,11 +24,21 @@ struct StoredName {
 // its stored form, or a surrogate that is not part of a pair.
 bool EncodeEntryName(const std::wstring& name, StoredName* stored);
 
-// The name of an entry from its stored bytes, its central flags and its central extra
-// field: UTF-8 when flag bit 11 is set; otherwise the UTF-8 of an Info-ZIP Unicode Path
-// block (version 1) whose CRC-32 is that of the stored bytes; otherwise the ANSI code
-// page. False when the name cannot be read exactly: invalid UTF-8, a U+0000, more than
-// kMaxEntryNameLength UTF-16 units, or bytes the code page cannot convert.
+// The name of an entry from its stored bytes, its central version made by, flags and
+// extra field: UTF-8 when flag bit 11 is set; otherwise the UTF-8 of an Info-ZIP Unicode
+// Path block (version 1) whose CRC-32 is that of the stored bytes; otherwise the code page
+// that the writer's host and version (versionMadeBy) stand for:
+// - the OEM code page for MS-DOS (host 0) except versions 2.5, 2.6 and 4.0, whose Windows
+//   writers stored ANSI; for OS/2 HPFS (host 6); and for NTFS (host 11) version 5.0, the
+//   writer of Windows' compressed folders;
+// - UTF-8 for Unix (host 3) and OS X (host 19) where the bytes are UTF-8, else ANSI;
+// - the ANSI code page for every other writer, this library among them.
+// False when the name cannot be read exactly: invalid UTF-8 under bit 11 or in the block, a
+// U+0000, more than kMaxEntryNameLength UTF-16 units, or bytes the code page cannot convert.
+bool DecodeEntryName(const std::string& bytes, uint16_t versionMadeBy, uint16_t flags,
+                     const uint8_t* centralExtra, size_t extraSize, std::wstring* name);
+
+// The same for an entry that this library wrote (version made by 0x0B17: ANSI).
 bool DecodeEntryName(const std::string& bytes, uint16_t flags, const uint8_t* centralExtra,
                      size_t extraSize, std::wstring* name);
 

@@ -8,7 +8,8 @@ Info-ZIP Unicode Path block), all others as UTF-8 with bit 11. Python's zipfile 
 told the code page, give every name back; Info-ZIP unzip, 7-Zip and bsdtar list and extract
 the real names without being told. Unpack: archives made by 7-Zip, Python, bsdtar and Info-ZIP, with bit
 11, in code page 1251 without it, and with Info-ZIP's Unicode Path block, come out under
-the real names.
+the real names; so do names stored in 866, 1251 or UTF-8 as the writer's host and version
+say.
 """
 import os
 import shutil
@@ -217,12 +218,59 @@ def packed_by_peers(work, unpack_tool):
         print(f"{label}: checked")
 
 
+# Names without bit 11, stored the way their writer's host and version (the central
+# header's "version made by") say: (name, stored encoding, version made by).
+BY_HOST = [
+    ("Отчёт за май.txt", "cp866", 0x0014),       # MS-DOS, PKZIP 2.0: OEM
+    ("папка/ёлка.txt", "cp866", 0x0014),
+    ("Ёлка 2.5.txt", "cp1251", 0x0019),          # MS-DOS host, PKZIP 2.5 for Windows: ANSI
+    ("Ёлка 4.0.txt", "cp1251", 0x0028),
+    ("Том HPFS.txt", "cp866", 0x0614),           # OS/2 HPFS: OEM
+    ("Сжатая папка.txt", "cp866", 0x0B32),       # NTFS 5.0, Windows' compressed folders: OEM
+    ("Наш архив.txt", "cp1251", 0x0B17),         # NTFS 2.3, this library: ANSI
+    ("С сервера Linux.txt", "utf-8", 0x031E),    # Unix: UTF-8 ...
+    ("Старый unix.txt", "cp1251", 0x031E),       # ... unless the bytes are not UTF-8
+    ("С Mac.txt", "utf-8", 0x1314),              # OS X: UTF-8
+]
+
+
+def by_host(work, unpack_tool):
+    """One archive whose entries carry the host bytes and versions of BY_HOST; Unpack in the
+    Russian locale (ANSI 1251, OEM 866) gives every name back."""
+    archive = os.path.join(work, "by-host.zip")
+    stored = [name.encode(encoding) for name, encoding, _ in BY_HOST]
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+        for i, (name, _, made_by) in enumerate(BY_HOST):
+            info = zipfile.ZipInfo(f"{i:0{len(stored[i])}d}", (2024, 5, 1, 12, 0, 0))
+            info.create_system, info.create_version = made_by >> 8, made_by & 0xFF
+            info.external_attr = 0x20
+            z.writestr(info, name.encode())
+    data = bytearray(open(archive, "rb").read())
+    with zipfile.ZipFile(archive) as z:
+        infos = z.infolist()
+    end = data.rindex(b"PK\5\6")
+    at = struct.unpack_from("<I", data, end + 16)[0]
+    for info, raw in zip(infos, stored):
+        data[info.header_offset + 30:info.header_offset + 30 + len(raw)] = raw
+        n, m, k = struct.unpack_from("<HHH", data, at + 28)
+        data[at + 46:at + 46 + n] = raw
+        at += 46 + n + m + k
+    with open(archive, "wb") as f:
+        f.write(data)
+    out = fresh(os.path.join(work, "by-host"))
+    result = unpack(unpack_tool, archive, out, RUSSIAN)
+    check(result == 0, f"by-host.zip: Unpack gave {result}")
+    expect_tree(out, {name: name.encode() for name, _, _ in BY_HOST}, str.encode,
+                "names by host and version")
+
+
 def main():
     work, pack_tool, unpack_tool = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     packed_by_us(work, pack_tool, unpack_tool)
     packed_by_peers(work, unpack_tool)
+    by_host(work, unpack_tool)
     if failures:
         print(f"{len(failures)} name interop failure(s)")
         return 1

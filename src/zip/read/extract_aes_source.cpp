@@ -23,7 +23,7 @@ private:
 
 }  // namespace
 
-AesEntrySource::AesEntrySource(ByteSource& source, uint64_t start, uint32_t dataSize,
+AesEntrySource::AesEntrySource(ByteSource& source, uint64_t start, uint64_t dataSize,
                                const AesEntryInfo& info, const std::string& password,
                                AesCrypto& crypto)
     : source_(source),
@@ -33,7 +33,7 @@ AesEntrySource::AesEntrySource(ByteSource& source, uint64_t start, uint32_t data
       start_(start),
       contentSize_(dataSize - info.overhead()) {}
 
-ReaderCode AesEntrySource::Create(ByteSource& source, uint64_t start, uint32_t dataSize,
+ReaderCode AesEntrySource::Create(ByteSource& source, uint64_t start, uint64_t dataSize,
                                   const AesEntryInfo& info, const std::string& password,
                                   AesCrypto& crypto, std::unique_ptr<AesEntrySource>* created) {
     created->reset();
@@ -88,7 +88,8 @@ ReaderCode AesEntrySource::Finish(uint8_t* scratch, uint32_t scratchSize) {
     if (!started()) return ReaderCode::NoCurrentEntry;
     while (contentRead_ < contentSize_) {
         const ReaderCode read =
-            ReadContent(scratch, std::min(scratchSize, contentSize_ - contentRead_));
+            ReadContent(scratch, static_cast<uint32_t>(
+                std::min<uint64_t>(scratchSize, contentSize_ - contentRead_)));
         if (read != ReaderCode::ReaderOk) return read;
     }
     uint8_t stored[kAesAuthCodeSize];

@@ -19,14 +19,14 @@ class AesEntrySource {
 public:
     // start: absolute position of the entry's data; dataSize: its compressed size, which
     // must hold at least the salt, the verifier and the code (else BadArchive).
-    static ReaderCode Create(ByteSource& source, uint64_t start, uint32_t dataSize,
+    static ReaderCode Create(ByteSource& source, uint64_t start, uint64_t dataSize,
                              const AesEntryInfo& info, const std::string& password,
                              AesCrypto& crypto, std::unique_ptr<AesEntrySource>* created);
     AesEntrySource(const AesEntrySource&) = delete;
     AesEntrySource& operator=(const AesEntrySource&) = delete;
 
     // Encrypted content bytes between the verifier and the code.
-    uint32_t contentSize() const { return contentSize_; }
+    uint64_t contentSize() const { return contentSize_; }
     bool started() const { return cipher_ != nullptr; }
 
     // Reads the salt and the verifier and derives the keys: CheckByteMismatch for a wrong
@@ -39,7 +39,7 @@ public:
     ReaderCode Finish(uint8_t* scratch, uint32_t scratchSize);
 
 private:
-    AesEntrySource(ByteSource& source, uint64_t start, uint32_t dataSize,
+    AesEntrySource(ByteSource& source, uint64_t start, uint64_t dataSize,
                    const AesEntryInfo& info, const std::string& password, AesCrypto& crypto);
     ReaderCode ReadContent(uint8_t* out, uint32_t size);
 
@@ -48,8 +48,8 @@ private:
     const AesEntryInfo info_;
     const std::string& password_;
     const uint64_t start_;
-    const uint32_t contentSize_;
-    uint32_t contentRead_ = 0;
+    const uint64_t contentSize_;
+    uint64_t contentRead_ = 0;
     std::unique_ptr<AesBlockCipher> cipher_;
     std::unique_ptr<HmacSha1> mac_;
     std::unique_ptr<AesCtrKeystream> keystream_;

@@ -30,8 +30,8 @@ ReaderCode EntryStream::Open(CentralDirectoryCursor& cursor, const std::string& 
     const CentralFileHeader& header = cursor.header();
     opened->expectedCrc_ = header.crc32;
     opened->method_ = header.method;
-    opened->compressedLeft_ = header.compressedSize;
-    opened->uncompressedLeft_ = header.uncompressedSize;
+    opened->compressedLeft_ = cursor.extent().compressedSize;
+    opened->uncompressedLeft_ = cursor.extent().uncompressedSize;
     opened->nextPosition_ = placement.dataPosition;
     if (header.method == kMethodAes) {
         const ReaderCode aes = opened->OpenAes(placement, password);
@@ -71,7 +71,7 @@ ReaderCode EntryStream::OpenAes(const LocalHeaderPlacement& placement,
 }
 
 ReaderCode EntryStream::Refill() {
-    const uint32_t size = std::min(kEntryChunkSize, compressedLeft_);
+    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(kEntryChunkSize, compressedLeft_));
     if (aes_) {
         const ReaderCode read = aes_->Read(input_.get(), size);
         if (read != ReaderCode::ReaderOk) return read;
@@ -94,7 +94,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
         const ReaderCode started = aes_->Start();
         if (started != ReaderCode::ReaderOk) return static_cast<int32_t>(started);
     }
-    uint32_t want = std::min(capacity, uncompressedLeft_);
+    uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(capacity, uncompressedLeft_));
     if (want == 0 || dataEnded_) return 0;
     // Bounded by the int32 result: the entry stream never produces more than 2 GiB per call.
     want = std::min<uint32_t>(want, INT32_MAX);

@@ -51,8 +51,8 @@ private:
     bool inflateReady_ = false;
     bool dataEnded_ = false;  // the deflate stream reported its end
     uint64_t nextPosition_ = 0;
-    uint32_t compressedLeft_ = 0;
-    uint32_t uncompressedLeft_ = 0;
+    uint64_t compressedLeft_ = 0;
+    uint64_t uncompressedLeft_ = 0;
     Crc32 crc_;
     uint32_t expectedCrc_ = 0;
     uint16_t method_ = 0;

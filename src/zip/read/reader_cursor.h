@@ -23,6 +23,17 @@ struct LocalHeaderPlacement {
     uint64_t dataPosition = 0;
 };
 
+// An entry's sizes and local header offset, taken from its Zip64 extra block where the
+// central header holds the marker instead. Not known when that block is missing or too
+// short, or places the entry beyond the end record: such figures are lies, and sums over
+// them could wrap.
+struct EntryExtent {
+    uint64_t compressedSize = 0;
+    uint64_t uncompressedSize = 0;
+    uint64_t localHeaderOffset = 0;
+    bool known = false;
+};
+
 class CentralDirectoryCursor {
 public:
     CentralDirectoryCursor(ByteSource& source, const EndRecord& end);
@@ -39,7 +50,9 @@ public:
     // only be passed on cut short, as a different name. With extra, the central extra
     // field comes along; one that cannot be read in full is left empty.
     ReaderCode ReadCurrentName(std::string* name, std::vector<uint8_t>* extra = nullptr);
-    // Checks the current entry's local header against its central header.
+    // Checks the current entry's local header against its central header: the local
+    // sizes, from its own Zip64 block where it holds the marker, must be the central ones.
+    // An entry whose extent is not known fails as BadArchive.
     ReaderCode CheckLocalHeader(LocalHeaderPlacement* placement);
 
     bool valid() const { return valid_; }
@@ -47,11 +60,13 @@ public:
     int32_t entryCount() const { return end_.entryCount; }
     uint64_t prefixLength() const { return end_.prefixLength; }
     const CentralFileHeader& header() const { return header_; }
+    const EntryExtent& extent() const { return extent_; }
     ByteSource& source() { return source_; }
 
 private:
-    ReaderCode ReadHeaderAt(uint64_t position, CentralFileHeader* header, std::string* name,
-                            std::vector<uint8_t>* extra = nullptr);
+    ReaderCode ReadHeaderAt(uint64_t position, CentralFileHeader* header, EntryExtent* extent,
+                            std::string* name, std::vector<uint8_t>* extra = nullptr);
+    EntryExtent ResolveExtent(uint64_t at, const CentralFileHeader& header);
     ReaderCode Step(uint64_t position);
 
     ByteSource& source_;
@@ -60,6 +75,7 @@ private:
     uint64_t position_ = 0;  // of the current central header, relative to the archive start
     bool valid_ = false;
     CentralFileHeader header_;
+    EntryExtent extent_;
 };
 
 }  // namespace velmor::zip

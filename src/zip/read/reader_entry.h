@@ -20,8 +20,8 @@ struct ArchiveEntry {
     uint64_t accessTime = 0;      // file times: 100-ns units since 1601-01-01 UTC
     uint64_t creationTime = 0;
     uint64_t modificationTime = 0;
-    int32_t compressedSize = 0;   // includes the 12-byte encryption header
-    int32_t uncompressedSize = 0;
+    uint64_t compressedSize = 0;  // includes the 12-byte encryption header
+    uint64_t uncompressedSize = 0;
 };
 
 }  // namespace velmor::zip

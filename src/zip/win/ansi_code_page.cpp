@@ -18,6 +18,16 @@ bool ToAnsi(const std::wstring& text, DWORD flags, BOOL* usedDefault, std::strin
     return true;
 }
 
+std::wstring FromCodePage(UINT codePage, const std::string& bytes) {
+    if (bytes.empty()) return std::wstring();
+    const int size = static_cast<int>(bytes.size());
+    const int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) return std::wstring();
+    std::wstring text(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, &text[0], units);
+    return text;
+}
+
 }  // namespace
 
 bool ToAnsiExactly(const std::wstring& text, std::string* bytes) {
@@ -34,14 +44,8 @@ bool ToAnsiExactly(const std::wstring& text, std::string* bytes) {
     return ToAnsi(text, 0, nullptr, bytes) && FromAnsi(*bytes) == text;
 }
 
-std::wstring FromAnsi(const std::string& bytes) {
-    if (bytes.empty()) return std::wstring();
-    const int size = static_cast<int>(bytes.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::wstring text(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &text[0], units);
-    return text;
-}
+std::wstring FromAnsi(const std::string& bytes) { return FromCodePage(CP_ACP, bytes); }
+
+std::wstring FromOem(const std::string& bytes) { return FromCodePage(CP_OEMCP, bytes); }
 
 }  // namespace velmor::zip

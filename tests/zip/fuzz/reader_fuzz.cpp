@@ -1,6 +1,7 @@
 // Opens the input as an archive in memory and reads every entry to the end, once without a
-// password and once with the one the seed archives use: end record, directory walk, header
-// checks, attribute and time mapping, decryption, inflation, CRC-32 and AES code checks.
+// password and once with the one the seed archives use: end record with its Zip64 records,
+// directory walk, the overlap guard, header checks with Zip64 blocks, attribute and time
+// mapping, decryption, inflation, CRC-32 and AES code checks.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "zip/read/reader_cursor.h"
 #include "zip/read/reader_end_record.h"
 #include "zip/read/reader_entry_mapping.h"
+#include "zip/read/reader_overlap.h"
 #include "zip/format/utf8.h"
 
 using namespace velmor::zip;
@@ -39,7 +41,7 @@ void ReadEntry(CentralDirectoryCursor& cursor, ByteSource& source, const std::st
     const CentralFileHeader& header = cursor.header();
     AesEntryInfo aes;
     if (header.method == kMethodAes && (!FindAesExtra(extra.data(), extra.size(), &aes) ||
-                                        header.compressedSize < aes.overhead())) {
+                                        cursor.extent().compressedSize < aes.overhead())) {
         return;
     }
     MapExternalAttributes(header.versionMadeBy, header.externalAttributes);
@@ -61,7 +63,8 @@ void ReadEntry(CentralDirectoryCursor& cursor, ByteSource& source, const std::st
 void ReadArchive(const uint8_t* data, size_t size, const std::string& password) {
     MemoryByteSource source(data, size);
     EndRecord end;
-    if (!ReadEndRecord(source, FindEndRecord(source), &end) || !SettleEntryCount(source, &end)) {
+    if (!ReadEndRecord(source, FindEndRecord(source), &end) || !SettleEntryCount(source, &end) ||
+        !EntriesLieApart(source, end)) {
         return;
     }
     CentralDirectoryCursor cursor(source, end);

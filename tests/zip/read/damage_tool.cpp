@@ -30,11 +30,17 @@ uint16_t GetU16(const std::string& b, size_t at) {
     return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
 }
 
+uint64_t GetU64(const std::string& b, size_t at) {
+    return GetU32(b, at) | (uint64_t{GetU32(b, at + 4)} << 32);
+}
+
 // Where the records of a well-formed seed lie.
 struct Layout {
     std::vector<size_t> local;    // local header offsets
     std::vector<size_t> central;  // central header offsets
     size_t end = 0;
+    size_t zip64End = 0;      // the Zip64 end record and its locator, where present
+    size_t zip64Locator = 0;
 };
 
 bool ParseLayout(const std::string& b, Layout* layout) {
@@ -43,9 +49,16 @@ bool ParseLayout(const std::string& b, Layout* layout) {
     while (end > 0 && GetU32(b, end) != 0x06054b50) --end;
     if (GetU32(b, end) != 0x06054b50) return false;
     layout->end = end;
-    const uint16_t count = GetU16(b, end + 10);
+    size_t count = GetU16(b, end + 10);
     size_t at = GetU32(b, end + 16);
-    for (uint16_t i = 0; i < count; ++i) {
+    if (end >= 20 && GetU32(b, end - 20) == 0x07064b50) {
+        layout->zip64Locator = end - 20;
+        layout->zip64End = static_cast<size_t>(GetU64(b, end - 12));
+        if (layout->zip64End + 56 > layout->zip64Locator) return false;
+        count = static_cast<size_t>(GetU64(b, layout->zip64End + 32));
+        at = static_cast<size_t>(GetU64(b, layout->zip64End + 48));
+    }
+    for (size_t i = 0; i < count; ++i) {
         if (at + 46 > b.size() || GetU32(b, at) != 0x02014b50) return false;
         layout->central.push_back(at);
         layout->local.push_back(GetU32(b, at + 42));
@@ -119,9 +132,10 @@ public:
     }
 
     // Unpacks one mutation; false (with a message) when an invariant broke or the result
-    // is not the expected one (any known result when expected is negative).
+    // is not the expected one (any known result when expected is negative), or when
+    // something was extracted where nothing may be.
     bool Run(const std::string& bytes, const std::string& password, const std::string& label,
-             long expected) {
+             long expected, bool nothingExtracted) {
         if (runs_ == 0) {
             RemoveTree(box_);
             CreateDirectoryW(work_.c_str(), nullptr);
@@ -144,6 +158,10 @@ public:
         }
         if (expected >= 0 && result != expected) {
             std::printf("FAULT %s: result %ld instead of %ld\n", label.c_str(), result, expected);
+            return false;
+        }
+        if (nothingExtracted && !ListTree(root_).empty()) {
+            std::printf("FAULT %s: entries extracted before the refusal\n", label.c_str());
             return false;
         }
         const std::wstring inside = L"box\\up1\\up2\\out\\";
@@ -188,7 +206,7 @@ int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr || argc < 3) {
-        std::fprintf(stderr, "usage: damage_tool WORKFOLDER [-pPASSWORD] SEED...\n");
+        std::fprintf(stderr, "usage: damage_tool WORKFOLDER [-pPASSWORD] [-z] SEED...\n");
         return 2;
     }
     Harness harness(argv[1]);
@@ -196,10 +214,15 @@ int main() {
     const auto rootsBefore = std::make_pair(ListTop(L"Z:\\"), ListTop(L"C:\\"));
     bool ok = true;
     std::string password;
+    bool zip64Only = false;  // -z: the seeds after it get the Zip64 mutations alone
     for (int a = 2; a < argc && ok; ++a) {
         const std::wstring arg = argv[a];
         if (arg.compare(0, 2, L"-p") == 0) {
             password.assign(arg.begin() + 2, arg.end());
+            continue;
+        }
+        if (arg == L"-z") {
+            zip64Only = true;
             continue;
         }
         bool found = false;
@@ -211,14 +234,87 @@ int main() {
         }
         harness.ResetCodes();
         const int before = harness.runs();
-        auto run = [&](const std::string& bytes, const std::string& what, long expected = -1) {
+        auto run = [&](const std::string& bytes, const std::string& what, long expected = -1,
+                       bool nothingExtracted = false) {
             if (ok) {
                 ok = harness.Run(bytes, password, std::string(arg.begin(), arg.end()) + " " + what,
-                                 expected);
+                                 expected, nothingExtracted);
             }
         };
 
         run(seed, "unchanged");
+        // The non-recursive zip bomb: every central entry points at the first entry's data.
+        // Refused before anything is extracted.
+        if (layout.central.size() > 1) {
+            const size_t first = layout.central[0], next = layout.central[1];
+            const size_t directory = layout.central.front();
+            const size_t directoryEnd = layout.zip64End ? layout.zip64End : layout.end;
+            std::string bomb = seed.substr(0, directory);
+            for (size_t i = 0; i < layout.central.size(); ++i) bomb += seed.substr(first, next - first);
+            const size_t shift = bomb.size() - directoryEnd;
+            bomb += seed.substr(directoryEnd);
+            const size_t size = bomb.size() - seed.size() + (directoryEnd - directory);
+            if (layout.zip64End) {
+                PutU32(bomb, layout.zip64End + shift + 40, static_cast<uint32_t>(size));
+                PutU32(bomb, layout.zip64Locator + shift + 8, static_cast<uint32_t>(layout.zip64End + shift));
+            }
+            if (GetU32(bomb, layout.end + shift + 12) != 0xFFFFFFFF) {
+                PutU32(bomb, layout.end + shift + 12, static_cast<uint32_t>(size));
+            }
+            run(bomb, "every entry pointing at the first one's data", 100, true);
+        }
+        if (zip64Only) {
+            if (!layout.zip64End) {
+                std::printf("FAULT seed %ls has no Zip64 end record\n", arg.c_str());
+                return 1;
+            }
+            // Cut anywhere in the Zip64 records and the end record; every byte of them changed.
+            for (size_t n = layout.zip64End; n < seed.size(); ++n) {
+                run(seed.substr(0, n), "truncated to " + std::to_string(n));
+            }
+            for (size_t at = layout.zip64End; at < layout.end; ++at) {
+                std::string b = seed;
+                b[at] = static_cast<char>(at % 2 ? 0xFF : b[at] ^ 0x21);
+                run(b, "Zip64 record byte changed at " + std::to_string(at));
+            }
+            // Lying figures: counts, sizes and offsets of the record, the locator's offset,
+            // and each Zip64 value of the entries' blocks, in the 64-bit range.
+            const uint64_t lies[] = {0, 1, 0xFFFFFFFFull, 0x100000000ull, 1ull << 63, ~0ull};
+            std::vector<size_t> fields = {layout.zip64End + 24, layout.zip64End + 32,
+                                          layout.zip64End + 40, layout.zip64End + 48,
+                                          layout.zip64Locator + 8};
+            for (size_t e = 0; e < layout.central.size(); ++e) {
+                for (size_t header : {layout.central[e], layout.local[e]}) {
+                    const bool central = header == layout.central[e];
+                    const size_t extra = header + (central ? 46 : 30) + GetU16(seed, header + (central ? 28 : 26));
+                    const size_t extraEnd = extra + GetU16(seed, header + (central ? 30 : 28));
+                    for (size_t at = extra; at + 4 <= extraEnd; at += 4 + GetU16(seed, at + 2)) {
+                        if (GetU16(seed, at) != 0x0001) continue;
+                        for (size_t v = at + 4; v + 8 <= at + 4 + GetU16(seed, at + 2); v += 8) {
+                            fields.push_back(v);
+                        }
+                        // The block cut short.
+                        for (uint16_t size : {0, 4, 7}) {
+                            std::string b = seed;
+                            PutU16(b, at + 2, size);
+                            run(b, "Zip64 block cut to " + std::to_string(size));
+                        }
+                    }
+                }
+            }
+            for (size_t field : fields) {
+                for (uint64_t lie : lies) {
+                    std::string b = seed;
+                    PutU32(b, field, static_cast<uint32_t>(lie));
+                    PutU32(b, field + 4, static_cast<uint32_t>(lie >> 32));
+                    run(b, "Zip64 figure at " + std::to_string(field) + " lying");
+                }
+            }
+            std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(),
+                        harness.runs() - before, harness.Codes().c_str());
+            std::fflush(stdout);
+            continue;
+        }
         // Truncations: in steps through the entries, every length near the directory's end.
         for (size_t n = 0; n < seed.size(); n += (n + 64 >= layout.end ? 1 : 13)) {
             run(seed.substr(0, n), "truncated to " + std::to_string(n));

@@ -5,6 +5,8 @@ interop_test.py interop WORK UNPACK_TOOL   -- every archive unpacks to the same 
                                               modification times and folders
 interop_test.py damage WORK DAMAGE_TOOL    -- mutations of such archives never crash, hang
                                               or write outside the extraction folder
+interop_test.py large WORK UNPACK_TOOL     -- Zip64 archives of a 4.5 GiB entry and of a
+                                              stream (made on the fly, deleted after)
 WINE names the wine command; the Wine prefix comes from the environment, and so does TZ,
 which Wine, zip, 7z and zipfile all read: the same run proves the local-time conversions.
 """
@@ -80,15 +82,22 @@ def make_archives(src, out, sample_name):
         run(["7z", "a", "-tzip", "-bd", "-bso0", *options, path, sample_name], cwd=src)
         made.append((path, PASSWORD if any(o.startswith("-p") for o in options) else None))
 
-    def python(name, method):
+    def python(name, method, zip64=False):
+        """zip64: every entry with Zip64 blocks, written to a stream that cannot seek, so
+        that the sizes follow the data in 64-bit data descriptors."""
         path = os.path.join(out, name)
-        with zipfile.ZipFile(path, "w", compression=method) as z:
+        with open(path, "wb") as f, \
+                zipfile.ZipFile(Unseekable(f) if zip64 else f, "w", compression=method) as z:
             for base, dirs, names in sorted(os.walk(os.path.join(src, sample_name))):
                 dirs.sort()
                 rel = os.path.relpath(base, src)
                 z.write(base, rel + "/")
                 for n in sorted(names):
-                    z.write(os.path.join(base, n), os.path.join(rel, n))
+                    info = zipfile.ZipInfo.from_file(os.path.join(base, n), os.path.join(rel, n))
+                    info.compress_type = method
+                    with open(os.path.join(base, n), "rb") as source, \
+                            z.open(info, "w", force_zip64=zip64) as target:
+                        shutil.copyfileobj(source, target)
         made.append((path, None))
 
     infozip("infozip-deflate.zip")
@@ -102,7 +111,58 @@ def make_archives(src, out, sample_name):
             sevenzip(f"7z-aes{bits}-stored.zip", "-p" + PASSWORD, f"-mem=AES{bits}", "-mx0")
     python("python-deflate.zip", zipfile.ZIP_DEFLATED)
     python("python-stored.zip", zipfile.ZIP_STORED)
+    # Zip64 by habit: Info-ZIP's -fz and Python's force_zip64 (7-Zip's comes from a stream,
+    # in the large test).
+    infozip("infozip-zip64.zip", "-fz")
+    python("python-zip64.zip", zipfile.ZIP_DEFLATED, zip64=True)
     return made
+
+
+class Unseekable:
+    """A file that can only be written forward, as a pipe or a socket."""
+
+    def __init__(self, f):
+        self.f = f
+
+    def write(self, data):
+        return self.f.write(data)
+
+    def tell(self):
+        return self.f.tell()
+
+    def flush(self):
+        self.f.flush()
+
+    def seekable(self):
+        return False
+
+
+class Sparse:
+    """A file written with holes where the data is zero, so that gigabytes of zeros take no
+    disk space and no time."""
+
+    def __init__(self, f):
+        self.f = f
+        self.zeros = bytes(1 << 20)
+
+    def write(self, data):
+        if len(data) <= len(self.zeros) and data == self.zeros[:len(data)]:
+            self.f.seek(len(data), os.SEEK_CUR)
+        else:
+            self.f.write(data)
+        return len(data)
+
+    def seek(self, offset, whence=os.SEEK_SET):
+        return self.f.seek(offset, whence)
+
+    def tell(self):
+        return self.f.tell()
+
+    def flush(self):
+        self.f.flush()
+
+    def seekable(self):
+        return True
 
 
 def passes_check_byte(archive, password):
@@ -298,9 +358,13 @@ def damage(work, tool):
     # test; 7-Zip's take the check byte from the CRC.
     # A stored AE-2 entry has no CRC-32: only its authentication code can catch damage.
     crypt = [winpath(os.path.join(seeds, p)) for p in ("7z-zipcrypto.zip", "7z-aes128-stored.zip")]
+    # Info-ZIP's Zip64 by habit: Zip64 blocks, end record and locator, for the Zip64
+    # mutations alone (the others are the plain seeds' already).
+    zip64 = os.path.join(seeds, "infozip-fz.zip")
+    run(["zip", "-q", "-r", "-fz", zip64, "s"], cwd=src)
     box = os.path.join(work, "box")
     os.makedirs(box, exist_ok=True)
-    cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt]
+    cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt, "-p", "-z", winpath(zip64)]
     done = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
     print(done.stdout, done.stderr[-2000:])
     if done.returncode != 0 or "FAULT" in done.stdout or "no fault" not in done.stdout:
@@ -314,10 +378,84 @@ def damage(work, tool):
     return 0
 
 
+LARGE = 4608 << 20  # 4.5 GiB
+# Marked stretches of the large entry, the rest being zeros: a read from a wrong place
+# (an offset cut to 32 or 31 bits) gives the wrong bytes there and the wrong CRC-32.
+MARKS = [0, (2 << 30) - 100, (4 << 30) - 100, LARGE - (1 << 20)]
+
+
+def mark(at):
+    return f"mark {at} ".encode() * 1000
+
+
+def large(work, tool):
+    """A 4.5 GiB entry from Python's zipfile (stored, in a sparse file) with a small entry
+    behind it, past 4 GiB, and the directory past 4 GiB: Zip64 sizes, offsets and end
+    record. And 7-Zip's archive of a stream, whose local header carries Zip64 sizes."""
+    failures = []
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    archive = os.path.join(work, "python-large.zip")
+    with open(archive, "wb") as f, zipfile.ZipFile(Sparse(f), "w", zipfile.ZIP_STORED) as z:
+        info = zipfile.ZipInfo("big.bin", (2024, 5, 1, 12, 0, 0))
+        info.file_size = LARGE
+        with z.open(info, "w") as target:
+            written = 0
+            chunk = bytes(1 << 20)
+            for at in MARKS + [LARGE]:
+                while written < at:
+                    step = min(len(chunk), at - written)
+                    target.write(chunk[:step])
+                    written += step
+                if at < LARGE:
+                    target.write(mark(at))
+                    written += len(mark(at))
+        z.writestr("after.txt", b"behind the large entry\n")
+    with zipfile.ZipFile(archive) as z:
+        if z.getinfo("after.txt").header_offset < 1 << 32:
+            failures.append("python-large.zip: not the archive this test is about")
+
+    streamed = os.path.join(work, "7z-stream.zip")
+    subprocess.run(["7z", "a", "-tzip", "-bd", "-bso0", "-sistream.txt", streamed],
+                   input=b"from a stream\n" * 100, check=True)
+    with open(streamed, "rb") as f:
+        if f.read(30)[18:26] != b"\xff" * 8:
+            failures.append("7z-stream.zip: no Zip64 sizes in the local header")
+
+    for path, expected in ((archive, {"after.txt": b"behind the large entry\n"}),
+                           (streamed, {"stream.txt": b"from a stream\n" * 100})):
+        label = os.path.basename(path)
+        dest = os.path.join(work, "out-" + label)
+        os.makedirs(dest)
+        result = unpack(tool, path, dest, None)
+        if result != 0:
+            failures.append(f"{label}: result {result}")
+        for name, content in expected.items():
+            got = os.path.join(dest, name)
+            if not os.path.isfile(got) or open(got, "rb").read() != content:
+                failures.append(f"{label}: {name} missing or different")
+        big = os.path.join(dest, "big.bin")
+        if path == archive:
+            if not os.path.isfile(big) or os.path.getsize(big) != LARGE:
+                failures.append(f"{label}: big.bin missing or of the wrong size")
+            else:
+                with open(big, "rb") as f:
+                    for at in MARKS:
+                        f.seek(at)
+                        if f.read(len(mark(at))) != mark(at):
+                            failures.append(f"{label}: big.bin differs at {at}")
+        shutil.rmtree(dest)
+        print(f"{label}: checked")
+    shutil.rmtree(work)
+    for f in failures:
+        print("FAIL", f)
+    return 1 if failures else 0
+
+
 def main():
     mode, work, tool = sys.argv[1:4]
     os.makedirs(work, exist_ok=True)
-    return interop(work, tool) if mode == "interop" else damage(work, tool)
+    return {"interop": interop, "damage": damage, "large": large}[mode](work, tool)
 
 
 if __name__ == "__main__":

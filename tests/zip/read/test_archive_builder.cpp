@@ -21,6 +21,20 @@ void AddU32(std::string& out, uint32_t v) {
     AddU16(out, static_cast<uint16_t>(v >> 16));
 }
 
+void AddU64(std::string& out, uint64_t v) {
+    AddU32(out, static_cast<uint32_t>(v & 0xFFFFFFFFu));
+    AddU32(out, static_cast<uint32_t>(v >> 32));
+}
+
+constexpr uint32_t kMarker = 0xFFFFFFFFu;
+
+// A Zip64 extra block holding the given values in order.
+std::string Zip64Block(std::initializer_list<uint64_t> values) {
+    std::string data;
+    for (uint64_t v : values) AddU64(data, v);
+    return ExtraBlock(0x0001, data);
+}
+
 std::string EntryPayload(const TestEntry& e, uint32_t crc) {
     std::string body = e.method == 8 ? RawDeflate(e.data) : e.data;
     if (e.password.empty()) return body;
@@ -54,7 +68,8 @@ std::string RawDeflate(const std::string& data, int level) {
     return out;
 }
 
-BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::string& comment) {
+BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::string& comment,
+                          bool zip64) {
     BuiltArchive built;
     std::string& out = built.bytes;
     std::vector<uint32_t> crcs;
@@ -64,26 +79,34 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         const std::string payload = EntryPayload(e, crc);
         const uint16_t flags = static_cast<uint16_t>((e.password.empty() ? 0 : 1) |
                                                      (e.dataDescriptor ? 8 : 0) | e.moreFlags);
+        const bool wideLocal = zip64 && !e.dataDescriptor;
+        const std::string localExtra =
+            (wideLocal ? Zip64Block({e.data.size(), payload.size()}) : "") + e.localExtra;
         built.localOffsets.push_back(out.size());
         AddU32(out, 0x04034b50);
-        AddU16(out, 20);
+        AddU16(out, zip64 ? 45 : 20);
         AddU16(out, flags);
         AddU16(out, e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, e.dataDescriptor ? 0 : crc);
-        AddU32(out, e.dataDescriptor ? 0 : static_cast<uint32_t>(payload.size()));
-        AddU32(out, e.dataDescriptor ? 0 : static_cast<uint32_t>(e.data.size()));
+        AddU32(out, e.dataDescriptor ? 0 : wideLocal ? kMarker : static_cast<uint32_t>(payload.size()));
+        AddU32(out, e.dataDescriptor ? 0 : wideLocal ? kMarker : static_cast<uint32_t>(e.data.size()));
         AddU16(out, static_cast<uint16_t>(e.name.size()));
-        AddU16(out, static_cast<uint16_t>(e.localExtra.size()));
+        AddU16(out, static_cast<uint16_t>(localExtra.size()));
         out += e.name;
-        out += e.localExtra;
+        out += localExtra;
         built.dataOffsets.push_back(out.size());
         out += payload;
         if (e.dataDescriptor) {
             AddU32(out, 0x08074b50);
             AddU32(out, crc);
-            AddU32(out, static_cast<uint32_t>(payload.size()));
-            AddU32(out, static_cast<uint32_t>(e.data.size()));
+            if (zip64) {
+                AddU64(out, payload.size());
+                AddU64(out, e.data.size());
+            } else {
+                AddU32(out, static_cast<uint32_t>(payload.size()));
+                AddU32(out, static_cast<uint32_t>(e.data.size()));
+            }
         }
         crcs.push_back(crc);
         sizes.push_back(static_cast<uint32_t>(payload.size()));
@@ -91,36 +114,58 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
     const size_t centralStart = out.size();
     for (size_t i = 0; i < entries.size(); ++i) {
         const TestEntry& e = entries[i];
+        const std::string centralExtra =
+            (zip64 ? Zip64Block({e.data.size(), sizes[i], built.localOffsets[i]}) : "") +
+            e.centralExtra;
         built.centralOffsets.push_back(out.size());
         AddU32(out, 0x02014b50);
         AddU16(out, e.versionMadeBy);
-        AddU16(out, 20);
+        AddU16(out, zip64 ? 45 : 20);
         AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) | (e.dataDescriptor ? 8 : 0) |
                                           e.moreFlags));
         AddU16(out, e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, crcs[i]);
-        AddU32(out, sizes[i]);
-        AddU32(out, static_cast<uint32_t>(e.data.size()));
+        AddU32(out, zip64 ? kMarker : sizes[i]);
+        AddU32(out, zip64 ? kMarker : static_cast<uint32_t>(e.data.size()));
         AddU16(out, static_cast<uint16_t>(e.name.size()));
-        AddU16(out, static_cast<uint16_t>(e.centralExtra.size()));
+        AddU16(out, static_cast<uint16_t>(centralExtra.size()));
         AddU16(out, static_cast<uint16_t>(e.comment.size()));
         AddU16(out, 0);
         AddU16(out, 0);
         AddU32(out, e.externalAttributes);
-        AddU32(out, static_cast<uint32_t>(built.localOffsets[i]));
+        AddU32(out, zip64 ? kMarker : static_cast<uint32_t>(built.localOffsets[i]));
         out += e.name;
-        out += e.centralExtra;
+        out += centralExtra;
         out += e.comment;
+    }
+    const size_t centralSize = out.size() - centralStart;
+    if (zip64) {
+        built.zip64EndOffset = out.size();
+        AddU32(out, 0x06064b50);
+        AddU64(out, 44);
+        AddU16(out, 0x032D);
+        AddU16(out, 45);
+        AddU32(out, 0);
+        AddU32(out, 0);
+        AddU64(out, entries.size());
+        AddU64(out, entries.size());
+        AddU64(out, centralSize);
+        AddU64(out, centralStart);
+        built.zip64LocatorOffset = out.size();
+        AddU32(out, 0x07064b50);
+        AddU32(out, 0);
+        AddU64(out, built.zip64EndOffset);
+        AddU32(out, 1);
     }
     built.endOffset = out.size();
     AddU32(out, 0x06054b50);
     AddU16(out, 0);
     AddU16(out, 0);
-    AddU16(out, static_cast<uint16_t>(entries.size()));
-    AddU16(out, static_cast<uint16_t>(entries.size()));
-    AddU32(out, static_cast<uint32_t>(built.endOffset - centralStart));
-    AddU32(out, static_cast<uint32_t>(centralStart));
+    AddU16(out, zip64 ? 0xFFFF : static_cast<uint16_t>(entries.size()));
+    AddU16(out, zip64 ? 0xFFFF : static_cast<uint16_t>(entries.size()));
+    AddU32(out, zip64 ? kMarker : static_cast<uint32_t>(centralSize));
+    AddU32(out, zip64 ? kMarker : static_cast<uint32_t>(centralStart));
     AddU16(out, static_cast<uint16_t>(comment.size()));
     out += comment;
     return built;
@@ -149,6 +194,11 @@ void PutU16(std::string& bytes, size_t at, uint16_t value) {
 void PutU32(std::string& bytes, size_t at, uint32_t value) {
     PutU16(bytes, at, static_cast<uint16_t>(value & 0xFFFF));
     PutU16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+void PutU64(std::string& bytes, size_t at, uint64_t value) {
+    PutU32(bytes, at, static_cast<uint32_t>(value & 0xFFFFFFFFu));
+    PutU32(bytes, at + 4, static_cast<uint32_t>(value >> 32));
 }
 
 uint32_t GetU32(const std::string& bytes, size_t at) {

@@ -28,10 +28,18 @@ struct BuiltArchive {
     std::vector<size_t> centralOffsets;  // of each central header
     std::vector<size_t> dataOffsets;     // of each entry's data
     size_t endOffset = 0;                // of the end record
+    size_t zip64EndOffset = 0;           // of the Zip64 end record (zip64 only) ...
+    size_t zip64LocatorOffset = 0;       // ... and of its locator
 };
 
-// Local headers with data, the central directory, then the end record and comment.
-BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::string& comment = "");
+// Local headers with data, the central directory, then the end record and comment. With
+// zip64, as writers that use Zip64 by habit make them: every size and offset in Zip64
+// blocks (the 32-bit fields hold the marker; the central block first in the central extra
+// field, the local one with both sizes first in the local extra field), 24-byte data
+// descriptors, and the Zip64 end record and locator before an end record whose count,
+// size and offset hold the marker.
+BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::string& comment = "",
+                          bool zip64 = false);
 
 // An extended-timestamp block with the given flags and times (only the flagged ones).
 std::string TimestampBlock(uint8_t flags, int32_t modification, int32_t access, int32_t creation);
@@ -42,6 +50,7 @@ std::string RawDeflate(const std::string& data, int level = 8);
 
 void PutU16(std::string& bytes, size_t at, uint16_t value);
 void PutU32(std::string& bytes, size_t at, uint32_t value);
+void PutU64(std::string& bytes, size_t at, uint64_t value);
 uint32_t GetU32(const std::string& bytes, size_t at);
 
 }  // namespace velmor::zip::test
