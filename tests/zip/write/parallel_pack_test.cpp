@@ -11,7 +11,6 @@
 namespace velmor::zip {
 namespace {
 
-using test::MemoryArchive;
 using test::MemoryOutput;
 using test::MemoryPlatform;
 using test::MemorySourceSpec;
@@ -55,12 +54,10 @@ Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsign
     platform.Add(L"large", {large});             // streams through the pieces of its turn
     platform.Add(L"large-noise", {largeNoise});  // stored: more than all that may wait
     platform.Add(L"shrunk", {Text(1000, 5), 0, 5000});  // the size at open was larger
-    MemoryArchive archive;
-    ArchiveWriter writer(std::make_unique<MemoryOutput>(archive, failAt), password, platform);
     Outcome o;
+    ArchiveWriter writer(std::make_unique<MemoryOutput>(o.bytes, failAt), password, platform);
     o.added = AddEntries(writer, list, threads, kBudget);
     o.finished = writer.Finish();
-    o.bytes = archive.All();
     o.opens = platform.opens();
     return o;
 }
