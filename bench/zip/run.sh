@@ -48,8 +48,11 @@ ratio() { echo "scale=3; $1 / $2" | bc -l; }
 runs=${RUNS:-3}
 
 # Pack with its peak memory (the resident set of the whole Wine process): "seconds maxrss_kib".
-pack_rss() { /usr/bin/time -f "maxrss_kib=%M" wine "$bench" pack "$@" 2>&1 | tr '\n' ' ' |
-  sed -n 's/.*seconds=\([0-9.]*\).*maxrss_kib=\([0-9]*\).*/\1 \2/p'; }
+pack_rss() {
+  local out
+  out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" pack "$@" 2>&1)
+  echo "$(echo "$out" | field seconds) $(echo "$out" | field maxrss_kib)"
+}
 pack=() pack1=() packpw=() floor=() native=() zip8=() unpack=() unzip_=() un7z=() unaes=() cng=()
 pack_kib=0 pack1_kib=0
 for ((i = 0; i < runs; i++)); do

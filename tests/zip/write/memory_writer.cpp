@@ -12,21 +12,21 @@ namespace {
 
 class MemorySource final : public EntrySource {
 public:
-    explicit MemorySource(const MemorySourceSpec& spec) : spec_(spec) {}
+    explicit MemorySource(const MemoryContent& content) : content_(content) {}
     uint32_t Read(void* buffer, uint32_t size) override {
-        const uint64_t total = spec_.zeros ? spec_.zeros : spec_.bytes.size();
+        const uint64_t total = content_.zeros ? content_.zeros : content_.bytes.size();
         const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(size, total - at_));
-        if (spec_.zeros) {
+        if (content_.zeros) {
             std::memset(buffer, 0, n);
         } else if (n > 0) {
-            std::memcpy(buffer, spec_.bytes.data() + at_, n);
+            std::memcpy(buffer, content_.bytes.data() + at_, n);
         }
         at_ += n;
         return n;
     }
 
 private:
-    const MemorySourceSpec& spec_;
+    const MemoryContent& content_;
     uint64_t at_ = 0;
 };
 
@@ -48,12 +48,13 @@ std::unique_ptr<EntrySource> MemoryPlatform::OpenSource(const std::wstring& path
     if (it == sources_.end()) return nullptr;
     std::lock_guard<std::mutex> lock(mutex_);
     ++opens_;
-    const MemorySourceSpec& spec = it->second;
-    d->size = spec.claimedSize != ~0ull ? spec.claimedSize : spec.zeros ? spec.zeros : spec.bytes.size();
+    const MemoryContent& content = it->second;
+    const uint64_t actual = content.zeros ? content.zeros : content.bytes.size();
+    d->size = content.claimedSize != ~0ull ? content.claimedSize : actual;
     d->attributes = 0x20;
     d->dosDateTime = 0x52A43000u;
     d->modification = d->access = d->creation = 1614834368;
-    return std::make_unique<MemorySource>(spec);
+    return std::make_unique<MemorySource>(content);
 }
 
 bool MemoryPlatform::FillRandom(uint8_t* out, size_t size) {

@@ -14,7 +14,7 @@
 
 namespace velmor::zip::test {
 
-struct MemorySourceSpec {
+struct MemoryContent {
     std::vector<uint8_t> bytes;    // the content, unless zeros is set
     uint64_t zeros = 0;            // the content is this many zero bytes
     uint64_t claimedSize = ~0ull;  // the size at open, when it differs from the content
@@ -24,14 +24,14 @@ struct MemorySourceSpec {
 // UTF-8 with bit 11. Random bytes are a fixed pattern. A path never added is missing.
 class MemoryPlatform final : public WriterPlatform {
 public:
-    void Add(const std::wstring& path, MemorySourceSpec spec) { sources_[path] = std::move(spec); }
+    void Add(const std::wstring& path, MemoryContent content) { sources_[path] = std::move(content); }
     bool EncodeName(const std::wstring& name, StoredName* stored) override;
     std::unique_ptr<EntrySource> OpenSource(const std::wstring& path, SourceDescription* d) override;
     bool FillRandom(uint8_t* out, size_t size) override;
     int opens() const;
 
 private:
-    std::map<std::wstring, MemorySourceSpec> sources_;
+    std::map<std::wstring, MemoryContent> sources_;
     mutable std::mutex mutex_;
     int opens_ = 0;
 };

@@ -13,7 +13,7 @@ namespace {
 
 using test::MemoryOutput;
 using test::MemoryPlatform;
-using test::MemorySourceSpec;
+using test::MemoryContent;
 
 std::vector<uint8_t> Text(size_t size, unsigned seed) {
     std::mt19937 rng(seed);
