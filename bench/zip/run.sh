@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR: Pack and Unpack timings against Info-ZIP and the raw zlib floor, the cost
-# of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, and peak
-# memory on one 512 MiB file. Prints a table with every ratio.
+# of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, peak memory
+# on one 512 MiB file, and Pack and Unpack of one 5 GiB file (Zip64) against zip -8 and unzip
+# with their peak memory. Prints a table with every ratio.
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -46,10 +47,20 @@ wall() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N)
 ratio() { echo "scale=3; $1 / $2" | bc -l; }
 runs=${RUNS:-3}
 
-pack=() packpw=() floor=() native=() zip8=() unpack=() unzip_=() un7z=() unaes=() cng=()
+# Pack with its peak memory (the resident set of the whole Wine process): "seconds maxrss_kib".
+pack_rss() {
+  local out
+  out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" pack "$@" 2>&1)
+  echo "$(echo "$out" | field seconds) $(echo "$out" | field maxrss_kib)"
+}
+pack=() pack1=() packpw=() floor=() native=() zip8=() unpack=() unzip_=() un7z=() unaes=() cng=()
+pack_kib=0 pack1_kib=0
 for ((i = 0; i < runs; i++)); do
-  rm -f "$work/ours.zip" "$work/ours-pw.zip" "$work/infozip.zip"
-  pack+=("$(wine "$bench" pack "$(winpath "$work/ours.zip")" "$(winpath "$list")" - | field seconds)")
+  rm -f "$work/ours.zip" "$work/ours-1.zip" "$work/ours-pw.zip" "$work/infozip.zip"
+  read -r s k < <(pack_rss "$(winpath "$work/ours.zip")" "$(winpath "$list")" -)
+  pack+=("$s"); ((k > pack_kib)) && pack_kib=$k
+  read -r s k < <(VELMOR_PACK_THREADS=1 pack_rss "$(winpath "$work/ours-1.zip")" "$(winpath "$list")" -)
+  pack1+=("$s"); ((k > pack1_kib)) && pack1_kib=$k
   packpw+=("$(wine "$bench" pack "$(winpath "$work/ours-pw.zip")" "$(winpath "$list")" bench-pass | field seconds)")
   floor+=("$(wine "$bench" floor "$(winpath "$list")" | field seconds)")
   native+=("$(/usr/bin/python3 "$here/native_floor.py" "$corpus" | field seconds)")
@@ -88,10 +99,45 @@ rm -f "$work/big.zip"; rm -rf "$work/out-big" && mkdir -p "$work/out-big"
 # included), which is stricter than the private bytes the program sees grow.
 maxrss() { /usr/bin/time -f "maxrss_kib=%M" "$@" 2>&1 >/dev/null | field maxrss_kib; }
 mib() { echo "scale=1; $1 / 1024" | bc -l; }
-mem_pack=$(mib "$(maxrss wine "$bench" pack "$(winpath "$work/big.zip")" "$(winpath "$work/big.list")" -)")
+read -r bp bp_kib < <(pack_rss "$(winpath "$work/big.zip")" "$(winpath "$work/big.list")" -)
+mem_pack=$(mib "$bp_kib")
+rm -f "$work/big-infozip.zip"
+bz=$(cd "$work/big" && wall zip -8 -q "$work/big-infozip.zip" big.dat)
 mem_unpack=$(mib "$(maxrss wine "$bench" unpack "$(winpath "$work/big.zip")" "$(winpath "$work/out-big")" -)")
 cmp -s "$big" "$work/out-big/big.dat" || echo "WARNING: the 512 MiB file did not come back intact"
 
+# One 5 GiB file (Zip64): zeros with a 4 MiB island of text and noise every 64 MiB, kept
+# sparse on disk. Pack and Unpack against zip -8 and unzip, one run each, with peak memory.
+huge="$work/huge/huge.dat"
+if [ ! -f "$huge" ]; then
+  mkdir -p "$work/huge"
+  /usr/bin/python3 - "$huge" <<'PY'
+import random, sys
+r = random.Random(5)
+text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
+with open(sys.argv[1], "wb") as f:
+    f.truncate(5 << 30)
+    for at in range(0, 5 << 30, 64 << 20):
+        f.seek(at)
+        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
+PY
+fi
+printf 'huge.dat\t%s\n' "$(winpath "$huge")" > "$work/huge.list"
+timed_rss() { /usr/bin/time -f "wall=%e maxrss_kib=%M" "$@" 2>&1 >/dev/null | tail -1; }
+rm -f "$work/huge.zip" "$work/huge-infozip.zip"
+read -r hp hp_kib < <(pack_rss "$(winpath "$work/huge.zip")" "$(winpath "$work/huge.list")" -)
+hp_mem=$(mib "$hp_kib")
+hz=$(cd "$work/huge" && timed_rss zip -8 -q "$work/huge-infozip.zip" huge.dat | field wall)
+rm -rf "$work/out-huge" "$work/out-huge-unzip" && mkdir -p "$work/out-huge" "$work/out-huge-unzip"
+hu_out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" unpack "$(winpath "$work/huge.zip")" "$(winpath "$work/out-huge")" - 2>&1)
+hu=$(echo "$hu_out" | field seconds); hu_mem=$(mib "$(echo "$hu_out" | field maxrss_kib)")
+cmp -s "$huge" "$work/out-huge/huge.dat" || echo "WARNING: the 5 GiB file did not come back intact"
+rm -rf "$work/out-huge"
+huz=$(timed_rss unzip -q -o "$work/huge-infozip.zip" -d "$work/out-huge-unzip" | field wall)
+rm -rf "$work/out-huge-unzip"
+
+cmp -s "$work/ours.zip" "$work/ours-1.zip" || echo "WARNING: one thread and several packed different archives"
+p1=$(best "${pack1[@]}")
 p=$(best "${pack[@]}") pp=$(best "${packpw[@]}") f=$(best "${floor[@]}") nf=$(best "${native[@]}") z=$(best "${zip8[@]}")
 u=$(best "${unpack[@]}") uz=$(best "${unzip_[@]}")
 u7=$(best "${un7z[@]}") ua=$(best "${unaes[@]}") cf=$(best "${cng[@]}")
@@ -101,6 +147,7 @@ echo "ZIP engine benchmark: $files files, ${size} MiB (best of $runs runs; ours 
 printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
 row() { printf '%-40s %10s %10s %8s\n' "$1" "$2" "$3" "$(echo "$2 <= $3" | bc -l | sed 's/1/yes/;s/0/NO/')"; }
 printf '%-40s %10.3f\n' "Pack, s" "$p"
+printf '%-40s %10.3f\n' "Pack on one thread, s" "$p1"
 printf '%-40s %10.3f\n' "zip -8 -q -r, s" "$z"
 printf '%-40s %10.3f\n' "floor: zlib level 8 + CRC-32, s" "$f"
 printf '%-40s %10.3f\n' "same floor, Linux build of zlib, s" "$nf"
@@ -110,8 +157,12 @@ printf '%-40s %10.3f\n' "unzip -q -o, s" "$uz"
 printf '%-40s %10.3f\n' "Unpack, 7-Zip archive, s" "$u7"
 printf '%-40s %10.3f\n' "Unpack, 7-Zip AES-256 archive, s" "$ua"
 printf '%-40s %10.3f\n' "CNG alone for that AES archive, s" "$cf"
-row "Pack / zip -8" "$(ratio "$p" "$z")" 1.00
-row "Pack / floor" "$(ratio "$p" "$f")" 1.10
+row "Pack / zip -8 ($(nproc) processors)" "$(ratio "$p" "$z")" 0.60
+printf '%-40s %10.3f   (no target)\n' "speed-up: one thread / Pack" "$(ratio "$p1" "$p")"
+row "Pack on one thread / zip -8" "$(ratio "$p1" "$z")" 1.00
+row "Pack on one thread / floor" "$(ratio "$p1" "$f")" 1.10
+row "peak MiB (process), Pack of the corpus" "$(mib "$pack_kib")" 64
+row "peak MiB, Pack of the corpus, one thread" "$(mib "$pack1_kib")" 32
 printf '%-40s %10.3f   (no target: the floor Pack stands on)\n' "floor / zip -8" "$(ratio "$f" "$z")"
 printf '%-40s %10.3f   (no target: the two builds of zlib)\n' "floor / floor of the Linux build" "$(ratio "$f" "$nf")"
 row "Unpack / unzip" "$(ratio "$u" "$uz")" 1.00
@@ -119,5 +170,16 @@ row "Pack with password / Pack" "$(ratio "$pp" "$p")" 1.25
 row "AES-256 Unpack / Unpack (7-Zip archives)" "$(ratio "$ua" "$u7")" 1.50
 printf '%-40s %10.3f   (no target: AES Unpack without its CNG share)\n' "(AES Unpack - CNG) / Unpack" \
   "$(ratio "$(echo "$ua - $cf" | bc -l)" "$u7")"
+printf '%-40s %10.3f\n' "Pack of 512 MiB, s" "$bp"
+printf '%-40s %10.3f\n' "zip -8 of 512 MiB, s" "$bz"
+row "Pack / zip -8, 512 MiB" "$(ratio "$bp" "$bz")" 1.00
 row "peak MiB (process), Pack of 512 MiB" "$mem_pack" 32
 row "peak MiB (process), Unpack of 512 MiB" "$mem_unpack" 32
+printf '%-40s %10.3f\n' "Pack of 5 GiB (Zip64), s" "$hp"
+printf '%-40s %10.3f\n' "zip -8 of 5 GiB, s" "$hz"
+printf '%-40s %10.3f\n' "Unpack of 5 GiB, s" "$hu"
+printf '%-40s %10.3f\n' "unzip of 5 GiB, s" "$huz"
+row "Pack / zip -8, 5 GiB" "$(ratio "$hp" "$hz")" 1.00
+row "Unpack / unzip, 5 GiB" "$(ratio "$hu" "$huz")" 1.00
+row "peak MiB (process), Pack of 5 GiB" "$hp_mem" 32
+row "peak MiB (process), Unpack of 5 GiB" "$hu_mem" 32

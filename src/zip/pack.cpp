@@ -1,5 +1,11 @@
 #include "zip/pack.h"
 
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <thread>
+
 #include "zip/write/writer.h"
 
 namespace velmor::zip {
@@ -30,20 +36,30 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list, const 
 
     long result = kResultOk;
     std::unique_ptr<ArchiveWriter> writer;
-    for (const FileListPair& pair : fileList.pairs) {
-        if (!writer) {
-            if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
-            writer = ArchiveWriter::Create(archiveName, password);
-            if (!writer) return kResultPackError;
-        }
-        if (writer->AddEntry(pair.entryName, pair.sourcePath) != ArchiveStatus::Ok) {
-            result = kResultAddError;
-            break;
-        }
+    if (!fileList.pairs.empty()) {
+        if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
+        writer = ArchiveWriter::Create(archiveName, password);
+        if (!writer) return kResultPackError;
+        if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok) result = kResultAddError;
     }
     if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
     if (writer && writer->Finish() != ArchiveStatus::Ok) result = kResultCloseError;
     return result;
+}
+
+unsigned PackThreads() {
+#ifdef VELMOR_PACK_SINGLE_THREAD
+    return 1;
+#else
+    wchar_t value[8] = {};
+    const DWORD length = GetEnvironmentVariableW(L"VELMOR_PACK_THREADS", value, 8);
+    if (length > 0 && length < 8) {
+        const unsigned long wanted = std::wcstoul(value, nullptr, 10);
+        if (wanted >= 1 && wanted <= kMaxPackThreads) return static_cast<unsigned>(wanted);
+    }
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : std::min(processors, kMaxPackThreads);
+#endif
 }
 
 }  // namespace velmor::zip

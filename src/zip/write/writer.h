@@ -9,7 +9,11 @@
 // (raw DEFLATE, level 8). With a non-empty password every entry is encrypted with
 // the traditional cipher and followed by a data descriptor; without one, the local
 // header is rewritten in place with the final CRC-32 and sizes. Data move through
-// 16 KiB buffers; no entry is ever held in memory whole.
+// 16 KiB buffers; no entry is ever held in memory whole. Sizes, offsets and counts that
+// do not fit the 32-bit records go to the Zip64 records, and only those.
+//
+// AddEntry is three steps, which the parallel packer also drives one by one: PlanEntry
+// (the name), an EntryEncoder making the data into BeginEntry and EntryData, and EndEntry.
 #pragma once
 
 #include <cstdint>
@@ -17,32 +21,33 @@
 #include <string>
 #include <vector>
 
-#include "zip/write/archive_output.h"
 #include "zip/archive_status.h"
-#include "zip/format/cipher.h"
-#include "zip/write/deflater.h"
+#include "zip/write/archive_output.h"
+#include "zip/write/entry_encoder.h"
+#include "zip/write/entry_source.h"
 #include "zip/write/writer_entry.h"
 
 namespace velmor::zip {
 
-constexpr uint32_t kIoBufferSize = 16384;
-// Archives stay below 2 GiB, the limit of the reader's 32-bit signed positioning.
-constexpr uint64_t kMaxArchiveSize = 0x7FFFFFFFu;
-
-class SourceFile;
+// An entry whose name has been checked and encoded, and the source it is to come from.
+struct EntryPlan {
+    WriterEntry entry;
+    std::wstring sourcePath;
+};
 
 class ArchiveWriter {
 public:
     // Creates (or truncates) the archive file. password: ANSI bytes; empty means none.
     static std::unique_ptr<ArchiveWriter> Create(const std::wstring& path, const std::string& password);
-    ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password);
+    ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
+                  WriterPlatform& platform = SystemWriterPlatform());
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-    // Adds one entry. Ok, BadArgument (empty or too long name, too many entries, a
-    // source or archive beyond the 32-bit format, writer already finished), NoFile
-    // (source missing, a folder, locked or undescribable), WriteFailed or HeaderLocked.
+    // Adds one entry. Ok, BadArgument (empty or too long name, writer already finished),
+    // NoFile (source missing, a folder, locked or undescribable), WriteFailed or
+    // HeaderLocked (the source outgrew what its written header can say).
     // After a failure the writer takes further entries; bytes of a failed entry stay
     // in the file, unlisted, and later records still sit at their true positions.
     ArchiveStatus AddEntry(const std::wstring& entryName, const std::wstring& sourcePath);
@@ -54,40 +59,34 @@ public:
     // Bytes written so far: the offset at which the next record starts.
     uint64_t written() const { return written_; }
     size_t entryCount() const { return entries_.size(); }
+    const std::string& password() const { return password_; }
+    WriterPlatform& platform() const { return platform_; }
+
+    // The steps of AddEntry. PlanEntry touches nothing on disk (Ok or BadArgument).
+    ArchiveStatus PlanEntry(const std::wstring& entryName, const std::wstring& sourcePath,
+                            EntryPlan* plan) const;
+    // Writes the local header; false when it was not written whole.
+    bool BeginEntry(EntryPlan& plan, const SourceDescription& description, bool zip64Sizes);
+    // Appends a piece of entry data; false when it was not written whole.
+    bool EntryData(const uint8_t* data, uint32_t size);
+    // Completes the entry and records it, or after a failure puts the position back at
+    // the end of what was written; the entry's status.
+    ArchiveStatus EndEntry(EntryPlan& plan, const EncodedEntry& encoded);
 
 private:
-    struct EntryData {
-        uint32_t crc32 = 0;
-        uint64_t bytesRead = 0;
-        uint64_t compressedSize = 0;  // without the encryption header
-    };
-
-    ArchiveStatus WriteEntry(WriterEntry& entry, SourceFile& source, int32_t expectedSize);
-    ArchiveStatus WriteStored(SourceFile& source, EntryData& data);
-    ArchiveStatus WriteDeflated(SourceFile& source, EntryData& data);
-    ArchiveStatus CompleteEntry(WriterEntry& entry, const EntryData& data);
-    bool WriteEncryptionHeader(const WriterEntry& entry, const uint8_t random[kEncryptionHeaderRandomSize]);
-
-    // The output routine: through the cipher while encrypting; returns the count written.
-    uint32_t Output(const uint8_t* data, uint32_t size);
+    ArchiveStatus CompleteEntry(WriterEntry& entry, const EncodedEntry& encoded);
     // Output at the end of the archive; advances written by what was written.
     bool Append(const uint8_t* data, uint32_t size);
     bool Append(const std::vector<uint8_t>& bytes);
-    // Local header, stored name and local timestamp block, as one piece.
-    std::vector<uint8_t> LocalHeaderBytes(const WriterEntry& entry) const;
     // Puts the file position back at the end after a failed entry.
     ArchiveStatus Abandon(ArchiveStatus status);
 
     std::unique_ptr<ArchiveOutput> output_;
     std::string password_;
+    WriterPlatform& platform_;
     uint64_t written_ = 0;
-    bool encrypting_ = false;
-    CipherKeys keys_;
-    std::vector<uint8_t> scratch_;
     std::vector<WriterEntry> entries_;
-    std::vector<uint8_t> ioBuffer_;
-    std::vector<uint8_t> inputBuffer_;
-    std::unique_ptr<Deflater> deflater_;  // made by the first deflated entry, reset for each
+    std::unique_ptr<EntryEncoder> encoder_;  // made by the first AddEntry
     bool finished_ = false;
 };
 

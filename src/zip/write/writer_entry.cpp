@@ -32,11 +32,13 @@ uint16_t MethodForEntryName(const std::wstring& name) {
     return 8;
 }
 
-uint32_t ExternalAttributesFor(DWORD fileAttributes) {
+uint32_t ExternalAttributesFor(uint32_t fileAttributes) {
+    constexpr uint32_t kReadOnly = 0x01;
+    constexpr uint32_t kDirectory = 0x10;
     uint32_t x = fileAttributes & 0x37u;
-    x |= (fileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0x40000000u : 0x80000000u;
+    x |= (fileAttributes & kDirectory) ? 0x40000000u : 0x80000000u;
     x |= 0x01000000u;  // owner-readable
-    if (!(fileAttributes & FILE_ATTRIBUTE_READONLY)) x |= 0x00800000u;  // owner-writable
+    if (!(fileAttributes & kReadOnly)) x |= 0x00800000u;  // owner-writable
     return x;
 }
 

@@ -2,19 +2,14 @@
 // and the per-entry decisions taken from the name and the source.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "zip/stored_name.h"
 
 namespace velmor::zip {
 
 constexpr uint16_t kVersionMadeBy = 0x0B17;  // format 2.3, host 11 (NTFS)
 constexpr uint16_t kVersionNeeded = 20;
-constexpr size_t kMaxEntries = 65535;        // the end record's 16-bit count
 
 struct WriterEntry {
     uint16_t centralFlags = 0;
@@ -23,12 +18,16 @@ struct WriterEntry {
     uint16_t method = 0;
     uint32_t dosDateTime = 0;
     uint32_t crc32 = 0;
-    uint32_t compressedSize = 0;
-    uint32_t uncompressedSize = 0;
+    uint64_t compressedSize = 0;
+    uint64_t uncompressedSize = 0;
     uint32_t externalAttributes = 0;
-    uint32_t localHeaderOffset = 0;
+    uint64_t localHeaderOffset = 0;
+    // The local header carries both sizes in a Zip64 block (and an encrypted entry's data
+    // descriptor has 64-bit sizes): decided before the data, from the size at open.
+    bool zip64Sizes = false;
     std::vector<uint8_t> localTimestampBlock;    // 17 bytes
     std::vector<uint8_t> centralTimestampBlock;  // 9 bytes
+    std::vector<uint8_t> unicodePathBlock;       // empty unless the stored name needs one
     std::string storedName;                      // ANSI or UTF-8 bytes, slashes as separators
 };
 
@@ -36,8 +35,8 @@ struct WriterEntry {
 // .Z .zip .zoo .arc .lzh .arj .gz .tgz (ASCII case ignored); deflated (8) otherwise.
 uint16_t MethodForEntryName(const std::wstring& name);
 
-// External attributes: DOS bits (attributes & 0x37), the Unix mode "folder" or
-// "file", owner-readable, and owner-writable unless the file is read-only.
-uint32_t ExternalAttributesFor(DWORD fileAttributes);
+// External attributes from the platform's attribute bits: DOS bits (attributes & 0x37),
+// the Unix mode "folder" or "file", owner-readable, and owner-writable unless read-only.
+uint32_t ExternalAttributesFor(uint32_t fileAttributes);
 
 }  // namespace velmor::zip

@@ -129,11 +129,14 @@ def main():
     src = os.path.join(WORK, "src")
     os.makedirs(src)
     make_sources(src)
-    for password in (None, PASSWORD):
-        archive = os.path.join(WORK, "encrypted.zip" if password else "plain.zip")
-        pack(archive, password, src)
-        if os.path.exists(archive):
-            check_archive(archive, password, WORK)
+    # Packed on one thread and on several: the peers read both alike.
+    for threads in ("1", "4"):
+        os.environ["VELMOR_PACK_THREADS"] = threads
+        for password in (None, PASSWORD):
+            archive = os.path.join(WORK, f"{'encrypted' if password else 'plain'}-{threads}.zip")
+            pack(archive, password, src)
+            if os.path.exists(archive):
+                check_archive(archive, password, WORK)
     if failures:
         print(f"{len(failures)} interop failure(s) under TZ={os.environ.get('TZ')}")
         return 1

@@ -111,6 +111,41 @@ TEST_F(ZipPack, FieldsBeyondTheirBuffersFailWithoutCutting) {
     EXPECT_EQ(ParseArchive(ReadBytes(big)).entries.size(), 1u);
 }
 
+// The same lists on one thread and on several: the same result and the same archive.
+TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
+    WriteBytes(dir_ / L"empty.txt", {});
+    WriteBytes(dir_ / L"large.csv", test::TextBytes(3 << 20, 9));  // streams through many pieces
+    const std::wstring all = Pair(L"a.txt", L"a.txt") + L"\t" + Pair(L"b.zip", L"b.bin") + L"\t" +
+                             Pair(L"empty.txt", L"empty.txt") + L"\t" + Pair(L"large.csv", L"large.csv") +
+                             L"\t" + Pair(L"b.bin", L"b.bin");
+    struct Case {
+        const char* what;
+        std::wstring list;
+        long result;
+    };
+    const Case cases[] = {
+        {"stored, deflated, empty and large", all, kResultOk},
+        {"a missing source in the middle",
+         Pair(L"a.txt", L"a.txt") + L"\t" + Pair(L"gone", L"gone.txt") + L"\t" + all, kResultAddError},
+        {"a lone name at the end", all + L"\tlone.txt", kResultFileNamesError},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> archives[2];
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", i == 0 ? L"1" : L"4"));
+            EXPECT_EQ(PackThreads(), i == 0 ? 1u : 4u);
+            const std::wstring zip = dir_ / (i == 0 ? L"one.zip" : L"four.zip");
+            EXPECT_EQ(PackFiles(zip, c.list, ""), c.result);
+            archives[i] = ReadBytes(zip);
+        }
+        EXPECT_TRUE(archives[0] == archives[1]);
+        EXPECT_GT(ParseArchive(archives[0]).entries.size(), 0u);
+    }
+    SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", nullptr);
+    EXPECT_GE(PackThreads(), 1u);
+}
+
 TEST_F(ZipPack, UncreatableArchiveGives50) {
     EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
     EXPECT_EQ(PackFiles(L"", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);

@@ -1,0 +1,67 @@
+// Making one entry's data: the source read once from its start, its CRC-32 taken, the
+// bytes deflated (or stored) and, with a password, encrypted behind the 12-byte header.
+// What it makes goes to a sink piece by piece, so no entry is ever held whole. An encoder
+// owns its buffers and compressor and serves one thread; one per thread may run at once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/archive_status.h"
+#include "zip/format/cipher.h"
+#include "zip/write/deflater.h"
+#include "zip/write/entry_source.h"
+
+namespace velmor::zip {
+
+constexpr uint32_t kIoBufferSize = 16384;
+
+// Receives an entry as it is made. Either call may answer false to stop the entry; the
+// sink then knows why and the encoder gives up at once.
+class EntrySink {
+public:
+    virtual ~EntrySink() = default;
+    // The source is open and described; nothing of the entry exists before this.
+    virtual bool Begin(const SourceDescription& description, bool zip64Sizes) = 0;
+    // The next piece of entry data, encrypted already when the archive has a password.
+    virtual bool Data(const uint8_t* data, uint32_t size) = 0;
+};
+
+struct EncodedEntry {
+    // Ok; NoFile (source not opened); WriteFailed (no random bytes, a compressor error, or
+    // the sink stopped); HeaderLocked (the data outgrew what the written header can say).
+    ArchiveStatus status = ArchiveStatus::Ok;
+    bool begun = false;  // Begin was called: bytes of the entry may exist
+    uint32_t crc32 = 0;
+    uint64_t bytesRead = 0;
+    uint64_t compressedSize = 0;  // entry data, the encryption header included
+};
+
+class EntryEncoder {
+public:
+    // password: ANSI bytes, empty for none.
+    EntryEncoder(WriterPlatform& platform, const std::string& password);
+    ~EntryEncoder();
+    EntryEncoder(const EntryEncoder&) = delete;
+    EntryEncoder& operator=(const EntryEncoder&) = delete;
+
+    EncodedEntry Encode(const std::wstring& sourcePath, uint16_t method, EntrySink& sink);
+
+private:
+    // Encrypts (with a password) and hands over a piece of entry data held in one of the
+    // encoder's buffers; false when the entry must end, with result.status saying why.
+    bool Emit(uint8_t* data, uint32_t size, uint64_t limit, EntrySink& sink, EncodedEntry& result);
+    bool Stored(EntrySource& source, uint64_t limit, EntrySink& sink, EncodedEntry& result);
+    bool Deflated(EntrySource& source, uint64_t limit, EntrySink& sink, EncodedEntry& result);
+
+    WriterPlatform& platform_;
+    const std::string password_;
+    CipherKeys keys_;
+    std::vector<uint8_t> input_;
+    std::vector<uint8_t> output_;
+    std::unique_ptr<Deflater> deflater_;  // made by the first deflated entry, reset for each
+};
+
+}  // namespace velmor::zip

@@ -1,0 +1,251 @@
+#include "zip/write/parallel_pack.h"
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "zip/write/writer.h"
+
+namespace velmor::zip {
+
+namespace {
+
+using Piece = std::vector<uint8_t>;
+
+struct Job {
+    // Set before the workers start; read-only afterwards.
+    EntryPlan plan;  // the writer's alone once the workers run
+    ArchiveStatus planStatus = ArchiveStatus::Ok;
+    std::wstring sourcePath;
+    uint16_t method = 0;
+    // Shared, under the packer's mutex.
+    bool begun = false;
+    SourceDescription description;
+    bool zip64Sizes = false;
+    std::deque<Piece> pieces;
+    size_t queuedBytes = 0;
+    bool cancelled = false;  // the writer takes nothing more of it
+    bool finished = false;
+    EncodedEntry result;
+};
+
+class Packer {
+public:
+    Packer(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, size_t waitingBudget)
+        : writer_(writer), jobs_(pairs.size()), waitingBudget_(waitingBudget) {
+        limit_ = jobs_.size();
+        for (size_t i = 0; i < jobs_.size(); ++i) {
+            Job& job = jobs_[i];
+            job.planStatus = writer.PlanEntry(pairs[i].entryName, pairs[i].sourcePath, &job.plan);
+            job.sourcePath = pairs[i].sourcePath;
+            job.method = job.plan.entry.method;
+            // Nothing after an entry that cannot even be named is ever written.
+            if (job.planStatus != ArchiveStatus::Ok) {
+                limit_ = i + 1;
+                break;
+            }
+        }
+    }
+
+    ~Packer() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        workersCv_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+
+    void Start(unsigned threads) {
+        const size_t count = std::min<size_t>(threads, limit_);
+        for (size_t i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
+    }
+
+    ArchiveStatus Run();
+
+    // Called by a worker's sink.
+    void Begin(size_t index, const SourceDescription& description, bool zip64Sizes) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            Job& job = jobs_[index];
+            job.begun = true;
+            job.description = description;
+            job.zip64Sizes = zip64Sizes;
+        }
+        writerCv_.notify_one();
+    }
+
+    // Queues a piece once there is room; false when the writer wants no more of the entry.
+    bool Push(size_t index, Piece&& piece) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        Job& job = jobs_[index];
+        workersCv_.wait(lock, [&] {
+            if (stop_ || job.cancelled) return true;
+            if (index == head_) return job.pieces.size() < kStreamingPieces;
+            return queued_ - jobs_[head_].queuedBytes + piece.size() <= waitingBudget_;
+        });
+        if (stop_ || job.cancelled) return false;
+        job.queuedBytes += piece.size();
+        queued_ += piece.size();
+        job.pieces.push_back(std::move(piece));
+        lock.unlock();
+        writerCv_.notify_one();
+        return true;
+    }
+
+private:
+    void Work();
+    ArchiveStatus WriteJob(size_t index);
+    // Tells the worker of a job to stop and waits until it has.
+    EncodedEntry Cancel(Job& job, std::unique_lock<std::mutex>& lock) {
+        job.cancelled = true;
+        workersCv_.notify_all();
+        writerCv_.wait(lock, [&] { return job.finished; });
+        EncodedEntry failed = job.result;
+        failed.status = ArchiveStatus::WriteFailed;
+        failed.begun = true;
+        return failed;
+    }
+
+    ArchiveWriter& writer_;
+    std::vector<Job> jobs_;
+    const size_t waitingBudget_;
+    size_t limit_ = 0;
+    std::mutex mutex_;
+    std::condition_variable workersCv_;
+    std::condition_variable writerCv_;
+    size_t next_ = 0;    // the next job a worker takes
+    size_t head_ = 0;    // the job being written
+    size_t queued_ = 0;  // bytes waiting in all jobs
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// Collects an entry's data into pieces for the writer.
+class QueueSink final : public EntrySink {
+public:
+    QueueSink(Packer& packer, size_t index) : packer_(packer), index_(index) {}
+    bool Begin(const SourceDescription& description, bool zip64Sizes) override {
+        packer_.Begin(index_, description, zip64Sizes);
+        return true;
+    }
+    bool Data(const uint8_t* data, uint32_t size) override {
+        while (size > 0) {
+            if (piece_.capacity() < kPieceSize) piece_.reserve(kPieceSize);
+            const size_t n = std::min<size_t>(size, kPieceSize - piece_.size());
+            piece_.insert(piece_.end(), data, data + n);
+            data += n;
+            size -= static_cast<uint32_t>(n);
+            if (piece_.size() == kPieceSize && !Flush()) return false;
+        }
+        return true;
+    }
+    bool Flush() {
+        if (piece_.empty()) return true;
+        return packer_.Push(index_, std::move(piece_)) && (piece_.clear(), true);
+    }
+
+private:
+    Packer& packer_;
+    size_t index_;
+    Piece piece_;
+};
+
+void Packer::Work() {
+    std::unique_ptr<EntryEncoder> encoder;
+    for (;;) {
+        size_t index;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stop_ || next_ >= limit_) return;
+            index = next_++;
+        }
+        Job& job = jobs_[index];
+        EncodedEntry result;
+        if (job.planStatus != ArchiveStatus::Ok) {
+            result.status = job.planStatus;
+        } else {
+            try {
+                if (!encoder) encoder = std::make_unique<EntryEncoder>(writer_.platform(), writer_.password());
+                QueueSink sink(*this, index);
+                result = encoder->Encode(job.sourcePath, job.method, sink);
+                // What was made before a failure reaches the file too, as on one thread.
+                const bool flushed = sink.Flush();
+                if (result.status == ArchiveStatus::Ok && !flushed) result.status = ArchiveStatus::WriteFailed;
+            } catch (...) {
+                encoder.reset();
+                result.status = ArchiveStatus::WriteFailed;
+                result.begun = true;  // whatever was queued is written and then abandoned
+            }
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job.result = result;
+            job.finished = true;
+        }
+        writerCv_.notify_one();
+    }
+}
+
+ArchiveStatus Packer::WriteJob(size_t index) {
+    Job& job = jobs_[index];
+    std::unique_lock<std::mutex> lock(mutex_);
+    writerCv_.wait(lock, [&] { return job.begun || job.finished; });
+    if (job.begun) {
+        const SourceDescription description = job.description;
+        const bool zip64Sizes = job.zip64Sizes;
+        lock.unlock();
+        const bool written = writer_.BeginEntry(job.plan, description, zip64Sizes);
+        lock.lock();
+        if (!written) return writer_.EndEntry(job.plan, Cancel(job, lock));
+    }
+    for (;;) {
+        writerCv_.wait(lock, [&] { return !job.pieces.empty() || job.finished; });
+        if (job.pieces.empty()) break;
+        Piece piece = std::move(job.pieces.front());
+        job.pieces.pop_front();
+        job.queuedBytes -= piece.size();
+        queued_ -= piece.size();
+        lock.unlock();
+        workersCv_.notify_all();
+        const bool written = writer_.EntryData(piece.data(), static_cast<uint32_t>(piece.size()));
+        lock.lock();
+        if (!written) return writer_.EndEntry(job.plan, Cancel(job, lock));
+    }
+    const EncodedEntry result = job.result;
+    lock.unlock();
+    return writer_.EndEntry(job.plan, result);
+}
+
+ArchiveStatus Packer::Run() {
+    for (size_t i = 0; i < limit_; ++i) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            head_ = i;
+        }
+        workersCv_.notify_all();
+        const ArchiveStatus status = WriteJob(i);
+        if (status != ArchiveStatus::Ok) return status;
+    }
+    return ArchiveStatus::Ok;
+}
+
+}  // namespace
+
+ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, unsigned threads,
+                         size_t waitingBudget) {
+    if (threads <= 1 || pairs.size() <= 1) {
+        for (const FileListPair& pair : pairs) {
+            const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);
+            if (status != ArchiveStatus::Ok) return status;
+        }
+        return ArchiveStatus::Ok;
+    }
+    Packer packer(writer, pairs, waitingBudget);  // joins its workers on every way out
+    packer.Start(std::min(threads, kMaxPackThreads));
+    return packer.Run();
+}
+
+}  // namespace velmor::zip
