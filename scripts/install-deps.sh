@@ -9,6 +9,7 @@ pkgs=(
   xvfb xauth
   zip unzip p7zip-full libarchive-tools openssl libc-bin locales
   python3 python3-pyftpdlib
+  curl libwrap0 libmemcached11 libmemcachedutil2 libpcre2-posix3 libhiredis0.14 libsodium23
   imagemagick bc time
   clang libclang-rt-14-dev llvm zlib1g-dev
 )
@@ -23,6 +24,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+# The FTP over TLS tests unpack vsftpd, proftpd and pure-ftpd into the build tree
+# (the three packages conflict); the last line above holds the libraries they need.
+
 # The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
 if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then
   localedef -i ru_RU -f UTF-8 ru_RU.UTF-8

@@ -1,0 +1,446 @@
+#!/usr/bin/python3
+"""FTP over TLS servers on loopback for the OrvFtp TLS tests and benchmark.
+
+  tls_servers.py start --state DIR [--packages DIR]
+  tls_servers.py check --state DIR
+  tls_servers.py stop --state DIR
+  tls_servers.py fetch --packages DIR
+
+`fetch` downloads vsftpd, proftpd (with mod_tls) and pure-ftpd with
+`apt-get download` and unpacks them into the packages folder (default: next
+to the state folder), once; the three packages conflict with one another, so
+none of them is installed.
+
+`start` makes a test CA and three server certificates with openssl (one
+signed by the CA for 127.0.0.1 and localhost, one signed by the CA for a
+wrong host name, one self-signed for 127.0.0.1 and localhost), then starts on
+127.0.0.1, each on a free port:
+  - vsftpd, proftpd and pure-ftpd with TLS required for login and data, each
+    once per certificate (keys <server>_self_port, <server>_ca_port,
+    <server>_wrongname_port);
+  - vsftpd with TLS optional on the same port (mixed_port), for comparing
+    TLS with plain FTP against one server;
+  - a plain pyftpdlib server without TLS (plain_port);
+  - the hostile server (hostile_*_port, see hostile_ftp_server.py).
+Every server has the same user and password and allows active and passive
+mode; each program serves its own root folder, filled afresh with a few
+sample files. Everything a client needs is written to DIR/servers.txt as
+key=value lines (UTF-8); the fingerprints are SHA-256 over the certificate,
+64 upper-case hex digits. `start` returns once every server answers.
+
+`check` drives every TLS server with curl (login, upload, download, a name
+with blanks and Cyrillic letters, listings, active and passive mode).
+`stop` ends every process `start` started, and only those.
+"""
+import argparse
+import hashlib
+import os
+import pwd
+import random
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# The FTP account on every server. vsftpd logs in through PAM, so the account
+# is also a system user (created once, reused afterwards).
+USER = "velmortls"
+PASSWORD = "Tls-Secret-16"
+
+DEB_PACKAGES = ("vsftpd", "proftpd-core", "proftpd-mod-crypto", "pure-ftpd")
+CERTS = ("self", "ca", "wrongname")
+TLS_PROGRAMS = ("vsftpd", "proftpd", "pureftpd")
+PASSIVE_PORTS_EACH = 16
+
+SAMPLE_NAME = "sample.bin"
+SAMPLE_SIZE = 100000
+UTF8_NAME = "файл с пробелами.txt"
+UTF8_TEXT = "Привет, FTP over TLS\r\n".encode("utf-8")
+
+
+def run(cmd, **kw):
+    result = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, **kw)
+    out = result.stdout.decode(errors="replace")
+    if result.returncode != 0:
+        raise RuntimeError("%s failed (%d): %s" % (" ".join(cmd), result.returncode, out))
+    return out
+
+
+# ---------------------------------------------------------------- packages
+
+def packages_dir(args):
+    if args.packages:
+        return os.path.abspath(args.packages)
+    return os.path.join(os.path.dirname(os.path.abspath(args.state)), "ftp-tls-packages")
+
+
+def fetch(pkg_dir):
+    root = os.path.join(pkg_dir, "root")
+    marker = os.path.join(pkg_dir, "unpacked")
+    if os.path.exists(marker):
+        return root
+    debs = os.path.join(pkg_dir, "debs")
+    os.makedirs(debs, exist_ok=True)
+    try:
+        run(["apt-get", "download"] + list(DEB_PACKAGES), cwd=debs)
+    except RuntimeError:
+        # Stale package lists in a fresh container: refresh once and retry.
+        run(["apt-get", "update", "-qq"])
+        run(["apt-get", "download"] + list(DEB_PACKAGES), cwd=debs)
+    if os.path.isdir(root):
+        shutil.rmtree(root)
+    for deb in sorted(os.listdir(debs)):
+        if deb.endswith(".deb"):
+            run(["dpkg-deb", "-x", os.path.join(debs, deb), root])
+    open(marker, "w").close()
+    return root
+
+
+# ---------------------------------------------------------------- certificates
+
+def fingerprint(pem):
+    out = run(["openssl", "x509", "-noout", "-fingerprint", "-sha256", "-in", pem])
+    return out.strip().split("=", 1)[1].replace(":", "").upper()
+
+
+def make_certificates(cert_dir):
+    """Returns {name: (cert path, key path)} for the CA and the three server certificates."""
+    os.makedirs(cert_dir, exist_ok=True)
+    p = lambda name: os.path.join(cert_dir, name)
+    days = "30"
+    run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-sha256",
+         "-keyout", p("testca.key"), "-out", p("testca.pem"), "-days", days,
+         "-subj", "/O=Velmor Test/CN=Velmor FTP Test CA",
+         "-addext", "basicConstraints=critical,CA:TRUE",
+         "-addext", "keyUsage=critical,keyCertSign,cRLSign"])
+    run(["openssl", "x509", "-in", p("testca.pem"), "-outform", "DER", "-out", p("testca.der")])
+    leaf_ext = ("basicConstraints=CA:FALSE\n"
+                "keyUsage=critical,digitalSignature,keyEncipherment\n"
+                "extendedKeyUsage=serverAuth\n")
+    for name, cn, san in (("ca", "localhost", "IP:127.0.0.1,DNS:localhost"),
+                          ("wrongname", "wrong.example", "DNS:wrong.example")):
+        with open(p(name + ".ext"), "w") as f:
+            f.write(leaf_ext + "subjectAltName=" + san + "\n")
+        run(["openssl", "req", "-new", "-newkey", "rsa:2048", "-nodes",
+             "-keyout", p(name + ".key"), "-out", p(name + ".csr"),
+             "-subj", "/O=Velmor Test/CN=" + cn])
+        run(["openssl", "x509", "-req", "-sha256", "-in", p(name + ".csr"),
+             "-CA", p("testca.pem"), "-CAkey", p("testca.key"),
+             "-set_serial", str(random.randrange(1, 2 ** 63)),
+             "-days", days, "-extfile", p(name + ".ext"), "-out", p(name + ".pem")])
+    run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-sha256",
+         "-keyout", p("self.key"), "-out", p("self.pem"), "-days", days,
+         "-subj", "/O=Velmor Test/CN=localhost",
+         "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
+         "-addext", "extendedKeyUsage=serverAuth"])
+    certs = {}
+    for name in CERTS:
+        # pure-ftpd wants the key and the certificate in one file.
+        with open(p(name + ".both.pem"), "wb") as f:
+            f.write(open(p(name + ".key"), "rb").read())
+            f.write(open(p(name + ".pem"), "rb").read())
+        os.chmod(p(name + ".both.pem"), 0o600)
+        certs[name] = (p(name + ".pem"), p(name + ".key"), p(name + ".both.pem"))
+    return certs
+
+
+# ---------------------------------------------------------------- ports
+
+def port_free(port):
+    with socket.socket() as s:
+        try:
+            s.bind(("127.0.0.1", port))
+            return True
+        except OSError:
+            return False
+
+
+class Ports:
+    """Hands out free loopback ports: single ones and ranges for passive mode."""
+
+    def __init__(self):
+        self.taken = set()
+        self.rng = random.Random()
+
+    def one(self):
+        while True:
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                port = s.getsockname()[1]
+            if port not in self.taken:
+                self.taken.add(port)
+                return port
+
+    def span(self, count):
+        for _ in range(200):
+            base = self.rng.randrange(20000, 32000)
+            ports = range(base, base + count)
+            if not self.taken.intersection(ports) and all(port_free(p) for p in ports):
+                self.taken.update(ports)
+                return base, base + count - 1
+        raise RuntimeError("no free range of %d ports" % count)
+
+
+# ---------------------------------------------------------------- account and roots
+
+def ensure_user():
+    # vsftpd enters the home folder before the configured root, so it must exist.
+    try:
+        entry = pwd.getpwnam(USER)
+        if entry.pw_dir != "/":
+            run(["usermod", "--home", "/", USER])
+    except KeyError:
+        result = subprocess.run(["useradd", "--system", "--no-create-home",
+                                 "--home-dir", "/", "--shell", "/usr/sbin/nologin",
+                                 "--comment", "Velmor FTP TLS tests", USER],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if result.returncode not in (0, 9):  # 9: created meanwhile by a parallel run
+            raise RuntimeError("useradd failed: " + result.stdout.decode(errors="replace"))
+        entry = pwd.getpwnam(USER)
+    subprocess.run(["chpasswd"], input=("%s:%s\n" % (USER, PASSWORD)).encode(), check=True)
+    return entry.pw_uid, entry.pw_gid
+
+
+def usable_by(uid, gid, folder):
+    return subprocess.run(["test", "-x", folder, "-a", "-r", folder], user=uid,
+                          group=gid, extra_groups=[]).returncode == 0
+
+
+def served_base(state, uid, gid):
+    """The folder under which the roots live: the state folder when the FTP
+    account can reach it, else a private folder under /tmp (a build tree under
+    /root is closed to other users)."""
+    if usable_by(uid, gid, state):
+        return os.path.join(state, "roots"), False
+    return tempfile.mkdtemp(prefix="velmor-ftp-tls-"), True
+
+
+def fill_root(root, uid, gid):
+    if os.path.isdir(root):
+        shutil.rmtree(root)
+    os.makedirs(os.path.join(root, "sub"))
+    rng = random.Random(16)
+    with open(os.path.join(root, SAMPLE_NAME), "wb") as f:
+        f.write(rng.randbytes(SAMPLE_SIZE))
+    with open(os.path.join(root, UTF8_NAME), "wb") as f:
+        f.write(UTF8_TEXT)
+    with open(os.path.join(root, "sub", "inner.txt"), "wb") as f:
+        f.write(b"inner file\r\n")
+    for folder, dirs, files in os.walk(root):
+        os.chown(folder, uid, gid)
+        os.chmod(folder, 0o777)
+        for name in files:
+            os.chown(os.path.join(folder, name), uid, gid)
+            os.chmod(os.path.join(folder, name), 0o666)
+
+
+# ---------------------------------------------------------------- processes
+
+def launch(state, name, cmd, env=None):
+    """Starts a server in a process group of its own, output to logs/NAME.log."""
+    log = open(os.path.join(state, "logs", name + ".log"), "ab")
+    proc = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                            start_new_session=True, env=env)
+    log.close()
+    with open(os.path.join(state, "pids"), "a") as f:
+        f.write("%s %d\n" % (name, proc.pid))
+    return proc
+
+
+def greets(port, tls_optional=True):
+    """True once the server on the port sends its 220 greeting."""
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=2) as s:
+            reply = b""
+            while b"\n" not in reply:
+                chunk = s.recv(4096)
+                if not chunk:
+                    return False
+                reply += chunk
+            if reply.startswith(b"220"):
+                s.sendall(b"QUIT\r\n")
+                return True
+    except OSError:
+        pass
+    return False
+
+
+def wait_until_greeting(procs):
+    """procs: [(name, process, port)]. Raises when one exits or stays silent."""
+    deadline = time.time() + 20
+    pending = list(procs)
+    while pending:
+        name, proc, port = pending[0]
+        if proc.poll() is not None:
+            raise RuntimeError("%s (port %d) exited with %s" % (name, port, proc.returncode))
+        if greets(port):
+            pending.pop(0)
+            continue
+        if time.time() > deadline:
+            raise RuntimeError("%s does not answer on port %d" % (name, port))
+        time.sleep(0.05)
+
+
+# ---------------------------------------------------------------- the servers
+
+def start_vsftpd(ctx, name, cert, port, root, tls_required):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    required = "YES" if tls_required else "NO"
+    conf = os.path.join(ctx.state, "conf", name + ".conf")
+    with open(conf, "w") as f:
+        f.write("\n".join((
+            "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1",
+            "listen_port=%d" % port, "background=NO",
+            "anonymous_enable=NO", "local_enable=YES", "write_enable=YES",
+            "local_umask=022", "local_root=" + root,
+            "chroot_local_user=YES", "allow_writeable_chroot=YES",
+            "pam_service_name=velmor-ftp-tls",
+            "secure_chroot_dir=" + ctx.empty_dir, "nopriv_user=nobody",
+            "seccomp_sandbox=NO", "isolate=NO", "isolate_network=NO",
+            "pasv_enable=YES", "pasv_address=127.0.0.1",
+            "pasv_min_port=%d" % low, "pasv_max_port=%d" % high,
+            "port_enable=YES", "connect_from_port_20=NO",
+            "utf8_filesystem=YES", "use_localtime=NO",
+            "xferlog_enable=YES", "log_ftp_protocol=YES",
+            "vsftpd_log_file=" + os.path.join(ctx.state, "logs", name + ".protocol.log"),
+            "ssl_enable=YES", "ssl_tlsv1=YES", "ssl_sslv2=NO", "ssl_sslv3=NO",
+            "ssl_ciphers=HIGH:!aNULL:!MD5",
+            "rsa_cert_file=" + ctx.certs[cert][0],
+            "rsa_private_key_file=" + ctx.certs[cert][1],
+            "force_local_logins_ssl=" + required,
+            "force_local_data_ssl=" + required,
+            "require_ssl_reuse=YES",
+            "")))
+    proc = launch(ctx.state, name, [os.path.join(ctx.bin, "usr/sbin/vsftpd"), conf])
+    return name, proc, port
+
+
+# ---------------------------------------------------------------- start, stop
+
+class Context:
+    pass
+
+
+def start(args):
+    state = os.path.abspath(args.state)
+    stop(args, quiet=True)
+    if os.path.isdir(state):
+        shutil.rmtree(state)
+    for sub in ("logs", "conf", "certs", "empty"):
+        os.makedirs(os.path.join(state, sub))
+    os.chmod(os.path.join(state, "empty"), 0o755)
+
+    ctx = Context()
+    ctx.state = state
+    ctx.empty_dir = os.path.join(state, "empty")
+    ctx.bin = fetch(packages_dir(args))
+    ctx.ports = Ports()
+    ctx.certs = make_certificates(os.path.join(state, "certs"))
+    uid, gid = ensure_user()
+    base, temporary = served_base(state, uid, gid)
+    values = {"host": "127.0.0.1", "user": USER, "password": PASSWORD,
+              "ca_pem": os.path.join(state, "certs", "testca.pem"),
+              "ca_der": os.path.join(state, "certs", "testca.der"),
+              "sample_name": SAMPLE_NAME, "sample_size": str(SAMPLE_SIZE),
+              "utf8_name": UTF8_NAME}
+    if temporary:
+        with open(os.path.join(state, "temporary_roots"), "w") as f:
+            f.write(base)
+    for cert in CERTS:
+        values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
+
+    procs = []
+    roots = {}
+    for program in TLS_PROGRAMS + ("mixed", "plain"):
+        roots[program] = os.path.join(base, program)
+        fill_root(roots[program], uid, gid)
+        values[program + "_root"] = roots[program]
+    for cert in CERTS:
+        port = ctx.ports.one()
+        procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
+        values["vsftpd_%s_port" % cert] = str(port)
+    port = ctx.ports.one()
+    procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
+    values["mixed_port"] = str(port)
+
+    try:
+        wait_until_greeting(procs)
+    except RuntimeError as e:
+        print("ftp tls servers did not start:", e, "- see", os.path.join(state, "logs"),
+              file=sys.stderr)
+        stop(args, quiet=True)
+        return 1
+    tmp = os.path.join(state, "servers.txt.tmp")
+    with open(tmp, "w", encoding="utf-8") as f:
+        for key in sorted(values):
+            f.write("%s=%s\n" % (key, values[key]))
+    os.replace(tmp, os.path.join(state, "servers.txt"))
+    print("ftp tls servers started; state in", os.path.join(state, "servers.txt"))
+    return 0
+
+
+def stop(args, quiet=False):
+    state = os.path.abspath(args.state)
+    pid_file = os.path.join(state, "pids")
+    groups = []
+    if os.path.exists(pid_file):
+        for line in open(pid_file):
+            name, pid = line.split()
+            groups.append(int(pid))
+    for pgid in groups:
+        try:
+            os.killpg(pgid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+    deadline = time.time() + 5
+    for pgid in groups:
+        while time.time() < deadline:
+            try:
+                os.killpg(pgid, 0)
+            except ProcessLookupError:
+                break
+            time.sleep(0.05)
+        else:
+            try:
+                os.killpg(pgid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+    if os.path.exists(pid_file):
+        os.remove(pid_file)
+    marker = os.path.join(state, "temporary_roots")
+    if os.path.exists(marker):
+        shutil.rmtree(open(marker).read().strip(), ignore_errors=True)
+        os.remove(marker)
+    if not quiet:
+        print("ftp tls servers stopped" if groups else "no ftp tls servers recorded in " + state)
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("command", choices=("start", "stop", "check", "fetch"))
+    parser.add_argument("--state")
+    parser.add_argument("--packages")
+    args = parser.parse_args()
+    if args.command == "fetch":
+        if not (args.packages or args.state):
+            parser.error("fetch needs --packages or --state")
+        fetch(packages_dir(args))
+        return 0
+    if not args.state:
+        parser.error("--state is required")
+    if args.command == "start":
+        return start(args)
+    if args.command == "check":
+        import tls_check
+        return tls_check.check(os.path.abspath(args.state))
+    return stop(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
