@@ -150,7 +150,8 @@ TEST_P(FtpTlsServerTest, CertificateChecks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpTlsServerTest,
-                         ::testing::Values("vsftpd", "proftpd", "pureftpd"));
+                         ::testing::Values("vsftpd", "proftpd", "pureftpd"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(FtpTlsTest, ServersWithoutTlsAndWithoutTheAsk) {
   // a server without TLS refuses AUTH TLS

@@ -29,6 +29,8 @@ constexpr DWORD kModernProtocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT
 // handshake message may span several.
 constexpr size_t kReadPiece = 16 * 1024 + 512;
 constexpr size_t kMaxPending = 256 * 1024;
+// The content type of a TLS 1.2 record that carries an alert.
+constexpr char kAlertRecord = 21;
 
 // Holds the context handle across a call that takes it in and gives it
 // back, as InitializeSecurityContext does after the first call.
@@ -229,6 +231,7 @@ NetStatus TlsChannel::Receive(void* buffer, size_t capacity,
     if (closed_) return NetStatus::kClosed;
     SECURITY_STATUS status = SEC_E_INCOMPLETE_MESSAGE;
     SecBuffer buffers[4] = {};
+    const bool alert = !incoming_.empty() && incoming_[0] == kAlertRecord;
     if (!incoming_.empty()) {
       buffers[0] = {static_cast<ULONG>(incoming_.size()), SECBUFFER_DATA,
                     incoming_.data()};
@@ -256,8 +259,10 @@ NetStatus TlsChannel::Receive(void* buffer, size_t capacity,
       }
     }
     incoming_ = std::move(extra);
-    if (status == SEC_I_CONTEXT_EXPIRED) {
-      closed_ = true;  // the server's close_notify
+    // Schannel reports the server's close_notify as an expired context;
+    // Wine's reports the alert record as decrypted without data.
+    if (status == SEC_I_CONTEXT_EXPIRED || (alert && plain_.empty())) {
+      closed_ = true;
     } else if (status == SEC_I_RENEGOTIATE) {
       const NetStatus again = RunHandshake(SEC_I_CONTINUE_NEEDED);
       if (again != NetStatus::kOk) return NetStatus::kFailed;
