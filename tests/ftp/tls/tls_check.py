@@ -8,6 +8,7 @@ do over TLS (its active mode fails on TLS connections).
 import ftplib
 import io
 import os
+import socket
 import ssl
 import subprocess
 import tempfile
@@ -46,9 +47,11 @@ class Checker:
         self.failures.append("%s: %s" % (where, what))
 
     def curl(self, port, cafile, path, *extra):
+        """curl over TLS checked against cafile; without cafile, plain FTP."""
         url = "ftp://127.0.0.1:%s/%s" % (port, urllib.parse.quote(path))
-        cmd = ["curl", "-sS", "--ssl-reqd", "--cacert", cafile, "--max-time", "20",
-               "-u", "%s:%s" % (self.s["user"], self.s["password"]), url] + list(extra)
+        tls = ["--ssl-reqd", "--cacert", cafile] if cafile else []
+        cmd = ["curl", "-sS", "--max-time", "20", "-u",
+               "%s:%s" % (self.s["user"], self.s["password"]), url] + tls + list(extra)
         return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
     def ftp(self, port, cafile, passive):
@@ -115,11 +118,64 @@ class Checker:
             self.fail(name, "a client checking the certificate accepted it")
 
     def plain_refused(self, name, port):
-        got = subprocess.run(["curl", "-sS", "--max-time", "20", "-u", "%s:%s" % (
-            self.s["user"], self.s["password"]), "ftp://127.0.0.1:%s/" % port],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        if got.returncode == 0:
+        if self.curl(port, None, "").returncode == 0:
             self.fail(name, "logged in without TLS")
+
+
+    def hostile(self):
+        """The hostile server misbehaves as its modes promise, and no worse."""
+        s = self.s
+        certs = os.path.join(self.state, "certs")
+
+        def first_bytes(port, limit):
+            with socket.create_connection(("127.0.0.1", int(port)), timeout=3) as conn:
+                got = b""
+                try:
+                    while len(got) < limit and b"\r\n" not in got[-2048:]:
+                        chunk = conn.recv(65536)
+                        if not chunk:
+                            break
+                        got += chunk
+                except socket.timeout:
+                    pass
+                return got
+
+        if first_bytes(s["hostile_silent_port"], 1):
+            self.fail("hostile silent", "it spoke")
+        if first_bytes(s["hostile_garbage_port"], 4096)[:3].isdigit():
+            self.fail("hostile garbage", "it sent a reply code")
+        if len(first_bytes(s["hostile_longline_port"], 2 << 20)) < 1 << 20:
+            self.fail("hostile longline", "the line is shorter than 1 MiB")
+        context = ssl.create_default_context(cafile=os.path.join(certs, "self.pem"))
+        for user, whole in (("normal", True), ("pasv-foreign", True), ("drop-transfer", False)):
+            ftp = SessionReusingFTP(context=context, timeout=10)
+            try:
+                ftp.connect("127.0.0.1", int(s["hostile_login_port"]))
+                ftp.auth()
+                ftp.login(user, "x")
+                ftp.prot_p()
+                if user == "pasv-foreign" and "10,0,0,1" not in ftp.sendcmd("PASV"):
+                    self.fail("hostile " + user, "PASV names another address")
+                data = io.BytesIO()
+                try:
+                    ftp.retrbinary("RETR file.bin", data.write)
+                except (ftplib.Error, OSError, EOFError):
+                    pass
+                if (len(data.getvalue()) == int(s["hostile_payload_size"])) != whole:
+                    self.fail("hostile " + user, "%d bytes came" % len(data.getvalue()))
+            except (ftplib.Error, OSError, EOFError) as e:
+                self.fail("hostile " + user, repr(e))
+            finally:
+                ftp.close()
+
+    def plain(self):
+        plain = self.curl(self.s["plain_port"], None, self.s["utf8_name"], "--ssl-reqd")
+        if plain.returncode == 0:
+            self.fail("plain", "it offered TLS")
+        for port in (self.s["plain_port"], self.s["mixed_port"]):
+            got = self.curl(port, None, self.s["utf8_name"])
+            if got.returncode or not got.stdout.startswith("Привет".encode()):
+                self.fail("plain on %s" % port, got.stderr.decode(errors="replace"))
 
 
 def check(state):
@@ -131,11 +187,15 @@ def check(state):
             continue
         c.full_session(program + " self-signed", c.s[program + "_self_port"],
                        os.path.join(certs, "self.pem"))
-        c.full_session(program + " CA-signed", c.s[program + "_ca_port"], ca)
+        listing = c.curl(c.s[program + "_ca_port"], ca, "")
+        if listing.returncode or c.s["utf8_name"].encode() not in listing.stdout:
+            c.fail(program + " CA-signed", "no listing: " + listing.stderr.decode(errors="replace"))
         c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
         c.plain_refused(program, c.s[program + "_self_port"])
     c.full_session("mixed over TLS", c.s["mixed_port"], os.path.join(certs, "self.pem"))
+    c.plain()
+    c.hostile()
     for failure in c.failures:
         print("FAILED", failure)
     print("tls server check:", "%d failures" % len(c.failures) if c.failures else "passed")

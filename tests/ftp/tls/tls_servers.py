@@ -56,6 +56,9 @@ DEB_PACKAGES = ("vsftpd", "proftpd-core", "proftpd-mod-crypto", "pure-ftpd")
 CERTS = ("self", "ca", "wrongname")
 TLS_PROGRAMS = ("vsftpd", "proftpd", "pureftpd")
 PASSIVE_PORTS_EACH = 16
+# Seconds the hostile server keeps a silent or stalled connection open:
+# beyond the client's 60 s bound, so that the client gives up first.
+HOSTILE_HOLD = 75
 
 SAMPLE_NAME = "sample.bin"
 SAMPLE_SIZE = 100000
@@ -217,7 +220,9 @@ def served_base(state, uid, gid):
     /root is closed to other users)."""
     if usable_by(uid, gid, state):
         return os.path.join(state, "roots"), False
-    return tempfile.mkdtemp(prefix="velmor-ftp-tls-"), True
+    base = tempfile.mkdtemp(prefix="velmor-ftp-tls-")
+    os.chmod(base, 0o755)
+    return base, True
 
 
 def fill_root(root, uid, gid):
@@ -320,6 +325,116 @@ def start_vsftpd(ctx, name, cert, port, root, tls_required):
     return name, proc, port
 
 
+def proftpd_users(ctx, root, uid, gid):
+    """The account file proftpd reads instead of the system's."""
+    path = os.path.join(ctx.state, "conf", "proftpd.passwd")
+    hashed = run(["openssl", "passwd", "-6", PASSWORD]).strip()
+    with open(path, "w") as f:
+        f.write("%s:%s:%d:%d::%s:/bin/false\n" % (USER, hashed, uid, gid, root))
+    os.chmod(path, 0o600)
+    group = os.path.join(ctx.state, "conf", "proftpd.group")
+    with open(group, "w") as f:
+        f.write("%s:x:%d:\n" % (USER, gid))
+    return path, group
+
+
+def start_proftpd(ctx, name, cert, port, users):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    conf = os.path.join(ctx.state, "conf", name + ".conf")
+    logs = os.path.join(ctx.state, "logs", name)
+    with open(conf, "w") as f:
+        f.write("\n".join((
+            'ServerName "Velmor test proftpd"', "ServerType standalone",
+            "DefaultServer on", "DefaultAddress 127.0.0.1", "SocketBindTight on",
+            "UseIPv6 off", "Port %d" % port, "PassivePorts %d %d" % (low, high),
+            "User nobody", "Group nogroup", "Umask 022",
+            "PidFile " + os.path.join(ctx.run_dir, name + ".pid"),
+            "ScoreboardFile " + os.path.join(ctx.run_dir, name + ".scoreboard"),
+            "DelayEngine off", "WtmpLog off", "UseReverseDNS off",
+            "SystemLog " + logs + ".system.log", "TransferLog " + logs + ".xfer.log",
+            "ModulePath " + os.path.join(ctx.bin, "usr/lib/proftpd"),
+            "LoadModule mod_tls.c",
+            "AuthOrder mod_auth_file.c", "AuthUserFile " + users[0],
+            "AuthGroupFile " + users[1], "RequireValidShell off", "UseFtpUsers off",
+            "DefaultRoot ~", "AllowOverwrite on", "UseEncoding UTF-8 UTF-8",
+            "TLSEngine on", "TLSRequired on", "TLSProtocol TLSv1.2 TLSv1.3",
+            "TLSRSACertificateFile " + ctx.certs[cert][0],
+            "TLSRSACertificateKeyFile " + ctx.certs[cert][1],
+            "TLSVerifyClient off", "TLSRenegotiate none",
+            "TLSLog " + logs + ".tls.log",
+            "")))
+    cmd = [os.path.join(ctx.bin, "usr/sbin/proftpd"), "--nodaemon", "--config", conf]
+    return name, launch(ctx.state, name, cmd), port
+
+
+def pureftpd_users(ctx, root, uid, gid):
+    """The virtual account in pure-ftpd's own database. The line is the one
+    pure-pw writes, with a SHA-512 crypt hash instead of its deliberately slow
+    argon2 (seconds per login on a busy machine)."""
+    text = os.path.join(ctx.state, "conf", "pureftpd.passwd")
+    db = os.path.join(ctx.state, "conf", "pureftpd.pdb")
+    hashed = run(["openssl", "passwd", "-6", PASSWORD]).strip()
+    with open(text, "w") as f:
+        # The "/./" marks the folder the user is locked into.
+        f.write("%s:%s:%d:%d::%s/./%s\n" % (USER, hashed, uid, gid, root, ":" * 12))
+    run([os.path.join(ctx.bin, "usr/bin/pure-pw"), "mkdb", db, "-f", text])
+    return db
+
+
+def start_pureftpd(ctx, name, cert, port, db):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    cmd = [os.path.join(ctx.bin, "usr/sbin/pure-ftpd"),
+           "--bind", "127.0.0.1,%d" % port, "--login", "puredb:" + db,
+           "--noanonymous", "--chrooteveryone", "--dontresolve",
+           "--passiveportrange", "%d:%d" % (low, high), "--forcepassiveip", "127.0.0.1",
+           "--tls", "3", "--certfile", ctx.certs[cert][2],
+           "--tlsciphersuite", "HIGH:!aNULL:!MD5",
+           "--altlog", "clf:" + os.path.join(ctx.state, "logs", name + ".xfer.log")]
+    return name, launch(ctx.state, name, cmd), port
+
+
+def serve_plain(port, low, high, root):
+    """A plain FTP server without TLS (runs in the launched child)."""
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(USER, PASSWORD, root, perm="elradfmwMT")
+    FTPHandler.authorizer = authorizer
+    FTPHandler.passive_ports = range(low, high + 1)
+    FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+
+
+def start_plain(ctx, port, root):
+    low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
+    cmd = [sys.executable, os.path.abspath(__file__), "serve-plain", "--port", str(port),
+           "--passive", "%d:%d" % (low, high), "--root", root]
+    return "plain", launch(ctx.state, "plain", cmd), port
+
+
+def start_hostile(ctx, values):
+    ports_file = os.path.join(ctx.state, "run", "hostile.ports")
+    cmd = [sys.executable, os.path.join(HERE, "hostile_ftp_server.py"),
+           "--cert", ctx.certs["self"][0], "--key", ctx.certs["self"][1],
+           "--ports", ports_file, "--hold", str(HOSTILE_HOLD)]
+    for mode in ("login", "silent", "garbage", "longline"):
+        cmd += ["--listen", "%s:%d" % (mode, ctx.ports.one())]
+    proc = launch(ctx.state, "hostile", cmd)
+    deadline = time.time() + 20
+    while not os.path.exists(ports_file):
+        if proc.poll() is not None or time.time() > deadline:
+            raise RuntimeError("the hostile server did not start")
+        time.sleep(0.05)
+    with open(ports_file) as f:
+        for line in f:
+            key, _, value = line.strip().partition("=")
+            values[key] = value
+    values["hostile_hold"] = str(HOSTILE_HOLD)
+    values["hostile_payload_size"] = str(256 * 1024)
+    return "hostile", proc, int(values["hostile_login_port"])
+
+
 # ---------------------------------------------------------------- start, stop
 
 class Context:
@@ -331,13 +446,14 @@ def start(args):
     stop(args, quiet=True)
     if os.path.isdir(state):
         shutil.rmtree(state)
-    for sub in ("logs", "conf", "certs", "empty"):
+    for sub in ("logs", "conf", "certs", "empty", "run"):
         os.makedirs(os.path.join(state, sub))
-    os.chmod(os.path.join(state, "empty"), 0o755)
+        os.chmod(os.path.join(state, sub), 0o755)
 
     ctx = Context()
     ctx.state = state
     ctx.empty_dir = os.path.join(state, "empty")
+    ctx.run_dir = os.path.join(state, "run")
     ctx.bin = fetch(packages_dir(args))
     ctx.ports = Ports()
     ctx.certs = make_certificates(os.path.join(state, "certs"))
@@ -364,11 +480,25 @@ def start(args):
         port = ctx.ports.one()
         procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
         values["vsftpd_%s_port" % cert] = str(port)
+    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
+    for cert in CERTS:
+        port = ctx.ports.one()
+        procs.append(start_proftpd(ctx, "proftpd-" + cert, cert, port, users))
+        values["proftpd_%s_port" % cert] = str(port)
+    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
+    for cert in CERTS:
+        port = ctx.ports.one()
+        procs.append(start_pureftpd(ctx, "pureftpd-" + cert, cert, port, db))
+        values["pureftpd_%s_port" % cert] = str(port)
     port = ctx.ports.one()
     procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
     values["mixed_port"] = str(port)
+    port = ctx.ports.one()
+    procs.append(start_plain(ctx, port, roots["plain"]))
+    values["plain_port"] = str(port)
 
     try:
+        procs.append(start_hostile(ctx, values))
         wait_until_greeting(procs)
     except RuntimeError as e:
         print("ftp tls servers did not start:", e, "- see", os.path.join(state, "logs"),
@@ -382,6 +512,22 @@ def start(args):
     os.replace(tmp, os.path.join(state, "servers.txt"))
     print("ftp tls servers started; state in", os.path.join(state, "servers.txt"))
     return 0
+
+
+def group_alive(pgid):
+    """True while a process of the group runs (zombies waiting for whoever
+    adopted them do not count)."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[2]) == pgid and fields[0] != "Z":
+            return True
+    return False
 
 
 def stop(args, quiet=False):
@@ -400,9 +546,7 @@ def stop(args, quiet=False):
     deadline = time.time() + 5
     for pgid in groups:
         while time.time() < deadline:
-            try:
-                os.killpg(pgid, 0)
-            except ProcessLookupError:
+            if not group_alive(pgid):
                 break
             time.sleep(0.05)
         else:
@@ -423,10 +567,17 @@ def stop(args, quiet=False):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=("start", "stop", "check", "fetch"))
+    parser.add_argument("command", choices=("start", "stop", "check", "fetch", "serve-plain"))
     parser.add_argument("--state")
     parser.add_argument("--packages")
+    parser.add_argument("--port", type=int, help=argparse.SUPPRESS)
+    parser.add_argument("--passive", help=argparse.SUPPRESS)
+    parser.add_argument("--root", help=argparse.SUPPRESS)
     args = parser.parse_args()
+    if args.command == "serve-plain":
+        low, high = map(int, args.passive.split(":"))
+        serve_plain(args.port, low, high, args.root)
+        return 1
     if args.command == "fetch":
         if not (args.packages or args.state):
             parser.error("fetch needs --packages or --state")
