@@ -191,5 +191,59 @@ TEST_F(FtpTlsTest, ServersWithoutTlsAndWithoutTheAsk) {
   session.SetProxy(L"", L"", L"");
 }
 
+// The hostile server: every trick ends in a result code within a few waits,
+// no partial local file stays, and data goes only to the control connection's
+// peer whatever address a passive reply names.
+TEST_F(FtpTlsTest, HostileServer) {
+  constexpr DWORD kShortWaitMs = 2000;
+  FtpSession hostile{context, api, window, SchannelTlsFactory(kShortWaitMs)};
+  const std::wstring pin = L":" + std::wstring(L"TLS=") + TlsServers::Value("fingerprint_self");
+  const std::wstring login = TlsServers::Address("hostile_login_port", pin);
+  std::vector<BYTE> payload(std::stoul(TlsServers::Value("hostile_payload_size")));
+  for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<BYTE>(((i % 251) * 7 + 3) & 0xFF);
+  const std::wstring local = folder.file(L"hostile.bin");
+  const std::wstring source = folder.file(L"source.bin");
+  WriteWholeFile(source, Pattern(512 * 1024, 1));
+
+  enum class Step { kConnect, kDownload, kUpload };
+  const struct {
+    std::wstring server, user;
+    Step step;
+    long expected;
+  } cases[] = {
+      {TlsServers::Address("hostile_silent_port", pin), L"u", Step::kConnect, 100},
+      {TlsServers::Address("hostile_garbage_port", pin), L"u", Step::kConnect, 100},
+      {TlsServers::Address("hostile_longline_port", pin), L"u", Step::kConnect, 100},
+      {login, L"garbage", Step::kConnect, 100},
+      {login, L"longline", Step::kConnect, 100},
+      {login, L"stall-reply", Step::kConnect, 100},
+      {login, L"pasv-foreign", Step::kDownload, 0},
+      {login + L":A", L"pasv-foreign", Step::kDownload, 0},
+      {login, L"epsv-foreign", Step::kDownload, 0},
+      {login, L"drop-transfer", Step::kDownload, 100},
+      {login, L"stall-transfer", Step::kDownload, 100},
+      {login, L"drop-transfer", Step::kUpload, 100},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.server + L" " + c.user);
+    const ULONGLONG start = GetTickCount64();
+    long result = hostile.Connect(c.server, c.user, L"any");
+    if (c.step != Step::kConnect) {
+      ASSERT_EQ(0, result);
+      result = c.step == Step::kDownload
+                   ? FtpDownload(context, api, window, files, 0).GetFile(local, L"file.bin")
+                   : FtpUpload(context, api, window, files).PutFile(source, L"file.bin");
+    }
+    EXPECT_EQ(c.expected, result);
+    EXPECT_LT(GetTickCount64() - start, 5 * kShortWaitMs);
+    if (c.step == Step::kDownload) {
+      EXPECT_EQ(c.expected == 0, FileExistsOnDisk(local));
+      if (c.expected == 0) EXPECT_TRUE(payload == ReadWholeFile(local));
+    }
+    hostile.CloseSession();
+    ASSERT_EQ(0, hostile.OpenSession());
+  }
+}
+
 }  // namespace
 }  // namespace velmor::ftp

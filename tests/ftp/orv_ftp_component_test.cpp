@@ -69,6 +69,8 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
   EXPECT_EQ(78, GetFile(first.get(), folder.file(L"a.bin"), L"a"));
   EXPECT_EQ(L"Отмена пользователем", Describe(first.get(), 77));
   EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
+  EXPECT_EQ(L"Сертификат сервера не прошел проверку", Describe(first.get(), 83));
+  EXPECT_EQ(L"Сервер не поддерживает защищенное соединение", Describe(second.get(), 84));
 
   EXPECT_EQ(78, PutFile(first.get(), folder.file(L"a.bin"), L"a"));
 
