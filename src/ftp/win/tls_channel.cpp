@@ -38,10 +38,9 @@ class ContextSlot {
  public:
   explicit ContextSlot(ScopedSecurityContext& owner)
       : owner_(owner), handle_(owner.get()) {}
-  ~ContextSlot() {
-    if (!owner_.valid() && SecIsValidHandle(&handle_)) {
-      owner_.reset(handle_);  // the first call created it
-    }
+  // After a call that did not fail: the first call has created the context.
+  void Keep() {
+    if (!owner_.valid() && SecIsValidHandle(&handle_)) owner_.reset(handle_);
   }
   CtxtHandle* in() { return owner_.valid() ? &handle_ : nullptr; }
   CtxtHandle* out() { return &handle_; }
@@ -165,6 +164,7 @@ NetStatus TlsChannel::RunHandshake(SECURITY_STATUS status) {
           &credentials_, slot.in(), const_cast<wchar_t*>(target_.c_str()),
           kContextRequest, 0, 0, first ? nullptr : &inputDesc, 0, slot.out(),
           &outputDesc, &attributes, nullptr);
+      if (!FAILED(status)) slot.Keep();
     }
     if (status == SEC_E_INCOMPLETE_MESSAGE) {
       ScopedSecurityBuffer(output.pvBuffer).reset();
