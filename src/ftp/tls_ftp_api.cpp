@@ -5,24 +5,12 @@
 
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_error_mapping.h"
+#include "ftp/text_encoding.h"
 
 namespace velmor::ftp {
 namespace {
 
 HINTERNET Token(char& tag) { return reinterpret_cast<HINTERNET>(&tag); }
-
-std::string Convert(UINT codePage, const wchar_t* text) {
-  const int length = static_cast<int>(wcslen(text));
-  if (length == 0) return std::string();
-  const int size =
-      WideCharToMultiByte(codePage, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string bytes(size > 0 ? size : 0, '\0');
-  if (size > 0) {
-    WideCharToMultiByte(codePage, 0, text, length, &bytes[0], size, nullptr,
-                        nullptr);
-  }
-  return bytes;
-}
 
 }  // namespace
 
@@ -31,22 +19,12 @@ TlsFtpApi::TlsFtpApi(std::unique_ptr<Network> network)
 
 TlsFtpApi::~TlsFtpApi() { client_.Disconnect(); }
 
-std::string TlsFtpApi::Encode(const wchar_t* text) const {
-  return Convert(client_.NamesAreUtf8() ? CP_UTF8 : CP_ACP,
-                 text != nullptr ? text : L"");
+UINT TlsFtpApi::NameCodePage() const {
+  return client_.NamesAreUtf8() ? CP_UTF8 : CP_ACP;
 }
 
-std::wstring TlsFtpApi::Decode(const std::string& text) const {
-  if (text.empty()) return std::wstring();
-  const UINT codePage = client_.NamesAreUtf8() ? CP_UTF8 : CP_ACP;
-  const int length = static_cast<int>(text.size());
-  const int size =
-      MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-  std::wstring wide(size > 0 ? size : 0, L'\0');
-  if (size > 0) {
-    MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], size);
-  }
-  return wide;
+std::string TlsFtpApi::Encode(const wchar_t* text) const {
+  return EncodeText(NameCodePage(), text != nullptr ? text : L"");
 }
 
 bool TlsFtpApi::Ours(HINTERNET handle, const char& tag) const {
@@ -72,7 +50,7 @@ HINTERNET TlsFtpApi::ConnectFtp(HINTERNET, const wchar_t* host,
                                 const wchar_t* password, DWORD flags) {
   client_.Disconnect();
   connected_ = false;
-  FtpOutcome outcome = client_.Open(Convert(CP_UTF8, host), port,
+  FtpOutcome outcome = client_.Open(EncodeText(CP_UTF8, host), port,
                                     (flags & kPassiveFlag) != 0);
   // The credentials travel in the encoding the server's features chose.
   if (outcome == FtpOutcome::kOk) {
@@ -128,7 +106,7 @@ HINTERNET TlsFtpApi::FindFirst(HINTERNET connection, const wchar_t* path,
     entry->nFileSizeHigh = static_cast<DWORD>(found.size >> 32);
     entry->nFileSizeLow = static_cast<DWORD>(found.size);
   }
-  const std::wstring name = Decode(found.name);
+  const std::wstring name = DecodeText(NameCodePage(), found.name);
   const size_t length = std::min<size_t>(name.size(), MAX_PATH - 1);
   std::wmemcpy(entry->cFileName, name.data(), length);
   entry->cFileName[length] = L'\0';

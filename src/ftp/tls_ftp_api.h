@@ -48,10 +48,10 @@ class TlsFtpApi final : public FtpApi {
   BOOL Simple(HINTERNET connection, const wchar_t* path, Call call);
   bool Ours(HINTERNET handle, const char& tag) const;
   BOOL Fail(FtpOutcome outcome);
-  // Names and credentials as they travel: UTF-8 when the server announced
-  // UTF8, otherwise the ANSI code page.
+  // Names and credentials travel in UTF-8 when the server announced UTF8,
+  // otherwise in the ANSI code page.
+  UINT NameCodePage() const;
   std::string Encode(const wchar_t* text) const;
-  std::wstring Decode(const std::string& text) const;
 
   std::unique_ptr<Network> network_;
   FtpClient client_;  // uses network_, so it is destroyed first

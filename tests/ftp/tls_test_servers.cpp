@@ -4,19 +4,12 @@
 
 #include <map>
 
+#include "ftp/text_encoding.h"
 #include "ftp_test_files.h"
 #include "ftp_test_server.h"
 
 namespace velmor::ftp::testing {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  std::wstring text(utf8.size(), L'\0');
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    &text[0], static_cast<int>(text.size()));
-  text.resize(n > 0 ? n : 0);
-  return text;
-}
 
 const std::map<std::string, std::string>& Values() {
   static const std::map<std::string, std::string> values = [] {
@@ -45,7 +38,7 @@ bool TlsServers::Available() { return !Values().empty(); }
 
 std::wstring TlsServers::Value(const std::string& key) {
   const auto found = Values().find(key);
-  return found == Values().end() ? std::wstring() : Wide(found->second);
+  return found == Values().end() ? std::wstring() : DecodeText(CP_UTF8, found->second);
 }
 
 std::wstring TlsServers::Address(const std::string& portKey, const std::wstring& suffix) {

@@ -1,21 +1,10 @@
 #include "ftp/win/schannel_network.h"
 
+#include "ftp/text_encoding.h"
 #include "ftp/win/certificate_check.h"
 
 namespace velmor::ftp {
 namespace {
-
-std::wstring WideFromUtf8(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                       static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(size > 0 ? size : 0, L'\0');
-  if (size > 0) {
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        &wide[0], size);
-  }
-  return wide;
-}
 
 class SchannelStream final : public NetStream {
  public:
@@ -95,7 +84,7 @@ std::unique_ptr<NetStream> SchannelNetwork::Connect(const std::string& host,
     *status = NetStatus::kFailed;
     return nullptr;
   }
-  hostName_ = WideFromUtf8(host);
+  hostName_ = DecodeText(CP_UTF8, host);
   ScopedSocket socket;
   *status = ConnectToHost(hostName_, port, timeoutMs_, socket);
   if (*status != NetStatus::kOk) return nullptr;
