@@ -1,5 +1,6 @@
 #include "ftp/core/ftp_client.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -41,6 +42,16 @@ FtpOutcome FromStatus(NetStatus status) {
   return FtpOutcome::kClosed;
 }
 
+// The port from the first line of a reply that holds one.
+std::optional<std::uint16_t> ReplyPort(
+    const FtpReply& reply,
+    std::optional<std::uint16_t> (*parse)(const std::string&)) {
+  for (const std::string& line : reply.lines) {
+    if (std::optional<std::uint16_t> port = parse(line)) return port;
+  }
+  return std::nullopt;
+}
+
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -70,7 +81,17 @@ const char* OutcomeName(FtpOutcome outcome) {
   return "?";
 }
 
-FtpClient::FtpClient(Network& network) : network_(network) {}
+FtpClient::FtpClient(Network& network, Clock clock)
+    : network_(network), clock_(std::move(clock)) {
+  if (!clock_) {
+    clock_ = [] {
+      return static_cast<std::int64_t>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(
+              std::chrono::steady_clock::now().time_since_epoch())
+              .count());
+    };
+  }
+}
 
 FtpClient::~FtpClient() { Disconnect(); }
 
@@ -107,6 +128,7 @@ FtpOutcome FtpClient::SendCommand(const std::string& verb,
 
 FtpOutcome FtpClient::ReadReply(FtpReply* reply) {
   if (!control_) return FtpOutcome::kNotConnected;
+  const std::int64_t start = clock_();
   for (;;) {
     switch (reader_.Next(reply)) {
       case ReplyReader::State::kReply:
@@ -119,6 +141,9 @@ FtpOutcome FtpClient::ReadReply(FtpReply* reply) {
         return Fail(FtpOutcome::kProtocolError);
       case ReplyReader::State::kNeedMore:
         break;
+    }
+    if (clock_() - start > kReplyTimeLimitMs) {
+      return Fail(FtpOutcome::kTimedOut);
     }
     char buffer[kReceiveChunk];
     size_t received = 0;
@@ -217,8 +242,9 @@ FtpOutcome FtpClient::Secure() {
   }
   // RFC 4217: PBSZ 0 before PROT; PROT P puts the data connections under
   // TLS as well.
-  for (const char* argument : {"0", "P"}) {
-    outcome = Command(argument[0] == '0' ? "PBSZ" : "PROT", argument, &reply);
+  static const char* const kProtection[][2] = {{"PBSZ", "0"}, {"PROT", "P"}};
+  for (const auto& command : kProtection) {
+    outcome = Command(command[0], command[1], &reply);
     if (outcome != FtpOutcome::kOk) return outcome;
     if (reply.Kind() != 2) return Fail(FtpOutcome::kTlsRefused);
   }
@@ -281,7 +307,7 @@ FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
   if (passiveMode_ != PassiveMode::kClassic) {
     const FtpOutcome outcome = Command("EPSV", std::string(), &reply);
     if (outcome != FtpOutcome::kOk) return outcome;
-    if (reply.code == 229) port = ParseExtendedPassivePort(reply.lines.back());
+    if (reply.code == 229) port = ReplyPort(reply, ParseExtendedPassivePort);
     if (port) {
       passiveMode_ = PassiveMode::kExtended;
     } else if (passiveMode_ == PassiveMode::kExtended && reply.Kind() == 4) {
@@ -295,7 +321,7 @@ FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
     if (outcome != FtpOutcome::kOk) return outcome;
     if (reply.code != 227) return FtpOutcome::kRefused;
     // Only the port: the host in the reply is never used.
-    port = ParsePassivePort(reply.lines.back());
+    port = ReplyPort(reply, ParsePassivePort);
     if (!port) return FtpOutcome::kProtocolError;
   }
   NetStatus status = NetStatus::kFailed;
@@ -432,6 +458,7 @@ FtpOutcome FtpClient::Read(void* buffer, size_t capacity, size_t* received) {
 FtpOutcome FtpClient::Write(const void* data, size_t size) {
   if (!control_) return FtpOutcome::kNotConnected;
   if (transfer_ != Transfer::kStore) return FtpOutcome::kRefused;
+  if (size == 0) return FtpOutcome::kOk;
   const NetStatus status = data_->Send(data, size);
   return status == NetStatus::kOk ? FtpOutcome::kOk : DataFailed(status);
 }

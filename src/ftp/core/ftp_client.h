@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,10 +44,18 @@ enum class FtpOutcome {
 // A short English name of an outcome, for logs and test messages.
 const char* OutcomeName(FtpOutcome outcome);
 
+// The most time one reply may take to arrive in full. The transport bounds
+// every single wait; this bounds a server that trickles a reply byte by byte.
+constexpr std::int64_t kReplyTimeLimitMs = 120000;
+
 class FtpClient {
  public:
-  // The network must outlive the client.
-  explicit FtpClient(Network& network);
+  // Milliseconds on a clock that never goes back.
+  using Clock = std::function<std::int64_t()>;
+
+  // The network must outlive the client. Without a clock the client uses
+  // std::chrono::steady_clock.
+  explicit FtpClient(Network& network, Clock clock = nullptr);
   ~FtpClient();
   FtpClient(const FtpClient&) = delete;
   FtpClient& operator=(const FtpClient&) = delete;
@@ -123,6 +132,7 @@ class FtpClient {
   FtpOutcome LookupByList(const std::string& path, RemoteEntry* entry);
 
   Network& network_;
+  Clock clock_;
   std::unique_ptr<NetStream> control_;
   std::unique_ptr<NetStream> data_;
   std::unique_ptr<NetListener> listener_;

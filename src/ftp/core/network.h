@@ -38,7 +38,10 @@ class NetStream {
   // Sends all `size` bytes, or fails.
   virtual NetStatus Send(const void* data, size_t size) = 0;
   // Waits for at least one byte and stores up to `capacity` bytes; kOk means
-  // *received >= 1. kClosed at the end of the stream, with *received 0.
+  // *received >= 1. kClosed at the end of the stream, with *received 0: after
+  // the peer's close_notify, or a TCP end after TLS data (servers that skip
+  // close_notify on data connections are common; the client takes the
+  // server's final reply as proof that a transfer is whole).
   virtual NetStatus Receive(void* buffer, size_t capacity,
                             size_t* received) = 0;
   // The client side of a TLS handshake over this connection. On the control
@@ -58,7 +61,7 @@ class NetListener {
  public:
   virtual ~NetListener() = default;
   // The local address to announce: dotted IPv4 ("192.0.2.7") or IPv6 text
-  // without brackets ("2001:db8::7").
+  // without brackets or zone ("2001:db8::7").
   virtual std::string AddressText() const = 0;
   virtual std::uint16_t Port() const = 0;
   virtual bool IsIpv6() const = 0;

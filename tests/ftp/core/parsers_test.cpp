@@ -1,6 +1,7 @@
 // Replies, passive ports, FEAT, MLST and LIST lines as servers write them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 

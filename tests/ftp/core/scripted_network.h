@@ -1,6 +1,7 @@
 // A Network that plays a server from a script, one item a line:
 //   "< text"     the server sends the line (CR LF added)
 //   "<big N"     the server sends a reply line of N bytes
+//   "<slow text" the server sends the line one byte at a time
 //   "> text"     the client must send this command line next
 //   "tls", "tls cert", "tls refuse"
 //                the client must start TLS on the control connection now;
@@ -20,6 +21,8 @@
 // data ends instead of in order) and "!notls" (the data connection's handshake
 // fails). Nothing ever blocks: a client that
 // waits where the script has nothing for it gets kTimedOut and an error.
+// Every receive on the control connection takes a second on the script's
+// clock.
 #pragma once
 
 #include <algorithm>
@@ -73,6 +76,7 @@ class Script {
     return errors_;
   }
 
+  std::int64_t nowMs = 0;
   std::string served;    // every byte the data connections delivered
   std::string uploaded;  // every byte the client sent on data connections
 
@@ -159,8 +163,13 @@ class ScriptedControl : public NetStream {
   }
   NetStatus Receive(void* buffer, size_t capacity, size_t* received) override {
     *received = 0;
+    script_.nowMs += 1000;
     std::string rest;
-    while (pending_.size() < capacity) {
+    while (pending_.empty() && script_.Take("<slow ", &rest)) {
+      pending_ = rest + "\r\n";
+      slow_ = true;
+    }
+    while (!slow_ && pending_.size() < capacity) {
       if (script_.Take("<big ", &rest)) {
         pending_ += "220 " + std::string(std::stoul(rest), 'x') + "\r\n";
       } else if (script_.Take("< ", &rest)) {
@@ -175,9 +184,10 @@ class ScriptedControl : public NetStream {
       script_.Error("the client waits for a reply");
       return NetStatus::kTimedOut;
     }
-    *received = std::min(capacity, pending_.size());
+    *received = std::min(slow_ ? 1 : capacity, pending_.size());
     std::memcpy(buffer, pending_.data(), *received);
     pending_.erase(0, *received);
+    slow_ = slow_ && !pending_.empty();
     return NetStatus::kOk;
   }
   NetStatus StartTls() override {
@@ -193,6 +203,7 @@ class ScriptedControl : public NetStream {
  private:
   Script& script_;
   std::string pending_;
+  bool slow_ = false;
 };
 
 class ScriptedListener : public NetListener {
