@@ -10,18 +10,21 @@ the first byte on:
   silent     accepts and says nothing
   garbage    sends binary junk and lines that are no FTP replies
   longline   a greeting of one 1 MiB line
+  badtls     a proper greeting, then junk instead of a TLS handshake after
+             234 to AUTH TLS
   login      a working server (AUTH TLS, PBSZ, PROT, USER/PASS, FEAT, EPSV,
              PASV, PORT, EPRT, SIZE, MLST, LIST, RETR, STOR, CWD, MKD, DELE,
              QUIT); the user name given at login picks what goes wrong next:
-    garbage         every reply from the one to PASS on is junk
-    longline        every reply from the one to PASS on is a 1 MiB line
+    garbage         every reply after the one to PASS is junk
+    longline        every reply after the one to PASS is a 1 MiB line
     pasv-foreign    EPSV refused; PASV names 10.0.0.1 (the data port itself
                     listens on 127.0.0.1: a client that obeys the address
                     never connects, one that keeps to the control peer works)
     epsv-foreign    EPSV answers with 10.0.0.1 inside its reply
     drop-transfer   RETR stops after half the file and STOR after 64 KiB:
                     both connections are closed
-    stall-transfer  RETR sends half the file, then nothing
+    stall-transfer  RETR sends half the file, then nothing; STOR stops
+                    reading after 64 KiB
     stall-reply     no reply to any command after PASS
     anything else   behaves
 Any password is accepted. Every file reads as PAYLOAD_SIZE bytes of
@@ -151,7 +154,10 @@ class Session:
                     if not chunk:
                         break
                     received += len(chunk)
-                    if self.behaviour == "drop-transfer" and received >= 65536:
+                    if self.behaviour in ("drop-transfer", "stall-transfer") \
+                            and received >= 65536:
+                        if self.behaviour == "stall-transfer":
+                            self.stall()
                         return False
             else:
                 conn.sendall(b"-rw-r--r-- 1 ftp ftp %d Dec 09 12:00 file.bin\r\n" % PAYLOAD_SIZE)
@@ -173,6 +179,10 @@ class Session:
             return False
         if verb == "AUTH" and arg.upper() in ("TLS", "TLS-C", "SSL"):
             self.send(b"234 Proceed with TLS.\r\n")
+            if self.mode == "badtls":
+                self.raw.recv(65536)  # the client's hello
+                self.send(GARBAGE)
+                return False
             self.sock = self.context.wrap_socket(self.raw, server_side=True)
             self.rfile = b""
         elif verb == "PBSZ":
@@ -187,8 +197,8 @@ class Session:
             self.user = arg
             self.reply("331 Password please.")
         elif verb == "PASS":
-            self.behaviour = self.user
             self.reply("230 Logged in.")
+            self.behaviour = self.user
         elif verb in ("OPTS", "TYPE", "MODE", "STRU", "NOOP"):
             self.reply("200 OK.")
         elif verb == "SYST":
@@ -240,6 +250,7 @@ class Session:
         return True
 
     def run(self, mode):
+        self.mode = mode
         self.sock.settimeout(self.hold + 5)
         if mode == "silent":
             self.stall()
@@ -296,7 +307,7 @@ def main():
     listeners = []
     for item in args.listen:
         mode, _, port = item.partition(":")
-        if mode not in ("silent", "garbage", "longline", "login"):
+        if mode not in ("silent", "garbage", "longline", "badtls", "login"):
             parser.error("unknown mode " + mode)
         listener = socket.socket()
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)

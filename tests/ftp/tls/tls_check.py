@@ -5,9 +5,11 @@ for passive transfers and listings; Python's ftplib, taught to reuse the
 session, for active mode, MLST and the UTF-8 name, which this curl cannot
 do over TLS (its active mode fails on TLS connections).
 """
+import concurrent.futures
 import ftplib
 import io
 import os
+import shutil
 import socket
 import ssl
 import subprocess
@@ -66,9 +68,9 @@ class Checker:
         return ftp
 
     def full_session(self, name, port, cafile):
-        """Upload and download through curl (passive) and ftplib (both modes)."""
+        """Upload through curl (passive), transfers through ftplib (both modes)."""
         payload = os.urandom(300000)
-        local = os.path.join(self.work, "payload.bin")
+        local = os.path.join(self.work, name + ".bin")
         with open(local, "wb") as f:
             f.write(payload)
         remote = "up load %s.bin" % name
@@ -77,9 +79,6 @@ class Checker:
         got = self.curl(port, cafile, remote, "-T", local, "--tls-max", "1.2")
         if got.returncode:
             return self.fail(name, "curl upload: " + got.stderr.decode(errors="replace"))
-        got = self.curl(port, cafile, remote)
-        if got.returncode or got.stdout != payload:
-            return self.fail(name, "curl download: " + got.stderr.decode(errors="replace"))
         got = self.curl(port, cafile, "")
         if got.returncode or remote.encode() not in got.stdout:
             return self.fail(name, "curl listing lacks the upload")
@@ -88,6 +87,10 @@ class Checker:
             mode = "passive" if passive else "active"
             try:
                 ftp = self.ftp(port, cafile, passive)
+                data = io.BytesIO()
+                ftp.retrbinary("RETR " + remote, data.write)
+                if data.getvalue() != payload:
+                    self.fail(name, mode + ": curl's upload reads back changed")
                 data = io.BytesIO()
                 ftp.retrbinary("RETR " + utf8_name, data.write)
                 if not data.getvalue().startswith("Привет".encode()):
@@ -111,15 +114,45 @@ class Checker:
             except (ftplib.Error, OSError, EOFError) as e:
                 self.fail(name, "%s session: %r" % (mode, e))
 
+    def reuse(self, name, port, cafile, required):
+        """A data connection with a TLS session of its own is refused exactly
+        where the server demands the control connection's session."""
+        ftp = ftplib.FTP_TLS(context=ssl.create_default_context(cafile=cafile), timeout=20)
+        try:
+            ftp.connect("127.0.0.1", int(port))
+            ftp.auth()
+            ftp.login(self.s["user"], self.s["password"])
+            ftp.prot_p()
+            ftp.retrlines("LIST", lambda line: None)
+            refused = False
+        except ftplib.Error:
+            refused = True
+        except (OSError, EOFError) as e:
+            return self.fail(name, "new data session: %r" % e)
+        finally:
+            ftp.close()
+        if refused != required:
+            self.fail(name, "a new TLS session on data was " + ("accepted" if required else "refused"))
+
     def refuses(self, name, port, cafile):
         """The certificate must not pass the client's check."""
         got = self.curl(port, cafile, "")
         if got.returncode == 0:
             self.fail(name, "a client checking the certificate accepted it")
 
-    def plain_refused(self, name, port):
+    def plain_refused(self, name, port, cafile):
+        """Neither the login nor the data may go without TLS."""
         if self.curl(port, None, "").returncode == 0:
             self.fail(name, "logged in without TLS")
+        try:
+            ftp = self.ftp(port, cafile, True)
+            ftp.prot_c()
+            ftp.retrlines("LIST", lambda line: None)
+            self.fail(name, "listed over a plain data connection")
+        except ftplib.error_perm:
+            pass
+        except (ftplib.Error, OSError, EOFError) as e:
+            self.fail(name, "PROT C: %r" % e)
 
 
     def hostile(self):
@@ -128,7 +161,7 @@ class Checker:
         certs = os.path.join(self.state, "certs")
 
         def first_bytes(port, limit):
-            with socket.create_connection(("127.0.0.1", int(port)), timeout=3) as conn:
+            with socket.create_connection(("127.0.0.1", int(port)), timeout=1) as conn:
                 got = b""
                 try:
                     while len(got) < limit and b"\r\n" not in got[-2048:]:
@@ -147,6 +180,13 @@ class Checker:
         if len(first_bytes(s["hostile_longline_port"], 2 << 20)) < 1 << 20:
             self.fail("hostile longline", "the line is shorter than 1 MiB")
         context = ssl.create_default_context(cafile=os.path.join(certs, "self.pem"))
+        try:
+            ftp = SessionReusingFTP(context=context, timeout=3)
+            ftp.connect("127.0.0.1", int(s["hostile_badtls_port"]))
+            ftp.auth()
+            self.fail("hostile badtls", "the handshake succeeded")
+        except (ftplib.Error, ValueError, OSError, EOFError):
+            pass
         for user, whole in (("normal", True), ("pasv-foreign", True), ("drop-transfer", False)):
             ftp = SessionReusingFTP(context=context, timeout=10)
             try:
@@ -180,23 +220,33 @@ class Checker:
 
 def check(state):
     c = Checker(state)
-    certs = os.path.join(state, "certs")
+    self_pem = os.path.join(state, "certs", "self.pem")
     ca = c.s["ca_pem"]
-    for program in ("vsftpd", "proftpd", "pureftpd"):
-        if program + "_self_port" not in c.s:
-            continue
-        c.full_session(program + " self-signed", c.s[program + "_self_port"],
-                       os.path.join(certs, "self.pem"))
+
+    def program_checks(program):
+        port = c.s[program + "_self_port"]
+        c.full_session(program + " self-signed", port, self_pem)
         listing = c.curl(c.s[program + "_ca_port"], ca, "")
         if listing.returncode or c.s["utf8_name"].encode() not in listing.stdout:
             c.fail(program + " CA-signed", "no listing: " + listing.stderr.decode(errors="replace"))
-        c.refuses(program + " self-signed without its pin", c.s[program + "_self_port"], ca)
+        c.refuses(program + " self-signed without its pin", port, ca)
         c.refuses(program + " wrong host name", c.s[program + "_wrongname_port"], ca)
-        c.plain_refused(program, c.s[program + "_self_port"])
-    c.full_session("mixed over TLS", c.s["mixed_port"], os.path.join(certs, "self.pem"))
-    c.plain()
-    c.hostile()
-    for failure in c.failures:
+        c.plain_refused(program, port, self_pem)
+        if program + "_noreuse_port" in c.s:
+            c.reuse(program, port, self_pem, True)
+            c.reuse(program + " noreuse", c.s[program + "_noreuse_port"], self_pem, False)
+
+    # The servers are independent of one another: check them side by side.
+    jobs = [lambda p=p: program_checks(p) for p in ("vsftpd", "proftpd", "pureftpd")]
+    jobs += [lambda: c.full_session("mixed over TLS", c.s["mixed_port"], self_pem),
+             c.plain, c.hostile]
+    try:
+        with concurrent.futures.ThreadPoolExecutor(len(jobs)) as pool:
+            for future in [pool.submit(job) for job in jobs]:
+                future.result()
+    finally:
+        shutil.rmtree(c.work, ignore_errors=True)
+    for failure in sorted(c.failures):
         print("FAILED", failure)
     print("tls server check:", "%d failures" % len(c.failures) if c.failures else "passed")
     return 1 if c.failures else 0

@@ -14,26 +14,45 @@ none of them is installed.
 `start` makes a test CA and three server certificates with openssl (one
 signed by the CA for 127.0.0.1 and localhost, one signed by the CA for a
 wrong host name, one self-signed for 127.0.0.1 and localhost), then starts on
-127.0.0.1, each on a free port:
-  - vsftpd, proftpd and pure-ftpd with TLS required for login and data, each
-    once per certificate (keys <server>_self_port, <server>_ca_port,
-    <server>_wrongname_port);
-  - vsftpd with TLS optional on the same port (mixed_port), for comparing
-    TLS with plain FTP against one server;
-  - a plain pyftpdlib server without TLS (plain_port);
-  - the hostile server (hostile_*_port, see hostile_ftp_server.py).
-Every server has the same user and password and allows active and passive
-mode; each program serves its own root folder, filled afresh with a few
-sample files. Everything a client needs is written to DIR/servers.txt as
-key=value lines (UTF-8); the fingerprints are SHA-256 over the certificate,
-64 upper-case hex digits. `start` returns once every server answers.
+127.0.0.1, each on a free port with passive ports of its own, active mode
+allowed:
+  - vsftpd (require_ssl_reuse=YES), proftpd (mod_tls, TLSRequired on, session
+    reuse required) and pure-ftpd (--tls=3), TLS required for login and data,
+    each once per certificate;
+  - vsftpd and proftpd once more with the self-signed certificate, TLS
+    required but data connections allowed to start a TLS session of their
+    own (for clients that cannot resume one);
+  - vsftpd with TLS optional for login and data (and no session reuse
+    demanded), for comparing TLS with plain FTP against one server;
+  - a plain pyftpdlib server without TLS;
+  - the hostile server (see hostile_ftp_server.py) with the self-signed
+    certificate.
+Every server has the same account; vsftpd, proftpd, pure-ftpd, the mixed and
+the plain server each serve a root folder of their own, filled afresh with
+sample files, and show it as "/". Everything a client needs is written to
+DIR/servers.txt, one key=value line each (UTF-8):
+  host, user, password
+  ca_pem, ca_der                    the test CA's certificate
+  fingerprint_self, fingerprint_ca, fingerprint_wrongname
+                                    SHA-256 of each server certificate, 64
+                                    upper-case hex digits
+  vsftpd_self_port, vsftpd_ca_port, vsftpd_wrongname_port, vsftpd_noreuse_port
+  proftpd_self_port, proftpd_ca_port, proftpd_wrongname_port, proftpd_noreuse_port
+  pureftpd_self_port, pureftpd_ca_port, pureftpd_wrongname_port
+  mixed_port, plain_port
+  vsftpd_root, proftpd_root, pureftpd_root, mixed_root, plain_root
+  sample_name, sample_size, utf8_name   files in every root (and sub/inner.txt)
+  hostile_login_port, hostile_silent_port, hostile_garbage_port,
+  hostile_longline_port, hostile_badtls_port, hostile_hold,
+  hostile_payload_size
+`start` returns once every server answers.
 
-`check` drives every TLS server with curl (login, upload, download, a name
-with blanks and Cyrillic letters, listings, active and passive mode).
+`check` drives every server with curl and Python's ftplib as TLS clients
+(login, upload, download, a name with blanks and Cyrillic letters, LIST and
+MLST, active and passive mode, the certificates a client must refuse).
 `stop` ends every process `start` started, and only those.
 """
 import argparse
-import hashlib
 import os
 import pwd
 import random
@@ -88,7 +107,9 @@ def fetch(pkg_dir):
     if os.path.exists(marker):
         return root
     debs = os.path.join(pkg_dir, "debs")
-    os.makedirs(debs, exist_ok=True)
+    if os.path.isdir(debs):
+        shutil.rmtree(debs)
+    os.makedirs(debs)
     try:
         run(["apt-get", "download"] + list(DEB_PACKAGES), cwd=debs)
     except RuntimeError:
@@ -257,7 +278,7 @@ def launch(state, name, cmd, env=None):
     return proc
 
 
-def greets(port, tls_optional=True):
+def greets(port):
     """True once the server on the port sends its 220 greeting."""
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=2) as s:
@@ -293,7 +314,7 @@ def wait_until_greeting(procs):
 
 # ---------------------------------------------------------------- the servers
 
-def start_vsftpd(ctx, name, cert, port, root, tls_required):
+def start_vsftpd(ctx, name, cert, port, root, tls_required, reuse_required=True):
     low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
     required = "YES" if tls_required else "NO"
     conf = os.path.join(ctx.state, "conf", name + ".conf")
@@ -319,7 +340,7 @@ def start_vsftpd(ctx, name, cert, port, root, tls_required):
             "rsa_private_key_file=" + ctx.certs[cert][1],
             "force_local_logins_ssl=" + required,
             "force_local_data_ssl=" + required,
-            "require_ssl_reuse=YES",
+            "require_ssl_reuse=" + ("YES" if reuse_required else "NO"),
             "")))
     proc = launch(ctx.state, name, [os.path.join(ctx.bin, "usr/sbin/vsftpd"), conf])
     return name, proc, port
@@ -338,7 +359,7 @@ def proftpd_users(ctx, root, uid, gid):
     return path, group
 
 
-def start_proftpd(ctx, name, cert, port, users):
+def start_proftpd(ctx, name, cert, port, users, reuse_required=True):
     low, high = ctx.ports.span(PASSIVE_PORTS_EACH)
     conf = os.path.join(ctx.state, "conf", name + ".conf")
     logs = os.path.join(ctx.state, "logs", name)
@@ -361,6 +382,8 @@ def start_proftpd(ctx, name, cert, port, users):
             "TLSRSACertificateFile " + ctx.certs[cert][0],
             "TLSRSACertificateKeyFile " + ctx.certs[cert][1],
             "TLSVerifyClient off", "TLSRenegotiate none",
+            "# data connections must resume the control connection's TLS session"
+            if reuse_required else "TLSOptions NoSessionReuseRequired",
             "TLSLog " + logs + ".tls.log",
             "")))
     cmd = [os.path.join(ctx.bin, "usr/sbin/proftpd"), "--nodaemon", "--config", conf]
@@ -418,7 +441,7 @@ def start_hostile(ctx, values):
     cmd = [sys.executable, os.path.join(HERE, "hostile_ftp_server.py"),
            "--cert", ctx.certs["self"][0], "--key", ctx.certs["self"][1],
            "--ports", ports_file, "--hold", str(HOSTILE_HOLD)]
-    for mode in ("login", "silent", "garbage", "longline"):
+    for mode in ("login", "silent", "garbage", "longline", "badtls"):
         cmd += ["--listen", "%s:%d" % (mode, ctx.ports.one())]
     proc = launch(ctx.state, "hostile", cmd)
     deadline = time.time() + 20
@@ -454,53 +477,11 @@ def start(args):
     ctx.state = state
     ctx.empty_dir = os.path.join(state, "empty")
     ctx.run_dir = os.path.join(state, "run")
-    ctx.bin = fetch(packages_dir(args))
     ctx.ports = Ports()
-    ctx.certs = make_certificates(os.path.join(state, "certs"))
-    uid, gid = ensure_user()
-    base, temporary = served_base(state, uid, gid)
-    values = {"host": "127.0.0.1", "user": USER, "password": PASSWORD,
-              "ca_pem": os.path.join(state, "certs", "testca.pem"),
-              "ca_der": os.path.join(state, "certs", "testca.der"),
-              "sample_name": SAMPLE_NAME, "sample_size": str(SAMPLE_SIZE),
-              "utf8_name": UTF8_NAME}
-    if temporary:
-        with open(os.path.join(state, "temporary_roots"), "w") as f:
-            f.write(base)
-    for cert in CERTS:
-        values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
-
-    procs = []
-    roots = {}
-    for program in TLS_PROGRAMS + ("mixed", "plain"):
-        roots[program] = os.path.join(base, program)
-        fill_root(roots[program], uid, gid)
-        values[program + "_root"] = roots[program]
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_vsftpd(ctx, "vsftpd-" + cert, cert, port, roots["vsftpd"], True))
-        values["vsftpd_%s_port" % cert] = str(port)
-    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_proftpd(ctx, "proftpd-" + cert, cert, port, users))
-        values["proftpd_%s_port" % cert] = str(port)
-    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
-    for cert in CERTS:
-        port = ctx.ports.one()
-        procs.append(start_pureftpd(ctx, "pureftpd-" + cert, cert, port, db))
-        values["pureftpd_%s_port" % cert] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_vsftpd(ctx, "vsftpd-mixed", "self", port, roots["mixed"], False))
-    values["mixed_port"] = str(port)
-    port = ctx.ports.one()
-    procs.append(start_plain(ctx, port, roots["plain"]))
-    values["plain_port"] = str(port)
-
     try:
-        procs.append(start_hostile(ctx, values))
-        wait_until_greeting(procs)
-    except RuntimeError as e:
+        ctx.bin = fetch(packages_dir(args))
+        values = start_servers(ctx)
+    except (RuntimeError, OSError, subprocess.SubprocessError) as e:
         print("ftp tls servers did not start:", e, "- see", os.path.join(state, "logs"),
               file=sys.stderr)
         stop(args, quiet=True)
@@ -512,6 +493,57 @@ def start(args):
     os.replace(tmp, os.path.join(state, "servers.txt"))
     print("ftp tls servers started; state in", os.path.join(state, "servers.txt"))
     return 0
+
+
+def start_servers(ctx):
+    """Starts every server; returns what servers.txt tells the clients."""
+    state = ctx.state
+    ctx.certs = make_certificates(os.path.join(state, "certs"))
+    uid, gid = ensure_user()
+    base, temporary = served_base(state, uid, gid)
+    if temporary:
+        with open(os.path.join(state, "temporary_roots"), "w") as f:
+            f.write(base)
+    values = {"host": "127.0.0.1", "user": USER, "password": PASSWORD,
+              "ca_pem": os.path.join(state, "certs", "testca.pem"),
+              "ca_der": os.path.join(state, "certs", "testca.der"),
+              "sample_name": SAMPLE_NAME, "sample_size": str(SAMPLE_SIZE),
+              "utf8_name": UTF8_NAME}
+    for cert in CERTS:
+        values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
+    roots = {}
+    for program in TLS_PROGRAMS + ("mixed", "plain"):
+        roots[program] = os.path.join(base, program)
+        fill_root(roots[program], uid, gid)
+        values[program + "_root"] = roots[program]
+
+    procs = []
+
+    def add(key, started):
+        procs.append(started)
+        values[key] = str(started[2])
+
+    for cert in CERTS:
+        add("vsftpd_%s_port" % cert, start_vsftpd(
+            ctx, "vsftpd-" + cert, cert, ctx.ports.one(), roots["vsftpd"], True))
+    add("vsftpd_noreuse_port", start_vsftpd(
+        ctx, "vsftpd-noreuse", "self", ctx.ports.one(), roots["vsftpd"], True, False))
+    users = proftpd_users(ctx, roots["proftpd"], uid, gid)
+    for cert in CERTS:
+        add("proftpd_%s_port" % cert, start_proftpd(
+            ctx, "proftpd-" + cert, cert, ctx.ports.one(), users))
+    add("proftpd_noreuse_port", start_proftpd(
+        ctx, "proftpd-noreuse", "self", ctx.ports.one(), users, False))
+    db = pureftpd_users(ctx, roots["pureftpd"], uid, gid)
+    for cert in CERTS:
+        add("pureftpd_%s_port" % cert, start_pureftpd(
+            ctx, "pureftpd-" + cert, cert, ctx.ports.one(), db))
+    add("mixed_port", start_vsftpd(
+        ctx, "vsftpd-mixed", "self", ctx.ports.one(), roots["mixed"], False, False))
+    add("plain_port", start_plain(ctx, ctx.ports.one(), roots["plain"]))
+    procs.append(start_hostile(ctx, values))
+    wait_until_greeting(procs)
+    return values
 
 
 def group_alive(pgid):
