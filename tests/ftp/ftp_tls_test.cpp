@@ -163,7 +163,9 @@ TEST_P(FtpTlsServerTest, CertificateChecks) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.expected, Connect(c.server)) << c.server;
-    if (c.expected == 0) EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
+    if (c.expected == 0) {
+      EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
+    }
   }
   // a wrong password is told from a wrong user only where the server tells
   const long wrong = session.Connect(TlsServers::Address(Port("self"), L":" + Pin("self")),
@@ -203,7 +205,7 @@ TEST_F(FtpTlsTest, HostileServer) {
   for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<BYTE>(((i % 251) * 7 + 3) & 0xFF);
   const std::wstring local = folder.file(L"hostile.bin");
   const std::wstring source = folder.file(L"source.bin");
-  WriteWholeFile(source, Pattern(512 * 1024, 1));
+  WriteWholeFile(source, Pattern(4 * 1024 * 1024, 1));  // more than the sockets hold
 
   enum class Step { kConnect, kDownload, kUpload };
   const struct {
@@ -223,6 +225,7 @@ TEST_F(FtpTlsTest, HostileServer) {
       {login, L"drop-transfer", Step::kDownload, 100},
       {login, L"stall-transfer", Step::kDownload, 100},
       {login, L"drop-transfer", Step::kUpload, 100},
+      {login, L"stall-transfer", Step::kUpload, 100},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.server + L" " + c.user);
@@ -238,7 +241,9 @@ TEST_F(FtpTlsTest, HostileServer) {
     EXPECT_LT(GetTickCount64() - start, 5 * kShortWaitMs);
     if (c.step == Step::kDownload) {
       EXPECT_EQ(c.expected == 0, FileExistsOnDisk(local));
-      if (c.expected == 0) EXPECT_TRUE(payload == ReadWholeFile(local));
+      if (c.expected == 0) {
+        EXPECT_TRUE(payload == ReadWholeFile(local));
+      }
     }
     hostile.CloseSession();
     ASSERT_EQ(0, hostile.OpenSession());
