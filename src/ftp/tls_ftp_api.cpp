@@ -115,6 +115,7 @@ HINTERNET TlsFtpApi::FindFirst(HINTERNET connection, const wchar_t* path,
 
 HINTERNET TlsFtpApi::OpenRemoteFile(HINTERNET connection, const wchar_t* path,
                                     DWORD access, DWORD) {
+  fileComplete_ = false;
   const BOOL ok = Simple(connection, path, [&](const std::string& p) {
     return access == GENERIC_WRITE ? client_.OpenStore(p)
                                    : client_.OpenRetrieve(p);
@@ -126,11 +127,16 @@ BOOL TlsFtpApi::Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) {
   *read = 0;
   if (!Ours(file, fileTag_)) return Fail(FtpOutcome::kNotConnected);
   char* next = static_cast<char*>(buffer);
-  while (*read < size && client_.TransferOpen()) {
+  // Reads to the end of the data only: a transfer that ended otherwise (its
+  // connection closed meanwhile) fails.
+  while (*read < size && !fileComplete_) {
     size_t received = 0;
     const FtpOutcome outcome = client_.Read(next, size - *read, &received);
     if (outcome != FtpOutcome::kOk) return Fail(outcome);
-    if (received == 0) break;  // the whole file has come
+    if (received == 0) {
+      fileComplete_ = true;  // the whole file has come
+      break;
+    }
     next += received;
     *read += static_cast<DWORD>(received);
   }

@@ -57,6 +57,7 @@ class TlsFtpApi final : public FtpApi {
   FtpClient client_;  // uses network_, so it is destroyed first
   DWORD lastError_ = 0;
   bool connected_ = false;
+  bool fileComplete_ = false;  // the open retrieve has delivered all
   // The handles handed out are the addresses of these.
   char connectionTag_ = 0;
   char findTag_ = 0;

@@ -4,6 +4,8 @@
 // hostile server's tricks.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/com_test_util.h"
 #include "ftp/ftp_download.h"
 #include "ftp/ftp_session.h"
@@ -13,6 +15,7 @@
 #include "ftp/wininet_api.h"
 #include "ftp_test_files.h"
 #include "ftp_test_server.h"
+#include "recording_view.h"
 #include "tls_test_servers.h"
 #include "window_closer.h"
 
@@ -191,6 +194,27 @@ TEST_F(FtpTlsTest, ServersWithoutTlsAndWithoutTheAsk) {
   ASSERT_EQ(0, session.OpenSession());
   EXPECT_EQ(100, Connect(TlsServers::Address("vsftpd_self_port", L":TLS")));
   session.SetProxy(L"", L"", L"");
+}
+
+// The host connects again while a download pumps its messages: the download
+// fails (no truncated file passes for complete) and the new connection works.
+TEST_F(FtpTlsTest, ReconnectDuringADownload) {
+  struct Reentrant : testing::RecordingView {
+    using RecordingView::RecordingView;
+    std::function<void()> atThirdPump;
+    void PumpMessages() override {
+      RecordingView::PumpMessages();
+      if (pumps == 3) atThirdPump();
+    }
+  } view{context};
+  const std::wstring server =
+      TlsServers::Address("pureftpd_self_port", L":TLS=" + TlsServers::Value("fingerprint_self"));
+  view.atThirdPump = [&] { EXPECT_EQ(0, Connect(server)); };
+  ASSERT_EQ(0, Connect(server));
+  const std::wstring local = folder.file(L"reentrant.bin");
+  EXPECT_EQ(100, FtpDownload(context, api, view, files, 0).GetFile(local, TlsServers::Value("sample_name")));
+  EXPECT_FALSE(FileExistsOnDisk(local));
+  EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
 }
 
 // The hostile server: every trick ends in a result code within a few waits,
