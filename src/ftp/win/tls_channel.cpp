@@ -143,6 +143,7 @@ NetStatus TlsChannel::ReadMore() {
 // the handshake (TLS 1.3 tickets), with the context already in place.
 NetStatus TlsChannel::RunHandshake(SECURITY_STATUS status) {
   bool needInput = context_.valid() && incoming_.empty();
+  bool withoutCertificate = false;
   for (;;) {
     if (needInput) {
       const NetStatus read = ReadMore();
@@ -171,12 +172,20 @@ NetStatus TlsChannel::RunHandshake(SECURITY_STATUS status) {
       needInput = true;
       continue;
     }
+    if (status == SEC_I_INCOMPLETE_CREDENTIALS && !withoutCertificate) {
+      // The server asks for a client certificate: the same input again,
+      // going on without one.
+      ScopedSecurityBuffer(output.pvBuffer).reset();
+      withoutCertificate = true;
+      needInput = false;
+      continue;
+    }
     // What the call did not consume stays for the next round (or, at the
     // end, is the first application data).
     if (context_.valid() && input[1].BufferType == SECBUFFER_EXTRA) {
       incoming_.erase(incoming_.begin(),
                       incoming_.end() - input[1].cbBuffer);
-    } else if (status != SEC_I_CONTINUE_NEEDED || !incoming_.empty()) {
+    } else {
       incoming_.clear();
     }
     // Even a failure may carry an alert for the server.
@@ -184,10 +193,6 @@ NetStatus TlsChannel::RunHandshake(SECURITY_STATUS status) {
     if (status == SEC_E_OK) return sent;
     if (FAILED(status)) return NetStatus::kTlsRefused;
     if (sent != NetStatus::kOk) return sent;
-    if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
-      needInput = false;  // no client certificate: go on without one
-      continue;
-    }
     if (status != SEC_I_CONTINUE_NEEDED) return NetStatus::kTlsRefused;
     needInput = incoming_.empty();
   }
