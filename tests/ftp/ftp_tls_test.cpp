@@ -147,6 +147,13 @@ TEST_P(FtpTlsServerTest, WholeSessionWithThePin) {
     EXPECT_FALSE(FileExistsOnDisk(cancelled));
     EXPECT_EQ(0, session.FileExists(sample));
   }
+  // an upload cancelled the same way leaves nothing on the server
+  const std::wstring big = folder.file(L"big.bin");
+  WriteWholeFile(big, Pattern(64 * 1024 * 1024, 7));
+  WindowCloser closer(L"Передача данных (FTP)", 0);
+  EXPECT_EQ(77, Upload(big, L"отменено.bin"));
+  EXPECT_TRUE(closer.Closed());
+  EXPECT_EQ(1, session.FileExists(L"отменено.bin"));
 }
 
 // The certificate: pinned, trusted through the test CA, or refused.
