@@ -90,7 +90,7 @@ NetStatus TlsChannel::Handshake(const TlsCredentials& credentials,
                                 const std::wstring& targetName) {
   credentials_ = credentials.get();
   target_ = targetName;
-  NetStatus status = RunHandshake(SEC_I_CONTINUE_NEEDED);
+  NetStatus status = RunHandshake();
   if (status != NetStatus::kOk) return status;
   CtxtHandle handle = context_.get();
   if (QueryContextAttributesW(&handle, SECPKG_ATTR_STREAM_SIZES, &sizes_) !=
@@ -141,9 +141,10 @@ NetStatus TlsChannel::ReadMore() {
 // first round (no context yet) sends the ClientHello; later rounds feed it
 // what the server sent. Also used for handshake messages that arrive after
 // the handshake (TLS 1.3 tickets), with the context already in place.
-NetStatus TlsChannel::RunHandshake(SECURITY_STATUS status) {
+NetStatus TlsChannel::RunHandshake() {
   bool needInput = context_.valid() && incoming_.empty();
   bool withoutCertificate = false;
+  SECURITY_STATUS status = SEC_E_OK;
   for (;;) {
     if (needInput) {
       const NetStatus read = ReadMore();
@@ -269,7 +270,7 @@ NetStatus TlsChannel::Receive(void* buffer, size_t capacity,
     if (status == SEC_I_CONTEXT_EXPIRED || (alert && plain_.empty())) {
       closed_ = true;
     } else if (status == SEC_I_RENEGOTIATE) {
-      const NetStatus again = RunHandshake(SEC_I_CONTINUE_NEEDED);
+      const NetStatus again = RunHandshake();
       if (again != NetStatus::kOk) return NetStatus::kFailed;
     }
   }

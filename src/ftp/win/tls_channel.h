@@ -54,7 +54,7 @@ class TlsChannel {
   void Shutdown();
 
  private:
-  NetStatus RunHandshake(SECURITY_STATUS status);
+  NetStatus RunHandshake();
   NetStatus SendToken(SecBuffer& token);
   NetStatus ReadMore();
   bool NegotiatedModernProtocol();
