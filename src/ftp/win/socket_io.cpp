@@ -104,14 +104,21 @@ NetStatus ConnectToHost(const std::wstring& host, unsigned short port,
       found == nullptr) {
     return NetStatus::kNameNotResolved;
   }
+  // The addresses share one time bound.
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
   NetStatus status = NetStatus::kFailed;
   for (const ADDRINFOW* entry = found; entry != nullptr;
        entry = entry->ai_next) {
     if (entry->ai_addrlen > sizeof(sockaddr_storage)) continue;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) {
+      status = NetStatus::kTimedOut;
+      break;
+    }
     SocketAddress address;
     std::memcpy(&address.storage, entry->ai_addr, entry->ai_addrlen);
     address.length = static_cast<int>(entry->ai_addrlen);
-    status = ConnectToAddress(address, timeoutMs, connected);
+    status = ConnectToAddress(address, static_cast<DWORD>(end - now), connected);
     if (status == NetStatus::kOk) break;
   }
   FreeAddrInfoW(found);
