@@ -140,9 +140,12 @@ NetStatus TlsChannel::ReadMore() {
 // Drives InitializeSecurityContext until the handshake is complete. The
 // first round (no context yet) sends the ClientHello; later rounds feed it
 // what the server sent. Also used for handshake messages that arrive after
-// the handshake (TLS 1.3 tickets), with the context already in place.
+// the handshake (a renegotiation request, TLS 1.3 tickets), with the context
+// already in place.
 NetStatus TlsChannel::RunHandshake() {
-  bool needInput = context_.valid() && incoming_.empty();
+  // The first call goes without reading: it makes the ClientHello, or takes
+  // what DecryptMessage left over from a renegotiation request.
+  bool needInput = false;
   bool withoutCertificate = false;
   SECURITY_STATUS status = SEC_E_OK;
   for (;;) {
