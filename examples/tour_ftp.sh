@@ -3,7 +3,9 @@
 # 127.0.0.1, a free port, anonymous access). tour_ftp.vbs downloads
 # readings.csv, uploads it into a new folder "uploads" and downloads that copy
 # back, each with the progress window; this script compares the bytes of all
-# three with the sample and stops the server.
+# three with the sample and stops the server. Then the same session runs over
+# TLS against a local pure-ftpd with a self-signed certificate, pinned by its
+# SHA-256 fingerprint (the servers of the TLS tests, tests/ftp/tls).
 # Called by tour.sh (which exports run_script, winpath and the Wine environment).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,16 +24,35 @@ run_script "$(winpath "$here/tour_ftp.vbs")" "127.0.0.1:$port" readings.csv \
   "$(winpath "$work/readings.csv")" "$(winpath "$here/ftp/sample/readings.csv")" \
   "$(winpath "$work/readings_back.csv")" || exit 1
 
-sample="$here/ftp/sample/readings.csv"
 status=0
-for copy in "$work/readings.csv:the download" "$work/root/uploads/readings.csv:the server's upload" \
-            "$work/readings_back.csv:the upload downloaded back"; do
-  file=${copy%%:*} what=${copy#*:}
-  if cmp -s "$sample" "$file"; then
-    echo "-- $what: $(stat -c %s "$file") bytes, the same as the sample"
+# same ORIGINAL COPY WHAT: reports whether the copy has the original's bytes.
+same() {
+  if cmp -s "$1" "$2"; then
+    echo "-- $3: $(stat -c %s "$2") bytes, the same as the original"
   else
-    echo "-- $what: DIFFERS from the sample"
+    echo "-- $3: DIFFERS from the original"
     status=1
   fi
-done
+}
+sample="$here/ftp/sample/readings.csv"
+same "$sample" "$work/readings.csv" "the download"
+same "$sample" "$work/root/uploads/readings.csv" "the server's upload"
+same "$sample" "$work/readings_back.csv" "the upload downloaded back"
+
+echo "-- over TLS"
+tls_script="$root/tests/ftp/tls/tls_servers.py"
+tls_state="$work/tls"
+/usr/bin/python3 "$tls_script" start --state "$tls_state" --packages "$build/ftp-tls-packages" \
+  >/dev/null || exit 1
+trap '/usr/bin/python3 "$server_script" stop --state "$work/server" >/dev/null
+      /usr/bin/python3 "$tls_script" stop --state "$tls_state" >/dev/null' EXIT
+value() { sed -n "s/^$1=//p" "$tls_state/servers.txt"; }
+tls_root=$(value pureftpd_root)
+run_script "$(winpath "$here/tour_ftp.vbs")" \
+  "127.0.0.1:$(value pureftpd_self_port):TLS=$(value fingerprint_self)" "$(value sample_name)" \
+  "$(winpath "$work/tls_sample.bin")" "$(winpath "$sample")" "$(winpath "$work/tls_back.csv")" \
+  "$(value user)" "$(value password)" || exit 1
+same "$tls_root/$(value sample_name)" "$work/tls_sample.bin" "the download over TLS"
+same "$sample" "$tls_root/uploads/readings.csv" "the server's upload over TLS"
+same "$sample" "$work/tls_back.csv" "the upload over TLS downloaded back"
 exit $status

@@ -1,17 +1,25 @@
 ' Tour, OrvFtp: one FTP session against a local server, a look at the remote
 ' side, a download, and an upload that is downloaded back, each with the
 ' progress window.
-' Arguments: the server text ("127.0.0.1:port"), the remote file to fetch, the
-' local file to write, the local file to upload into the remote folder
-' "uploads", and the local file to write its copy back into (Windows paths).
+' Arguments: the server text ("127.0.0.1:port", with ":TLS=<fingerprint>" for
+' FTP over TLS), the remote file to fetch, the local file to write, the local
+' file to upload into the remote folder "uploads", the local file to write its
+' copy back into (Windows paths), and optionally the user and password
+' (anonymous otherwise).
 ' tour_ftp.sh starts the server and compares all the bytes afterwards.
 Option Explicit
-Dim ftp, server, remote, local, source, back, r
+Dim ftp, server, remote, local, source, back, user, password, r
 server = WScript.Arguments(0)
 remote = WScript.Arguments(1)
 local = WScript.Arguments(2)
 source = WScript.Arguments(3)
 back = WScript.Arguments(4)
+user = "anonymous"
+password = "tour@"
+If WScript.Arguments.Count > 6 Then
+  user = WScript.Arguments(5)
+  password = WScript.Arguments(6)
+End If
 
 Set ftp = CreateObject("Velmor.Ftp.1")
 
@@ -24,12 +32,12 @@ Sub Report(what, code)
 End Sub
 
 ' Before a session the methods answer with their result codes.
-Report "Connect before OpenSession", ftp.Connect(server, "anonymous", "tour@")
+Report "Connect before OpenSession", ftp.Connect(server, user, password)
 
 r = ftp.OpenSession()
 Report "OpenSession", r
 If r <> 0 Then WScript.Quit 1
-r = ftp.Connect(server & ":P", "anonymous", "tour@")
+r = ftp.Connect(server & ":P", user, password)
 Report "Connect " & server & " (passive)", r
 If r <> 0 Then WScript.Quit 1
 
@@ -55,6 +63,6 @@ End If
 Report "PutFile of a missing local file", ftp.PutFile(source & ".missing", "uploads\none.csv")
 
 ftp.CloseSession
-Report "Connect after CloseSession", ftp.Connect(server, "anonymous", "tour@")
+Report "Connect after CloseSession", ftp.Connect(server, user, password)
 If r <> 0 Then WScript.Quit 1
 WScript.Quit 0

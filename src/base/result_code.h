@@ -28,6 +28,8 @@ enum ResultCode : std::int32_t {
   kResultWrongUserName = 80,        // OrvFtp.Connect: the server refused the user name
   kResultLoginFailed = 81,          // OrvFtp.Connect: the login failed otherwise
   kResultServerNotFound = 82,       // OrvFtp.Connect: the host name does not resolve
+  kResultCertificateRejected = 83,  // OrvFtp.Connect over TLS: the certificate failed the check
+  kResultTlsRefused = 84,           // OrvFtp.Connect over TLS: AUTH TLS or the handshake refused
   kResultGeneralError = 100,        // OrvFtp, OrvZip.Unpack: any other failure
 };
 

@@ -23,6 +23,10 @@ constexpr DWORD kKnownSizeLimit = 33554432;
 // The progress bar runs from 0 to this value.
 constexpr int kProgressRange = 1000;
 
+// Connections over TLS: connecting and every wait for a reply or data end
+// after this long.
+constexpr DWORD kNetworkTimeoutMs = 60000;
+
 constexpr wchar_t kAgentName[] = L"Velmor";
 constexpr INTERNET_PORT kDefaultFtpPort = 21;
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "base/win/handle_traits.h"
@@ -13,6 +14,9 @@ namespace velmor::ftp {
 
 struct FtpContext {
   InternetHandle sessionHandle;
+  // The client of a connection over TLS, which made connectionHandle; it
+  // outlives the handle it made.
+  std::shared_ptr<FtpApi> tlsApi;
   InternetHandle connectionHandle;
   ScopedWindow progressWindow;  // destroyed when reset, unless already gone
   LONG cancelFlag = 0;   // 1: the running download is cancelled or finished
@@ -24,6 +28,13 @@ struct FtpContext {
 
   // Starts a transfer: the chunk size on first use, and no cancellation.
   void BeginTransfer();
+
+  // The seam connectionHandle was made through (WinINet or tlsApi; the
+  // fallback when it names none), held for the length of a transfer: the
+  // host may reconnect while a transfer pumps its messages.
+  std::shared_ptr<FtpApi> ConnectionApi(FtpApi& fallback) const;
+  // Ends the connection, and the TLS client with it.
+  void Disconnect();
 
   // The process-wide instance used by the component. It is created on first
   // use and never destroyed: the session must outlive every object, and

@@ -42,8 +42,11 @@ long FtpDownload::Run(const std::wstring& localFile,
   ProgressWindowScope windowScope(view_);
   ShowStatus(view_, IDS_FTP_STATUS_PREPARING);
 
+  // The connection's seam stays alive to the end, whatever the host does
+  // while the messages are pumped.
+  const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
   const LookupResult found =
-      LookUpRemoteFile(api_, context_.connectionHandle.get(), remoteFile,
+      LookUpRemoteFile(*api, context_.connectionHandle.get(), remoteFile,
                        kDownloadFindFlags);
   if (found.outcome == Lookup::kNotListed) {
     ShowStatus(view_, IDS_FTP_STATUS_NO_FILE);
@@ -52,9 +55,9 @@ long FtpDownload::Run(const std::wstring& localFile,
   // A listing that gave no answer is no proof that the file is missing: a
   // file that opens is downloaded with its size unknown.
   InternetHandle remote(
-      &api_, api_.OpenRemoteFile(context_.connectionHandle.get(),
-                                 remoteFile.c_str(), GENERIC_READ,
-                                 kOpenFileFlags));
+      api.get(), api->OpenRemoteFile(context_.connectionHandle.get(),
+                                     remoteFile.c_str(), GENERIC_READ,
+                                     kOpenFileFlags));
   if (!remote) {
     ShowStatus(view_, found.outcome == Lookup::kFound
                           ? IDS_FTP_STATUS_OPEN_FAILED
@@ -72,7 +75,7 @@ long FtpDownload::Run(const std::wstring& localFile,
   TransferProgress progress(context_, view_, kFormats);
   progress.Start(found.size);
 
-  long result = Transfer(remote.get(), *local, progress);
+  long result = Transfer(*api, remote.get(), *local, progress);
   // A file that cannot be completed on disk is as good as lost.
   if (!local->Close() && result == kResultOk) result = kResultGeneralError;
   local.reset();
@@ -81,7 +84,7 @@ long FtpDownload::Run(const std::wstring& localFile,
   return result;
 }
 
-long FtpDownload::Transfer(HINTERNET remote, LocalFile& local,
+long FtpDownload::Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
                            TransferProgress& progress) {
   const DWORD chunkSize = context_.chunkSize;
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
@@ -91,7 +94,7 @@ long FtpDownload::Transfer(HINTERNET remote, LocalFile& local,
 
   for (;;) {
     DWORD read = 0;
-    if (!api_.Read(remote, buffer.get(), chunkSize, &read)) {
+    if (!api.Read(remote, buffer.get(), chunkSize, &read)) {
       ShowStatus(view_, IDS_FTP_STATUS_READ_FAILED);
       return kResultGeneralError;
     }

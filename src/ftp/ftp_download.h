@@ -29,7 +29,8 @@ class FtpDownload {
 
  private:
   long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-  long Transfer(HINTERNET remote, LocalFile& local, TransferProgress& progress);
+  long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
+                TransferProgress& progress);
   void Pause();
 
   FtpContext& context_;

@@ -44,17 +44,28 @@ long FtpSession::Connect(const std::wstring& server,
                          const std::wstring& password) {
   const ServerAddress address = ParseServerText(server);
   if (!context_.sessionHandle) return kResultNoSession;
-  context_.connectionHandle.reset();
+  context_.Disconnect();
   // A text without a host names no server; nothing is asked of the network.
   if (address.host.empty()) return kResultGeneralError;
+  // The proxy is WinINet's and cannot carry TLS; a malformed pin is never
+  // taken for no pin.
+  if (address.tls &&
+      (!tls_ || !context_.proxyName.empty() || address.badPin)) {
+    return kResultGeneralError;
+  }
 
   view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CONNECTING));
-  HINTERNET connection = api_.ConnectFtp(
+  std::shared_ptr<FtpApi> api =
+      address.tls ? tls_(address.pin)
+                  : std::shared_ptr<FtpApi>(std::shared_ptr<FtpApi>(), &api_);
+  if (!api) return kResultGeneralError;
+  HINTERNET connection = api->ConnectFtp(
       context_.sessionHandle.get(), address.host.c_str(), address.port,
       userName.c_str(), password.c_str(),
       address.passive ? kPassiveFlag : 0);
-  if (connection == nullptr) return MapConnectError(api_.LastError());
-  context_.connectionHandle = InternetHandle(&api_, connection);
+  if (connection == nullptr) return MapConnectError(api->LastError());
+  if (address.tls) context_.tlsApi = api;
+  context_.connectionHandle = InternetHandle(api.get(), connection);
   return kResultOk;
 }
 
@@ -63,26 +74,27 @@ long FtpSession::RemoteOperation(const std::wstring& path,
                                  Operation operation) {
   const std::wstring prepared = PrepareRemotePath(path);
   if (!context_.connectionHandle) return kResultNotConnected;
-  return operation(context_.connectionHandle.get(), prepared.c_str())
+  const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
+  return operation(*api, context_.connectionHandle.get(), prepared.c_str())
              ? kResultOk
              : kResultGeneralError;
 }
 
 long FtpSession::SetCurDir(const std::wstring& path) {
-  return RemoteOperation(path, [this](HINTERNET c, const wchar_t* p) {
-    return api_.ChangeDirectory(c, p);
+  return RemoteOperation(path, [](FtpApi& api, HINTERNET c, const wchar_t* p) {
+    return api.ChangeDirectory(c, p);
   });
 }
 
 long FtpSession::DeleteFile(const std::wstring& fileName) {
-  return RemoteOperation(fileName, [this](HINTERNET c, const wchar_t* p) {
-    return api_.RemoveFile(c, p);
+  return RemoteOperation(fileName, [](FtpApi& api, HINTERNET c, const wchar_t* p) {
+    return api.RemoveFile(c, p);
   });
 }
 
 long FtpSession::CreateDirectory(const std::wstring& path) {
-  return RemoteOperation(path, [this](HINTERNET c, const wchar_t* p) {
-    return api_.MakeDirectory(c, p);
+  return RemoteOperation(path, [](FtpApi& api, HINTERNET c, const wchar_t* p) {
+    return api.MakeDirectory(c, p);
   });
 }
 
@@ -90,7 +102,8 @@ long FtpSession::FileExists(const std::wstring& file) {
   const std::wstring prepared = PrepareRemotePath(file);
   if (!context_.connectionHandle) return kResultNotConnected;
   HINTERNET connection = context_.connectionHandle.get();
-  switch (LookUpRemoteFile(api_, connection, prepared, kExistsFindFlags).outcome) {
+  const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
+  switch (LookUpRemoteFile(*api, connection, prepared, kExistsFindFlags).outcome) {
     case Lookup::kFound:
       return kResultOk;
     case Lookup::kNotListed:
@@ -99,13 +112,13 @@ long FtpSession::FileExists(const std::wstring& file) {
       break;
   }
   // The listing gave no answer; a file that opens exists all the same.
-  return RemoteFileOpens(api_, connection, prepared) ? kResultOk
+  return RemoteFileOpens(*api, connection, prepared) ? kResultOk
                                                      : kResultGeneralError;
 }
 
 void FtpSession::CloseSession() {
   view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CLOSING));
-  context_.connectionHandle.reset();
+  context_.Disconnect();
   context_.sessionHandle.reset();
   view_.Close();
 }

@@ -1,7 +1,12 @@
 // Session, login and remote directory operations on the shared FtpContext.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "ftp/certificate_pin.h"
 
 #include "ftp/ftp_api.h"
 #include "ftp/ftp_context.h"
@@ -9,10 +14,17 @@
 
 namespace velmor::ftp {
 
+// Makes the client of one connection over TLS, checking the server's
+// certificate against the pin when there is one.
+using TlsApiFactory = std::function<std::shared_ptr<FtpApi>(
+    const std::optional<CertificatePin>& pin)>;
+
 class FtpSession {
  public:
-  FtpSession(FtpContext& context, FtpApi& api, ProgressView& view)
-      : context_(context), api_(api), view_(view) {}
+  // Without a factory, a server text that asks for TLS gives 100.
+  FtpSession(FtpContext& context, FtpApi& api, ProgressView& view,
+             TlsApiFactory tls = nullptr)
+      : context_(context), api_(api), view_(view), tls_(std::move(tls)) {}
 
   void SetProxy(const std::wstring& proxyName, const std::wstring& login,
                 const std::wstring& password);
@@ -32,6 +44,7 @@ class FtpSession {
   FtpContext& context_;
   FtpApi& api_;
   ProgressView& view_;
+  TlsApiFactory tls_;
 };
 
 }  // namespace velmor::ftp

@@ -34,31 +34,34 @@ long FtpUpload::Run(const std::wstring& localFile,
   if (!local) return kResultLocalFileError;
 
   const HINTERNET connection = context_.connectionHandle.get();
+  // Alive to the end, whatever the host does while the messages are pumped.
+  const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
   InternetHandle remote(
-      &api_, api_.OpenRemoteFile(connection, remoteFile.c_str(),
-                                 GENERIC_WRITE, kOpenFileFlags));
+      api.get(), api->OpenRemoteFile(connection, remoteFile.c_str(),
+                                     GENERIC_WRITE, kOpenFileFlags));
   if (!remote) return kResultFileNotFound;
 
   view_.Show(LoadResourceString(IDS_FTP_UPLOAD_CAPTION));
   TransferProgress progress(context_, view_, kFormats);
   progress.Start(local->Size());
 
-  long result = Transfer(*local, remote.get(), progress);
+  long result = Transfer(*api, *local, remote.get(), progress);
   local.reset();
   // Closing the handle ends the transfer; the server has the whole file only
   // when that succeeds too.
-  if (!api_.CloseHandle(remote.release()) && result == kResultOk) {
+  if (!api->CloseHandle(remote.release()) && result == kResultOk) {
     result = kResultGeneralError;
   }
   // No half file stays on the server. When the host ended the session during
   // the upload, no connection is left to delete it with.
-  if (result != kResultOk && context_.connectionHandle.get() == connection) {
-    api_.RemoveFile(connection, remoteFile.c_str());
+  if (result != kResultOk && context_.connectionHandle.get() == connection &&
+      context_.ConnectionApi(api_) == api) {
+    api->RemoveFile(connection, remoteFile.c_str());
   }
   return result;
 }
 
-long FtpUpload::Transfer(LocalSource& local, HINTERNET remote,
+long FtpUpload::Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
                          TransferProgress& progress) {
   const DWORD chunkSize = context_.chunkSize;
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
@@ -71,7 +74,7 @@ long FtpUpload::Transfer(LocalSource& local, HINTERNET remote,
     if (!local.Read(buffer.get(), chunkSize, &read)) return kResultGeneralError;
     if (read == 0) return kResultOk;
     DWORD written = 0;
-    if (!api_.Write(remote, buffer.get(), read, &written) || written != read) {
+    if (!api.Write(remote, buffer.get(), read, &written) || written != read) {
       return kResultGeneralError;
     }
     progress.Advance(read);

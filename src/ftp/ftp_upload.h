@@ -25,7 +25,7 @@ class FtpUpload {
 
  private:
   long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-  long Transfer(LocalSource& local, HINTERNET remote,
+  long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
                 TransferProgress& progress);
 
   FtpContext& context_;

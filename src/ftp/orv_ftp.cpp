@@ -6,6 +6,7 @@
 #include "ftp/ftp_upload.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_window.h"
+#include "ftp/win/schannel_tls_factory.h"
 #include "ftp/wininet_api.h"
 #include "module/bstr_util.h"
 #include "module/com_call.h"
@@ -32,7 +33,8 @@ FtpPlatform& Platform() {
 struct FtpCall {
   ftp::FtpContext& context = ftp::FtpContext::Process();
   ftp::ProgressWindow window{context, ModuleInstance()};
-  ftp::FtpSession session{context, Platform().api, window};
+  ftp::FtpSession session{context, Platform().api, window,
+                          ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
 };
 
 // An open session must survive every object and any attempt to unload the

@@ -22,6 +22,45 @@ std::vector<std::wstring> SplitPieces(const std::wstring& text) {
   return pieces;
 }
 
+bool StartsWithTls(const std::wstring& piece) {
+  return piece.size() >= 3 && (piece[0] == L'T' || piece[0] == L't') &&
+         (piece[1] == L'L' || piece[1] == L'l') &&
+         (piece[2] == L'S' || piece[2] == L's');
+}
+
+int HexDigit(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+std::optional<CertificatePin> ParsePin(const std::wstring& hex) {
+  CertificatePin pin{};
+  if (hex.size() != pin.size() * 2) return std::nullopt;
+  for (size_t i = 0; i < pin.size(); ++i) {
+    const int high = HexDigit(hex[2 * i]);
+    const int low = HexDigit(hex[2 * i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    pin[i] = static_cast<std::uint8_t>(high * 16 + low);
+  }
+  return pin;
+}
+
+// True for a piece that asks for TLS, with what it says.
+bool ApplyTlsPiece(const std::wstring& piece, ServerAddress& address) {
+  if (!StartsWithTls(piece)) return false;
+  if (piece.size() == 3) {
+    address.tls = true;
+    return true;
+  }
+  if (piece[3] != L'=') return false;
+  address.tls = true;
+  address.pin = ParsePin(piece.substr(4));
+  address.badPin = !address.pin;
+  return true;
+}
+
 void ApplyPiece(const std::wstring& piece, ServerAddress& address) {
   const wchar_t first = piece[0];
   if (first == L'A' || first == L'a') address.passive = false;
@@ -41,8 +80,9 @@ ServerAddress ParseServerText(const std::wstring& server) {
       SplitPieces(server.substr(0, server.find(L'\0')));
   if (pieces.empty()) return address;
   address.host = pieces[0];
-  for (size_t i = 1; i < pieces.size() && i < 3; ++i) {
-    ApplyPiece(pieces[i], address);
+  for (size_t i = 1; i < pieces.size() && i < 4; ++i) {
+    if (ApplyTlsPiece(pieces[i], address)) continue;
+    if (i < 3) ApplyPiece(pieces[i], address);
   }
   return address;
 }

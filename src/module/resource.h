@@ -19,6 +19,8 @@
 #define IDS_RAPI_MISSING 209
 #define IDS_VALUE_NOT_FOUND 210
 #define IDS_UNKNOWN_ERROR 212
+#define IDS_CERTIFICATE_REJECTED 220
+#define IDS_TLS_REFUSED 221
 
 // The FTP transfers' status texts, captions and status formats.
 #define IDS_FTP_STATUS_READY 300

@@ -24,6 +24,8 @@ UINT MessageIdForCode(long code) noexcept {
     case kResultWrongUserName: return IDS_WRONG_USER_NAME;
     case kResultLoginFailed: return IDS_INTERNET_ERROR;
     case kResultServerNotFound: return IDS_SERVER_NOT_FOUND;
+    case kResultCertificateRejected: return IDS_CERTIFICATE_REJECTED;
+    case kResultTlsRefused: return IDS_TLS_REFUSED;
     case kResultGeneralError: return IDS_GENERAL_ERROR;
     default: return IDS_UNKNOWN_ERROR;
   }

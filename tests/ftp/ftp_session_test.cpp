@@ -127,6 +127,48 @@ TEST_F(FtpSessionTest, ServerTextWithoutHostFailsAndDropsConnection) {
   EXPECT_FALSE(context.connectionHandle);
 }
 
+// "TLS" in the server text: the connection is the TLS client's, every later
+// operation goes to it, and the WinINet seam sees none of them.
+TEST_F(FtpSessionTest, TlsConnectionsGoThroughTheirOwnClient) {
+  auto tls = std::make_shared<FakeFtpApi>();
+  std::optional<CertificatePin> askedPin;
+  int made = 0;
+  FtpSession withTls{context, api, view,
+                     [&](const std::optional<CertificatePin>& pin) {
+                       ++made;
+                       askedPin = pin;
+                       return tls;
+                     }};
+  ASSERT_EQ(0, withTls.OpenSession());
+  const std::wstring pin(64, L'a');
+  ASSERT_EQ(0, withTls.Connect(L"host:2121:A:TLS=" + pin, L"u", L"p"));
+  ASSERT_TRUE(askedPin);
+  EXPECT_EQ(0xAA, (*askedPin)[31]);
+  EXPECT_EQ(2121, tls->connectPort);
+  EXPECT_EQ(0u, tls->connectFlags);
+  EXPECT_EQ(0, withTls.SetCurDir(L"d\\e"));
+  EXPECT_EQ(0, withTls.FileExists(L"f"));
+  EXPECT_EQ((std::vector<std::wstring>{L"cd d/e", L"find f"}), tls->calls);
+  EXPECT_TRUE(api.calls.empty());
+
+  // a plain connection replaces it, and the TLS client's handles are closed
+  ASSERT_EQ(0, withTls.Connect(L"host", L"u", L"p"));
+  EXPECT_TRUE(tls->AllClosed());
+  EXPECT_EQ(0, withTls.SetCurDir(L"x"));
+  EXPECT_EQ(1u, api.calls.size());
+
+  // refused before the network: a proxy, a malformed pin, no TLS client
+  tls->connectSucceeds = false;
+  tls->connectError = ERROR_INTERNET_SEC_INVALID_CERT;
+  EXPECT_EQ(83, withTls.Connect(L"host:TLS", L"u", L"p"));
+  EXPECT_EQ(78, withTls.SetCurDir(L"x"));
+  EXPECT_EQ(100, withTls.Connect(L"host:TLS=12", L"u", L"p"));
+  EXPECT_EQ(100, session.Connect(L"host:TLS", L"u", L"p"));
+  withTls.SetProxy(L"proxy", L"", L"");
+  EXPECT_EQ(100, withTls.Connect(L"host:TLS", L"u", L"p"));
+  EXPECT_EQ(2, made);
+}
+
 TEST_F(FtpSessionTest, RemoteOperationsBeforeConnectGive78) {
   EXPECT_EQ(78, session.SetCurDir(L"a"));
   EXPECT_EQ(78, session.DeleteFile(L"a"));

@@ -10,16 +10,21 @@
 namespace velmor::ftp::testing {
 namespace {
 
-std::wstring StateFolder() {
+std::wstring StateFolder() { return StateFolderFrom(L"VELMOR_FTP_STATE"); }
+
+}  // namespace
+
+std::wstring StateFolderFrom(const wchar_t* variable) {
   wchar_t value[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"VELMOR_FTP_STATE", value, MAX_PATH) == 0) return L"";
-  std::wstring path = value;
+  if (GetEnvironmentVariableW(variable, value, MAX_PATH) == 0) return L"";
+  return WindowsPathOf(value);
+}
+
+std::wstring WindowsPathOf(std::wstring path) {
   if (!path.empty() && path[0] == L'/') path = L"Z:" + path;  // a Unix path under Wine
   std::replace(path.begin(), path.end(), L'/', L'\\');
   return path;
 }
-
-}  // namespace
 
 bool TestServer::Available() { return Port() > 0; }
 

@@ -18,6 +18,13 @@ struct TestServer {
   static std::wstring RootFile(const std::wstring& relative);
 };
 
+// A Unix path (as Wine maps it) or a Windows path, as a Windows path.
+std::wstring WindowsPathOf(std::wstring path);
+
+// The folder an environment variable names (a Unix path under Wine) as a
+// Windows path; empty when the variable is not set.
+std::wstring StateFolderFrom(const wchar_t* variable);
+
 // True when running under Wine rather than Windows.
 bool RunningUnderWine();
 

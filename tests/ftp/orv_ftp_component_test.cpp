@@ -6,6 +6,7 @@
 #include "common/com_test_util.h"
 #include "ftp_test_files.h"
 #include "ftp_test_server.h"
+#include "tls_test_servers.h"
 #include "window_closer.h"
 
 namespace {
@@ -15,6 +16,7 @@ using velmor::ScopedBstr;
 using velmor::ftp::testing::FileExistsOnDisk;
 using velmor::ftp::testing::ReadWholeFile;
 using velmor::ftp::testing::TestServer;
+using velmor::ftp::testing::TlsServers;
 
 class OrvFtpTest : public ::testing::Test {
  protected:
@@ -69,6 +71,8 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
   EXPECT_EQ(78, GetFile(first.get(), folder.file(L"a.bin"), L"a"));
   EXPECT_EQ(L"Отмена пользователем", Describe(first.get(), 77));
   EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
+  EXPECT_EQ(L"Сертификат сервера не прошел проверку", Describe(first.get(), 83));
+  EXPECT_EQ(L"Сервер не поддерживает защищенное соединение", Describe(second.get(), 84));
 
   EXPECT_EQ(78, PutFile(first.get(), folder.file(L"a.bin"), L"a"));
 
@@ -84,6 +88,24 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
   EXPECT_EQ(0, result);
   EXPECT_EQ(S_OK, first->Connect(nullptr, nullptr, nullptr, &result));
   EXPECT_EQ(100, result);
+}
+
+// "TLS" in the server text reaches the library's own client through COM.
+TEST_F(OrvFtpTest, SessionOverTls) {
+  if (!TlsServers::Available()) GTEST_SKIP() << "no TLS servers";
+  long result = -1;
+  ASSERT_EQ(S_OK, first->OpenSession(&result));
+  const std::wstring server = TlsServers::Address(
+      "pureftpd_self_port", L":TLS=" + TlsServers::Value("fingerprint_self"));
+  long connected = -1;
+  ASSERT_EQ(S_OK, first->Connect(ScopedBstr(server).get(), ScopedBstr(TlsServers::User()).get(),
+                                 ScopedBstr(TlsServers::Password()).get(), &connected));
+  ASSERT_EQ(0, connected);
+  EXPECT_EQ(0, Call(&IOrvFtp::FileExists, second.get(), TlsServers::Value("utf8_name")));
+  const std::wstring local = folder.file(L"tls.bin");
+  EXPECT_EQ(0, GetFile(second.get(), local, TlsServers::Value("sample_name")));
+  EXPECT_EQ(std::stoul(TlsServers::Value("sample_size")), ReadWholeFile(local).size());
+  EXPECT_EQ(83, Connect(first.get(), TlsServers::Address("pureftpd_self_port", L":TLS")));
 }
 
 TEST_F(OrvFtpTest, TwoObjectsShareOneConnection) {

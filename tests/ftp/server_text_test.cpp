@@ -47,6 +47,46 @@ TEST(FtpServerText, PortAndModePieces) {
   }
 }
 
+TEST(FtpServerText, TlsPieces) {
+  const std::wstring hex =
+      L"E2a57E893F45A555D80EC8B58522FEE674ECE700E6EB633BB0EF815A152CEDB9";
+  struct TlsCase {
+    std::wstring text;
+    INTERNET_PORT port;
+    bool passive, tls, pinned, badPin;
+  };
+  const TlsCase cases[] = {
+      {L"host:TLS", 21, true, true, false, false},
+      {L"host:2121:a:tls", 2121, false, true, false, false},
+      {L"host:tLs:990", 990, true, true, false, false},
+      {L"host:A:TLS=" + hex, 21, false, true, true, false},
+      // a fifth piece is ignored, as before
+      {L"host:21:A:P:TLS", 21, false, false, false, false},
+      // pieces that only begin like it ask for nothing
+      {L"host:TLSX", 21, true, false, false, false},
+      {L"host:STLS", 21, true, false, false, false},
+      // a pin that is not 64 hexadecimal digits is never taken for no pin
+      {L"host:TLS=" + hex.substr(1), 21, true, true, false, true},
+      {L"host:TLS=" + hex + L"0", 21, true, true, false, true},
+      {L"host:TLS=" + hex.substr(0, 63) + L"g", 21, true, true, false, true},
+      {L"host:TLS=", 21, true, true, false, true},
+  };
+  for (const TlsCase& c : cases) {
+    const ServerAddress address = ParseServerText(c.text);
+    EXPECT_EQ(L"host", address.host) << c.text;
+    EXPECT_EQ(c.port, address.port) << c.text;
+    EXPECT_EQ(c.passive, address.passive) << c.text;
+    EXPECT_EQ(c.tls, address.tls) << c.text;
+    EXPECT_EQ(c.pinned, address.pin.has_value()) << c.text;
+    EXPECT_EQ(c.badPin, address.badPin) << c.text;
+  }
+  const ServerAddress pinned = ParseServerText(L"h:TLS=" + hex);
+  ASSERT_TRUE(pinned.pin);
+  EXPECT_EQ(0xE2, (*pinned.pin)[0]);
+  EXPECT_EQ(0xA5, (*pinned.pin)[1]);
+  EXPECT_EQ(0xB9, (*pinned.pin)[31]);
+}
+
 TEST(FtpServerText, NoHostPiece) {
   EXPECT_TRUE(ParseServerText(L"").host.empty());
   EXPECT_TRUE(ParseServerText(L":::").host.empty());
@@ -76,6 +116,24 @@ TEST(FtpErrorMapping, LoginFailures) {
   EXPECT_EQ(100, MapConnectError(0));
   EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_CANNOT_CONNECT));
   EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_EXTENDED_ERROR));
+}
+
+TEST(FtpErrorMapping, TlsClientOutcomes) {
+  const std::pair<FtpOutcome, long> cases[] = {
+      {FtpOutcome::kNameNotResolved, 82}, {FtpOutcome::kWrongUser, 80},
+      {FtpOutcome::kWrongPassword, 79},   {FtpOutcome::kLoginFailed, 81},
+      {FtpOutcome::kCertificate, 83},     {FtpOutcome::kTlsRefused, 84},
+      {FtpOutcome::kConnectFailed, 100},  {FtpOutcome::kTimedOut, 100},
+      {FtpOutcome::kProtocolError, 100},  {FtpOutcome::kClosed, 100},
+      {FtpOutcome::kRefused, 100},        {FtpOutcome::kNotConnected, 100},
+  };
+  for (const auto& [outcome, code] : cases) {
+    EXPECT_EQ(code, MapConnectError(LastErrorForOutcome(outcome)))
+        << OutcomeName(outcome);
+  }
+  // the lookup tells a missing file the way WinINet does
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES),
+            LastErrorForOutcome(FtpOutcome::kNotFound));
 }
 
 TEST(FtpErrorMapping, ErrorTextEntries) {

@@ -16,8 +16,8 @@ class WindowCloser {
                         DWORD delayMs = 300)
       : thread_([this, caption, delayMs] {
           for (int i = 0; i < 400 && !stop_; ++i) {
-            HWND window = FindWindowW(L"#32770", caption);
-            if (window != nullptr && IsWindowVisible(window)) {
+            HWND window = VisibleWindow(caption);
+            if (window != nullptr) {
               Sleep(delayMs);
               PostMessageW(window, WM_CLOSE, 0, 0);
               closed_ = true;
@@ -37,6 +37,16 @@ class WindowCloser {
   }
 
  private:
+  // The visible dialog with the caption; a hidden one of the same caption
+  // (a window another test left behind) does not hide it.
+  static HWND VisibleWindow(const wchar_t* caption) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"#32770", caption)) != nullptr) {
+      if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+  }
+
   void Join() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();

@@ -5,7 +5,7 @@ set -euo pipefail
 dll=$1
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 imports=$(awk '/DLL Name:/{print tolower($3)}' <<<"$dump" | sort -u)
-allowed="advapi32.dll bcrypt.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll shlwapi.dll user32.dll wininet.dll"
+allowed="advapi32.dll bcrypt.dll comctl32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll secur32.dll shell32.dll shlwapi.dll user32.dll wininet.dll ws2_32.dll"
 status=0
 for d in $imports; do
   case " $allowed " in

@@ -58,7 +58,7 @@ TEST(ResourcesTest, ManifestDialogTypeLibraryAndStringsArePresent) {
   EXPECT_EQ(9, LoadStringW(module, IDS_PROJNAME, buffer, 64));
   EXPECT_STREQ(L"VelmorCOM", buffer);
   for (UINT id : {101u, 102u, 103u, 104u, 105u, 106u, 201u, 202u, 203u, 204u, 205u, 206u, 207u,
-                  208u, 209u, 210u, 212u}) {
+                  208u, 209u, 210u, 212u, 220u, 221u}) {
     EXPECT_GT(LoadStringW(module, id, buffer, 64), 0) << id;
   }
   FreeLibrary(module);

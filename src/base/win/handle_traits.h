@@ -7,6 +7,10 @@
 #include <bcrypt.h>
 #include <wincrypt.h>
 #include <wininet.h>
+#ifndef SECURITY_WIN32
+#define SECURITY_WIN32
+#endif
+#include <security.h>
 
 #include "base/stdio_stream.h"
 #include "base/unique_resource.h"
@@ -78,6 +82,49 @@ struct BCryptHashTraits : Win32HandleTraits<BCRYPT_HASH_HANDLE, nullptr> {
   static void close(type h) noexcept { BCryptDestroyHash(h); }
 };
 
+// A socket of Winsock (the declarations of windows.h are enough to hold and close one).
+struct SocketTraits : Win32HandleTraits<SOCKET, INVALID_SOCKET> {
+  static void close(type s) noexcept { closesocket(s); }
+};
+
+// SSPI credentials and security contexts: two-word handles, invalid when both words are
+// all ones (SecInvalidateHandle).
+struct SecurityHandleInvalid {
+  static SecHandle invalid() noexcept {
+    SecHandle h;
+    SecInvalidateHandle(&h);
+    return h;
+  }
+  static bool valid(const SecHandle& h) noexcept { return SecIsValidHandle(&h); }
+};
+struct CredentialsHandleTraits : SecurityHandleInvalid {
+  using type = CredHandle;
+  using close_guard = LastErrorKeeper;
+  static void close(type h) noexcept { FreeCredentialsHandle(&h); }
+};
+struct SecurityContextTraits : SecurityHandleInvalid {
+  using type = CtxtHandle;
+  using close_guard = LastErrorKeeper;
+  static void close(type h) noexcept { DeleteSecurityContext(&h); }
+};
+
+// Memory an SSPI call allocated for the caller (ISC_REQ_ALLOCATE_MEMORY).
+struct SecurityBufferTraits : Win32HandleTraits<void*, nullptr> {
+  static void close(type p) noexcept { FreeContextBuffer(p); }
+};
+
+struct CertContextTraits : Win32HandleTraits<PCCERT_CONTEXT, nullptr> {
+  static void close(type c) noexcept { CertFreeCertificateContext(c); }
+};
+
+struct CertChainTraits : Win32HandleTraits<PCCERT_CHAIN_CONTEXT, nullptr> {
+  static void close(type c) noexcept { CertFreeCertificateChain(c); }
+};
+
+struct CertStoreTraits : Win32HandleTraits<HCERTSTORE, nullptr> {
+  static void close(type s) noexcept { CertCloseStore(s, 0); }
+};
+
 // A window is destroyed unless the system has destroyed it already.
 struct WindowTraits : Win32HandleTraits<HWND, nullptr> {
   static void close(type h) noexcept {
@@ -117,6 +164,13 @@ using ScopedBCryptAlgorithm = UniqueResource<BCryptAlgorithmTraits>;
 using ScopedBCryptKey = UniqueResource<BCryptKeyTraits>;
 using ScopedBCryptHash = UniqueResource<BCryptHashTraits>;
 using ScopedWindow = UniqueResource<WindowTraits>;
+using ScopedSocket = UniqueResource<SocketTraits>;
+using ScopedCredentials = UniqueResource<CredentialsHandleTraits>;
+using ScopedSecurityContext = UniqueResource<SecurityContextTraits>;
+using ScopedSecurityBuffer = UniqueResource<SecurityBufferTraits>;
+using ScopedCertContext = UniqueResource<CertContextTraits>;
+using ScopedCertChain = UniqueResource<CertChainTraits>;
+using ScopedCertStore = UniqueResource<CertStoreTraits>;
 template <class T>
 using ScopedLocalMemory = UniqueResource<LocalMemoryTraits<T>>;
 using ScopedStdioStream = UniqueResource<Win32StdioStreamTraits>;
