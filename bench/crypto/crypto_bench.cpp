@@ -28,8 +28,7 @@ double NowMs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 struct ArgvDeleter {
@@ -39,8 +38,8 @@ struct ArgvDeleter {
 // The in-memory floor: one provider, one derived key, 1000-byte calls.
 bool CipherLoop(std::vector<BYTE>& data, bool encrypt, double* ms) {
     HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextW(&provider, nullptr, velmor::crypto::kProviderName,
-                              PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+    if (!CryptAcquireContextW(&provider, nullptr, velmor::crypto::kProviderName, PROV_RSA_FULL,
+                              CRYPT_VERIFYCONTEXT))
         return false;
     HCRYPTHASH hash = 0;
     HCRYPTKEY key = 0;
@@ -48,19 +47,15 @@ bool CipherLoop(std::vector<BYTE>& data, bool encrypt, double* ms) {
     bool ok = CryptCreateHash(provider, CALG_MD5, 0, 0, &hash) &&
               CryptHashData(hash, reinterpret_cast<const BYTE*>(password),
                             sizeof password - sizeof(wchar_t), 0) &&
-              CryptDeriveKey(provider, CALG_RC2, hash,
-                             velmor::crypto::kDeriveFlagsDecrypt, &key);
+              CryptDeriveKey(provider, CALG_RC2, hash, velmor::crypto::kDeriveFlagsDecrypt, &key);
     DWORD bits = velmor::crypto::kKeyBits;
-    ok = ok && CryptSetKeyParam(key, KP_EFFECTIVE_KEYLEN,
-                                reinterpret_cast<BYTE*>(&bits), 0);
+    ok = ok && CryptSetKeyParam(key, KP_EFFECTIVE_KEYLEN, reinterpret_cast<BYTE*>(&bits), 0);
     const double start = NowMs();
     // In place and non-final only: the floor is the cipher's cost per call.
-    for (size_t at = 0; ok && at + kChunkLength <= data.size();
-         at += kChunkLength) {
+    for (size_t at = 0; ok && at + kChunkLength <= data.size(); at += kChunkLength) {
         BYTE* chunk = data.data() + at;
         DWORD length = kChunkLength;
-        ok = encrypt ? CryptEncrypt(key, 0, FALSE, 0, chunk, &length,
-                                    kChunkLength) != FALSE
+        ok = encrypt ? CryptEncrypt(key, 0, FALSE, 0, chunk, &length, kChunkLength) != FALSE
                      : CryptDecrypt(key, 0, FALSE, 0, chunk, &length) != FALSE;
     }
     *ms = NowMs() - start;
@@ -74,8 +69,7 @@ bool CipherLoop(std::vector<BYTE>& data, bool encrypt, double* ms) {
 
 int main() {
     int argc = 0;
-    std::unique_ptr<wchar_t*, ArgvDeleter> argv(
-        CommandLineToArgvW(GetCommandLineW(), &argc));
+    std::unique_ptr<wchar_t*, ArgvDeleter> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
     if (!argv || argc != 3) {
         std::fputs("usage: crypto_bench <plain file> <work folder>\n", stderr);
         return 2;
@@ -88,8 +82,7 @@ int main() {
     std::vector<BYTE> data;
     {
         std::ifstream in(plain.c_str(), std::ios::binary);
-        data.assign(std::istreambuf_iterator<char>(in),
-                    std::istreambuf_iterator<char>());
+        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     // Best of a few rounds, floor and file interleaved: the machine is
     // shared, and whatever load comes and goes should hit both alike.
@@ -100,8 +93,7 @@ int main() {
     cryptor.SetPassword(L"bench");
     for (int round = 0; round < kRounds; ++round) {
         double encryptRound = 0, decryptRound = 0;
-        if (!CipherLoop(data, true, &encryptRound) ||
-            !CipherLoop(data, false, &decryptRound)) {
+        if (!CipherLoop(data, true, &encryptRound) || !CipherLoop(data, false, &decryptRound)) {
             std::fputs("cipher loop failed\n", stderr);
             return 1;
         }
@@ -116,8 +108,7 @@ int main() {
         decryptMs = std::min(decryptMs, NowMs() - start);
     }
 
-    std::printf("encrypt_floor=%.1f\ndecrypt_floor=%.1f\n", encryptFloor,
-                decryptFloor);
+    std::printf("encrypt_floor=%.1f\ndecrypt_floor=%.1f\n", encryptFloor, decryptFloor);
     std::printf("encrypt_file=%.1f\ndecrypt_file=%.1f\n", encryptMs, decryptMs);
     return 0;
 }

@@ -19,41 +19,43 @@ namespace {
 using namespace velmor::ftp;
 
 class NoWindow : public ProgressView {
- public:
-  void PumpMessages() override {}
-  void SetStatusText(const std::wstring&) override {}
-  void SetupProgressBar(bool) override {}
-  void SetProgressPos(int) override {}
-  void Show(const std::wstring&) override {}
-  void Close() override {}
+public:
+    void PumpMessages() override {}
+    void SetStatusText(const std::wstring&) override {}
+    void SetupProgressBar(bool) override {}
+    void SetProgressPos(int) override {}
+    void Show(const std::wstring&) override {}
+    void Close() override {}
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 7) {
-    std::fprintf(stderr, "usage: ftp_bench upload|download SERVER USER PASSWORD LOCAL REMOTE\n");
-    return 2;
-  }
-  const std::wstring action = argv[1];
-  WinInetApi api;
-  FtpContext context;
-  NoWindow view;
-  Win32LocalFiles files;
-  FtpSession session(context, api, view, SchannelTlsFactory(kNetworkTimeoutMs));
-  long result = session.OpenSession();
-  if (result == 0) result = session.Connect(argv[2], argv[3], argv[4]);
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  if (result == 0) {
-    result = action == L"upload"
-                 ? FtpUpload(context, api, view, files).PutFile(argv[5], argv[6])
-                 : FtpDownload(context, api, view, files, kChunkPauseMs).GetFile(argv[5], argv[6]);
-  }
-  QueryPerformanceCounter(&end);
-  session.CloseSession();
-  std::printf("result=%ld seconds=%.3f\n", result,
-              static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
-  return result == 0 ? 0 : 1;
+    if (argc != 7) {
+        std::fprintf(stderr,
+                     "usage: ftp_bench upload|download SERVER USER PASSWORD LOCAL REMOTE\n");
+        return 2;
+    }
+    const std::wstring action = argv[1];
+    WinInetApi api;
+    FtpContext context;
+    NoWindow view;
+    Win32LocalFiles files;
+    FtpSession session(context, api, view, SchannelTlsFactory(kNetworkTimeoutMs));
+    long result = session.OpenSession();
+    if (result == 0) result = session.Connect(argv[2], argv[3], argv[4]);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    if (result == 0) {
+        result =
+            action == L"upload"
+                ? FtpUpload(context, api, view, files).PutFile(argv[5], argv[6])
+                : FtpDownload(context, api, view, files, kChunkPauseMs).GetFile(argv[5], argv[6]);
+    }
+    QueryPerformanceCounter(&end);
+    session.CloseSession();
+    std::printf("result=%ld seconds=%.3f\n", result,
+                static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    return result == 0 ? 0 : 1;
 }

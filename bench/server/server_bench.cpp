@@ -60,7 +60,8 @@ std::string StatusLine(unsigned i, unsigned crc) {
 // round, so that every round rewrites the file with the same size.
 bool WriteStatus(const std::wstring& dir, unsigned devices, unsigned round) {
     std::string status;
-    for (unsigned i = 0; i < devices; ++i) status += StatusLine(i, i == 0 ? 1000 + round % 1000 : i);
+    for (unsigned i = 0; i < devices; ++i)
+        status += StatusLine(i, i == 0 ? 1000 + round % 1000 : i);
     return WriteAll(dir + L"\\Status.txt", status);
 }
 
@@ -212,7 +213,8 @@ int main(int argc, char** argv) {
     };
     double worst = 0;
     std::printf("%-8s", "growth");
-    for (double Row::*field : {&Row::open, &Row::reread, &Row::list, &Row::listChanged, &Row::tick}) {
+    for (double Row::*field :
+         {&Row::open, &Row::reread, &Row::list, &Row::listChanged, &Row::tick}) {
         const double g = growth(field);
         worst = std::max(worst, g);
         std::printf(" %10s %9.2fx", "", g);
@@ -225,9 +227,10 @@ int main(int argc, char** argv) {
     for (const Row& r : rows) {
         if (r.devices != 10000) continue;
         inPoll = r.listChanged <= velmor::server::kPollIntervalMs / 5.0;
-        std::printf("listing 10,000 devices after a change: %.0f ms of the %d ms poll (limit a "
-                    "fifth)\n",
-                    r.listChanged, velmor::server::kPollIntervalMs);
+        std::printf(
+            "listing 10,000 devices after a change: %.0f ms of the %d ms poll (limit a "
+            "fifth)\n",
+            r.listChanged, velmor::server::kPollIntervalMs);
     }
     CoUninitialize();
     return flat && inPoll ? 0 : 1;

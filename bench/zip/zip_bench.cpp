@@ -75,7 +75,8 @@ long Floor(const std::vector<std::wstring>& lines) {
     if (deflateInit2(&zs, 8, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return 1;
     for (const std::wstring& line : lines) {
         const std::wstring path = line.substr(line.find(L'\t') + 1);
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             deflateEnd(&zs);
             return 1;
@@ -146,7 +147,8 @@ int main() {
         result = velmor::zip::PackFiles(argv[2], list, pw == L"-" ? std::string() : Narrow(pw));
     } else if (mode == L"unpack" && argc >= 5) {
         const std::wstring pw = argv[4];
-        result = velmor::zip::UnpackArchive(argv[2], argv[3], pw == L"-" ? std::string() : Narrow(pw));
+        result =
+            velmor::zip::UnpackArchive(argv[2], argv[3], pw == L"-" ? std::string() : Narrow(pw));
     } else if (mode == L"cngfloor" && argc >= 5) {
         result = CngFloor(std::wcstol(argv[2], nullptr, 10), std::wcstoll(argv[3], nullptr, 10),
                           Narrow(argv[4]));

@@ -8,9 +8,9 @@
 namespace velmor {
 
 struct StdioStreamTraits {
-  using type = std::FILE*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type stream) noexcept { std::fclose(stream); }
+    using type = std::FILE*;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type stream) noexcept { std::fclose(stream); }
 };
 
 using UniqueStdioStream = UniqueResource<StdioStreamTraits>;

@@ -12,8 +12,7 @@
 
 namespace velmor::crypto {
 
-inline constexpr const wchar_t* kProviderName =
-    L"Microsoft Base Cryptographic Provider v1.0";
+inline constexpr const wchar_t* kProviderName = L"Microsoft Base Cryptographic Provider v1.0";
 inline constexpr DWORD kProviderType = PROV_RSA_FULL;
 
 // Data key length and the cipher's effective key length, in bits.
@@ -21,12 +20,10 @@ inline constexpr DWORD kKeyBits = 40;
 
 // Key flags: key length in the upper 16 bits, then CRYPT_NO_SALT and
 // CRYPT_EXPORTABLE as each use needs them.
-inline constexpr DWORD kDeriveFlagsEncrypt = (kKeyBits << 16) | CRYPT_NO_SALT |
-                                             CRYPT_EXPORTABLE;  // 0x00280011
-inline constexpr DWORD kDeriveFlagsDecrypt =
-    (kKeyBits << 16) | CRYPT_NO_SALT;  // 0x00280010
-inline constexpr DWORD kDataKeyFlags =
-    (kKeyBits << 16) | CRYPT_EXPORTABLE;  // 0x00280001
+inline constexpr DWORD kDeriveFlagsEncrypt =
+    (kKeyBits << 16) | CRYPT_NO_SALT | CRYPT_EXPORTABLE;                        // 0x00280011
+inline constexpr DWORD kDeriveFlagsDecrypt = (kKeyBits << 16) | CRYPT_NO_SALT;  // 0x00280010
+inline constexpr DWORD kDataKeyFlags = (kKeyBits << 16) | CRYPT_EXPORTABLE;     // 0x00280001
 // The user's RSA key-exchange pair: length field 0 lets the provider pick its
 // default modulus. A 40-bit RSA key does not exist; the provider refuses it.
 inline constexpr DWORD kExchangeKeyFlags = 0;

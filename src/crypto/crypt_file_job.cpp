@@ -21,8 +21,7 @@ namespace velmor::crypto {
 // the job's clean-up order: files, blob and buffer, data key, exchange key,
 // hash, provider, and last the cursor goes back to the arrow.
 struct CryptFileJob::Resources {
-    explicit Resources(CryptoApi& api)
-        : provider(api), hash(api), exchangeKey(api), dataKey(api) {}
+    explicit Resources(CryptoApi& api) : provider(api), hash(api), exchangeKey(api), dataKey(api) {}
     // The work buffer last held plain text: wipe it before it is freed.
     ~Resources() { SecureZeroMemory(buffer.data(), buffer.size()); }
 
@@ -87,15 +86,13 @@ bool CryptFileJob::FailIo(UINT fallbackTextId) {
     return code != 0 ? Fail(code) : FailWith(fallbackTextId);
 }
 
-bool CryptFileJob::Encrypt(const std::wstring& sourcePath,
-                           const std::wstring& targetPath,
+bool CryptFileJob::Encrypt(const std::wstring& sourcePath, const std::wstring& targetPath,
                            const std::wstring& password) {
     Resources job(api_);
     if (!OpenFiles(job, sourcePath, targetPath)) return false;
     if (!AcquireProvider(job)) return false;
     if (!password.empty()) {
-        if (!DeriveKeyFromPassword(job, password, kDeriveFlagsEncrypt))
-            return false;
+        if (!DeriveKeyFromPassword(job, password, kDeriveFlagsEncrypt)) return false;
     } else if (!WrapNewDataKey(job)) {
         return false;
     }
@@ -104,15 +101,13 @@ bool CryptFileJob::Encrypt(const std::wstring& sourcePath,
     return CloseTarget(job);
 }
 
-bool CryptFileJob::Decrypt(const std::wstring& sourcePath,
-                           const std::wstring& targetPath,
+bool CryptFileJob::Decrypt(const std::wstring& sourcePath, const std::wstring& targetPath,
                            const std::wstring& password) {
     Resources job(api_);
     if (!OpenFiles(job, sourcePath, targetPath)) return false;
     if (!AcquireProvider(job)) return false;
     if (!password.empty()) {
-        if (!DeriveKeyFromPassword(job, password, kDeriveFlagsDecrypt))
-            return false;
+        if (!DeriveKeyFromPassword(job, password, kDeriveFlagsDecrypt)) return false;
     } else if (!UnwrapDataKey(job)) {
         return false;
     }
@@ -126,35 +121,30 @@ bool CryptFileJob::OpenFiles(Resources& job, const std::wstring& sourcePath,
     job.source = OpenBufferedStream(sourcePath, L"rb");
     if (!job.source) return Fail();
     // Opening the target truncates it: make sure it is not the input.
-    const HANDLE sourceHandle =
-        reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(job.source.get())));
-    if (NamesSameFile(sourceHandle, sourcePath, targetPath))
-        return FailWith(IDS_CRYPT_SAME_FILE);
+    const HANDLE sourceHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(job.source.get())));
+    if (NamesSameFile(sourceHandle, sourcePath, targetPath)) return FailWith(IDS_CRYPT_SAME_FILE);
     job.target = OpenBufferedStream(targetPath, L"wb");
     if (!job.target) return Fail();
     return true;
 }
 
 bool CryptFileJob::AcquireProvider(Resources& job) {
-    if (api_.AcquireContext(job.provider.receive(), nullptr, kProviderName,
-                            kProviderType, 0)) {
+    if (api_.AcquireContext(job.provider.receive(), nullptr, kProviderName, kProviderType, 0)) {
         return true;
     }
     const DWORD error = GetLastError();
     if (error != static_cast<DWORD>(NTE_BAD_KEYSET)) return Fail(error);
-    if (!api_.AcquireContext(job.provider.receive(), nullptr, kProviderName,
-                             kProviderType, CRYPT_NEWKEYSET)) {
+    if (!api_.AcquireContext(job.provider.receive(), nullptr, kProviderName, kProviderType,
+                             CRYPT_NEWKEYSET)) {
         return Fail();
     }
     return true;
 }
 
-bool CryptFileJob::DeriveKeyFromPassword(Resources& job,
-                                         const std::wstring& password,
+bool CryptFileJob::DeriveKeyFromPassword(Resources& job, const std::wstring& password,
                                          DWORD flags) {
     // The key is derived from MD5 over the UTF-16LE code units, no null.
-    if (!api_.CreateHash(job.provider.get(), CALG_MD5, 0, 0,
-                         job.hash.receive())) {
+    if (!api_.CreateHash(job.provider.get(), CALG_MD5, 0, 0, job.hash.receive())) {
         return Fail();
     }
     const auto* bytes = reinterpret_cast<const BYTE*>(password.data());
@@ -168,13 +158,11 @@ bool CryptFileJob::DeriveKeyFromPassword(Resources& job,
 }
 
 bool CryptFileJob::WrapNewDataKey(Resources& job) {
-    if (!api_.GenKey(job.provider.get(), CALG_RC2, kDataKeyFlags,
-                     job.dataKey.receive())) {
+    if (!api_.GenKey(job.provider.get(), CALG_RC2, kDataKeyFlags, job.dataKey.receive())) {
         return Fail();
     }
     if (!ClearDataKeySalt(job)) return false;
-    if (!api_.GetUserKey(job.provider.get(), AT_KEYEXCHANGE,
-                         job.exchangeKey.receive())) {
+    if (!api_.GetUserKey(job.provider.get(), AT_KEYEXCHANGE, job.exchangeKey.receive())) {
         const DWORD error = GetLastError();
         if (error != static_cast<DWORD>(NTE_NO_KEY)) return Fail(error);
         if (!api_.GenKey(job.provider.get(), AT_KEYEXCHANGE, kExchangeKeyFlags,
@@ -184,25 +172,24 @@ bool CryptFileJob::WrapNewDataKey(Resources& job) {
     }
 
     DWORD blobLength = 0;
-    if (!api_.ExportKey(job.dataKey.get(), job.exchangeKey.get(), SIMPLEBLOB,
-                        0, nullptr, &blobLength)) {
+    if (!api_.ExportKey(job.dataKey.get(), job.exchangeKey.get(), SIMPLEBLOB, 0, nullptr,
+                        &blobLength)) {
         return Fail();
     }
     if (!Allocate(job.keyBlob, blobLength)) {
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     }
-    if (!api_.ExportKey(job.dataKey.get(), job.exchangeKey.get(), SIMPLEBLOB,
-                        0, job.keyBlob.data(), &blobLength)) {
+    if (!api_.ExportKey(job.dataKey.get(), job.exchangeKey.get(), SIMPLEBLOB, 0, job.keyBlob.data(),
+                        &blobLength)) {
         return Fail();
     }
 
-    const BYTE lengthBytes[4] = {
-        static_cast<BYTE>(blobLength), static_cast<BYTE>(blobLength >> 8),
-        static_cast<BYTE>(blobLength >> 16), static_cast<BYTE>(blobLength >> 24)};
+    const BYTE lengthBytes[4] = {static_cast<BYTE>(blobLength), static_cast<BYTE>(blobLength >> 8),
+                                 static_cast<BYTE>(blobLength >> 16),
+                                 static_cast<BYTE>(blobLength >> 24)};
     FILE* target = job.target.get();
     SetLastError(0);
-    if (std::fwrite(lengthBytes, 1, sizeof lengthBytes, target) !=
-            sizeof lengthBytes ||
+    if (std::fwrite(lengthBytes, 1, sizeof lengthBytes, target) != sizeof lengthBytes ||
         std::fwrite(job.keyBlob.data(), 1, blobLength, target) != blobLength) {
         return FailIo(IDS_CRYPT_WRITE_ERROR);
     }
@@ -231,13 +218,11 @@ bool CryptFileJob::UnwrapDataKey(Resources& job) {
     FILE* source = job.source.get();
     BYTE lengthBytes[4] = {};
     SetLastError(0);
-    if (std::fread(lengthBytes, 1, sizeof lengthBytes, source) !=
-        sizeof lengthBytes) {
+    if (std::fread(lengthBytes, 1, sizeof lengthBytes, source) != sizeof lengthBytes) {
         return std::ferror(source) ? FailIo(IDS_CRYPT_READ_ERROR)
                                    : FailWith(IDS_CRYPT_NO_KEY_LENGTH);
     }
-    const DWORD blobLength = lengthBytes[0] | (lengthBytes[1] << 8) |
-                             (lengthBytes[2] << 16) |
+    const DWORD blobLength = lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) |
                              (static_cast<DWORD>(lengthBytes[3]) << 24);
     // Checked before allocating: a damaged length must not size a buffer.
     if (blobLength == 0 || blobLength > kMaxKeyBlobLength) {
@@ -253,18 +238,17 @@ bool CryptFileJob::UnwrapDataKey(Resources& job) {
     // The provider unwraps a SIMPLEBLOB with the user's key-exchange key. Some
     // providers want that key named rather than implied by a null handle; for
     // those, fetch it and import once more.
-    if (api_.ImportKey(job.provider.get(), job.keyBlob.data(), blobLength, 0,
-                       0, job.dataKey.receive())) {
+    if (api_.ImportKey(job.provider.get(), job.keyBlob.data(), blobLength, 0, 0,
+                       job.dataKey.receive())) {
         return true;
     }
     const DWORD error = GetLastError();
     if (error != static_cast<DWORD>(NTE_BAD_PUBLIC_KEY)) return Fail(error);
-    if (!api_.GetUserKey(job.provider.get(), AT_KEYEXCHANGE,
-                         job.exchangeKey.receive())) {
+    if (!api_.GetUserKey(job.provider.get(), AT_KEYEXCHANGE, job.exchangeKey.receive())) {
         return Fail();
     }
-    if (!api_.ImportKey(job.provider.get(), job.keyBlob.data(), blobLength,
-                        job.exchangeKey.get(), 0, job.dataKey.receive())) {
+    if (!api_.ImportKey(job.provider.get(), job.keyBlob.data(), blobLength, job.exchangeKey.get(),
+                        0, job.dataKey.receive())) {
         return Fail();
     }
     return true;
@@ -288,13 +272,12 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
     BYTE* buffer = job.buffer.data();
     for (;;) {
         SetLastError(0);  // so that FailIo sees only this chunk's error
-        DWORD chunkLength =
-            static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
+        DWORD chunkLength = static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
         if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         // The last chunk may be empty; encrypting it still adds the padding.
         const BOOL finalChunk = std::feof(source) ? TRUE : FALSE;
-        if (!api_.Encrypt(job.dataKey.get(), 0, finalChunk, 0, buffer,
-                          &chunkLength, kBufferLength)) {
+        if (!api_.Encrypt(job.dataKey.get(), 0, finalChunk, 0, buffer, &chunkLength,
+                          kBufferLength)) {
             return Fail();
         }
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {
@@ -310,8 +293,7 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
     BYTE* buffer = job.buffer.data();
     for (;;) {
         SetLastError(0);  // so that FailIo sees only this chunk's error
-        DWORD chunkLength =
-            static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
+        DWORD chunkLength = static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
         if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         // The padding sits in the last cipher block, so the final call must
         // get the last non-empty chunk: look ahead rather than wait for a
@@ -324,8 +306,8 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
                 return FailWith(IDS_CRYPT_CIPHER_TEXT_LENGTH);
             }
         }
-        if (!api_.Decrypt(job.dataKey.get(), 0, finalChunk ? TRUE : FALSE, 0,
-                          buffer, &chunkLength)) {
+        if (!api_.Decrypt(job.dataKey.get(), 0, finalChunk ? TRUE : FALSE, 0, buffer,
+                          &chunkLength)) {
             return Fail();
         }
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {

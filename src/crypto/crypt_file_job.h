@@ -40,11 +40,9 @@ public:
 private:
     struct Resources;
 
-    bool OpenFiles(Resources& job, const std::wstring& sourcePath,
-                   const std::wstring& targetPath);
+    bool OpenFiles(Resources& job, const std::wstring& sourcePath, const std::wstring& targetPath);
     bool AcquireProvider(Resources& job);
-    bool DeriveKeyFromPassword(Resources& job, const std::wstring& password,
-                               DWORD flags);
+    bool DeriveKeyFromPassword(Resources& job, const std::wstring& password, DWORD flags);
     bool WrapNewDataKey(Resources& job);
     bool ClearDataKeySalt(Resources& job);
     bool UnwrapDataKey(Resources& job);

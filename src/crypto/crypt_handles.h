@@ -31,8 +31,7 @@ template <typename Handle, BOOL (*Release)(CryptoApi&, Handle)>
 class CryptApiHandle : public UniqueResource<CryptApiTraits<Handle, Release>> {
 public:
     using Traits = CryptApiTraits<Handle, Release>;
-    explicit CryptApiHandle(CryptoApi& api) noexcept
-        : UniqueResource<Traits>(Traits(api)) {}
+    explicit CryptApiHandle(CryptoApi& api) noexcept : UniqueResource<Traits>(Traits(api)) {}
 };
 
 using CryptProvider = CryptApiHandle<HCRYPTPROV, &ReleaseContext>;

@@ -11,9 +11,7 @@ namespace velmor::crypto {
 namespace {
 
 // Text arguments end at their first null, as a C string copy would end them.
-std::wstring UpToNull(const std::wstring& text) {
-    return std::wstring(text.c_str());
-}
+std::wstring UpToNull(const std::wstring& text) { return std::wstring(text.c_str()); }
 
 }  // namespace
 
@@ -31,13 +29,11 @@ void FileCryptor::SetPassword(const std::wstring& password) {
     SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
 }
 
-long FileCryptor::EncryptFile(const std::wstring& sourcePath,
-                              const std::wstring& targetPath) {
+long FileCryptor::EncryptFile(const std::wstring& sourcePath, const std::wstring& targetPath) {
     return Run(Direction::kEncrypt, sourcePath, targetPath);
 }
 
-long FileCryptor::DecryptFile(const std::wstring& sourcePath,
-                              const std::wstring& targetPath) {
+long FileCryptor::DecryptFile(const std::wstring& sourcePath, const std::wstring& targetPath) {
     return Run(Direction::kDecrypt, sourcePath, targetPath);
 }
 
@@ -54,9 +50,8 @@ long FileCryptor::Run(Direction direction, const std::wstring& sourcePath,
 
     try {
         CryptFileJob job(api_);
-        const bool done = direction == Direction::kEncrypt
-                              ? job.Encrypt(source, target, password_)
-                              : job.Decrypt(source, target, password_);
+        const bool done = direction == Direction::kEncrypt ? job.Encrypt(source, target, password_)
+                                                           : job.Decrypt(source, target, password_);
         return done ? 0 : Failed(job.ErrorText());
     } catch (const std::bad_alloc&) {
         return Failed(LoadResourceString(IDS_CRYPT_OUT_OF_MEMORY));

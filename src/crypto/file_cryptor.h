@@ -23,18 +23,15 @@ public:
 
     // Both return 0 on success or kResultCryptFailed; a failure replaces
     // lastErrorText(), a success leaves it as it was.
-    long EncryptFile(const std::wstring& sourcePath,
-                     const std::wstring& targetPath);
-    long DecryptFile(const std::wstring& sourcePath,
-                     const std::wstring& targetPath);
+    long EncryptFile(const std::wstring& sourcePath, const std::wstring& targetPath);
+    long DecryptFile(const std::wstring& sourcePath, const std::wstring& targetPath);
 
     // At most kMaxErrorTextChars units; empty until something failed.
     const std::wstring& lastErrorText() const { return lastErrorText_; }
 
 private:
     enum class Direction { kEncrypt, kDecrypt };
-    long Run(Direction direction, const std::wstring& sourcePath,
-             const std::wstring& targetPath);
+    long Run(Direction direction, const std::wstring& sourcePath, const std::wstring& targetPath);
     long Failed(const std::wstring& text);
 
     CryptoApi& api_;

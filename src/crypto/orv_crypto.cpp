@@ -9,28 +9,28 @@
 namespace velmor {
 
 STDMETHODIMP COrvCrypto::ErrDescription(long ErrCode, BSTR* result) {
-  return TextCall(result, [&] {
-    // Only this component's own failure code has a description of its own.
-    if (ErrCode == kResultCryptFailed) return cryptor_.lastErrorText();
-    return LoadResourceString(IDS_UNKNOWN_ERROR);
-  });
+    return TextCall(result, [&] {
+        // Only this component's own failure code has a description of its own.
+        if (ErrCode == kResultCryptFailed) return cryptor_.lastErrorText();
+        return LoadResourceString(IDS_UNKNOWN_ERROR);
+    });
 }
 
 STDMETHODIMP COrvCrypto::SetCryptPassword(BSTR password) {
-  // When it fails, the previous password stays.
-  return ActionCall([&] { cryptor_.SetPassword(BstrToWString(password)); });
+    // When it fails, the previous password stays.
+    return ActionCall([&] { cryptor_.SetPassword(BstrToWString(password)); });
 }
 
 STDMETHODIMP COrvCrypto::EncryptFile(BSTR scrFile, BSTR cryptFile, long* result) {
-  return ResultCall(result, kResultCryptFailed, [&] {
-    return cryptor_.EncryptFile(BstrToWString(scrFile), BstrToWString(cryptFile));
-  });
+    return ResultCall(result, kResultCryptFailed, [&] {
+        return cryptor_.EncryptFile(BstrToWString(scrFile), BstrToWString(cryptFile));
+    });
 }
 
 STDMETHODIMP COrvCrypto::DecryptFile(BSTR cryptFile, BSTR decryptFile, long* result) {
-  return ResultCall(result, kResultCryptFailed, [&] {
-    return cryptor_.DecryptFile(BstrToWString(cryptFile), BstrToWString(decryptFile));
-  });
+    return ResultCall(result, kResultCryptFailed, [&] {
+        return cryptor_.DecryptFile(BstrToWString(cryptFile), BstrToWString(decryptFile));
+    });
 }
 
 }  // namespace velmor

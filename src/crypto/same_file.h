@@ -10,7 +10,6 @@ namespace velmor::crypto {
 // from `openPath`): either both paths resolve to the same full path, or the
 // other path names an existing file with the same volume serial number and
 // file index (a hard link, another spelling of the same folder, a share).
-bool NamesSameFile(HANDLE openFile, const std::wstring& openPath,
-                   const std::wstring& otherPath);
+bool NamesSameFile(HANDLE openFile, const std::wstring& openPath, const std::wstring& otherPath);
 
 }  // namespace velmor::crypto

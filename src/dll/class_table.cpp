@@ -20,8 +20,8 @@ const ClassInfo kClasses[kClassCount] = {
      &CreateComponent<COrvFtp>},
     {&CLSID_OrvGps, L"OrvGps", L"Velmor.OrvGps.1", L"Velmor.OrvGps", L"OrvGps Class",
      &CreateComponent<COrvGps>},
-    {&CLSID_OrvServer, L"OrvServer", L"Velmor.OrvServer.1", L"Velmor.OrvServer",
-     L"OrvServer Class", &CreateComponent<COrvServer>},
+    {&CLSID_OrvServer, L"OrvServer", L"Velmor.OrvServer.1", L"Velmor.OrvServer", L"OrvServer Class",
+     &CreateComponent<COrvServer>},
     {&CLSID_OrvZip, L"OrvZip", L"Velmor.Zip.1", L"Velmor.Zip", L"OrvZip Class",
      &CreateComponent<COrvZip>},
 };
@@ -30,21 +30,21 @@ const ClassInfo kClasses[kClassCount] = {
 std::atomic<IUnknown*> g_cache[kClassCount] = {};
 
 CriticalSection& TableLock() noexcept {
-  static CriticalSection lock;
-  return lock;
+    static CriticalSection lock;
+    return lock;
 }
 
 // Makes the class object of entry `index` unless another thread has made it meanwhile.
 HRESULT CreateCachedClassObject(int index, IUnknown** out) noexcept {
-  CriticalSectionLock lock(TableLock());
-  std::atomic<IUnknown*>& slot = g_cache[index];
-  *out = Published(slot);
-  if (*out) return S_OK;
-  void* made = nullptr;
-  HRESULT hr = CachedClassFactory::Create(kClasses[index].createInstance, IID_IUnknown, &made);
-  if (FAILED(hr)) return hr;
-  *out = Publish(slot, static_cast<IUnknown*>(made), [](IUnknown* mine) { mine->Release(); });
-  return S_OK;
+    CriticalSectionLock lock(TableLock());
+    std::atomic<IUnknown*>& slot = g_cache[index];
+    *out = Published(slot);
+    if (*out) return S_OK;
+    void* made = nullptr;
+    HRESULT hr = CachedClassFactory::Create(kClasses[index].createInstance, IID_IUnknown, &made);
+    if (FAILED(hr)) return hr;
+    *out = Publish(slot, static_cast<IUnknown*>(made), [](IUnknown* mine) { mine->Release(); });
+    return S_OK;
 }
 
 }  // namespace
@@ -54,22 +54,22 @@ const ClassInfo& ClassAt(int index) noexcept { return kClasses[index]; }
 bool InitClassTable() noexcept { return TableLock().ok(); }
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) noexcept {
-  for (int i = 0; i < kClassCount; ++i) {
-    if (!IsEqualCLSID(clsid, *kClasses[i].clsid)) continue;
-    IUnknown* factory = Published(g_cache[i]);
-    if (!factory) {
-      HRESULT hr = CreateCachedClassObject(i, &factory);
-      if (FAILED(hr)) return hr;
+    for (int i = 0; i < kClassCount; ++i) {
+        if (!IsEqualCLSID(clsid, *kClasses[i].clsid)) continue;
+        IUnknown* factory = Published(g_cache[i]);
+        if (!factory) {
+            HRESULT hr = CreateCachedClassObject(i, &factory);
+            if (FAILED(hr)) return hr;
+        }
+        return factory->QueryInterface(iid, out);
     }
-    return factory->QueryInterface(iid, out);
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 void TermClassTable() noexcept {
-  for (std::atomic<IUnknown*>& slot : g_cache) {
-    if (IUnknown* factory = Unpublish(slot)) factory->Release();
-  }
+    for (std::atomic<IUnknown*>& slot : g_cache) {
+        if (IUnknown* factory = Unpublish(slot)) factory->Release();
+    }
 }
 
 }  // namespace velmor

@@ -20,106 +20,108 @@ namespace {
 constexpr wchar_t kLibraryReference[] = L"[#VelmorCOM.dll]";
 
 struct RecordedKey {
-  std::wstring path;
-  std::vector<velmor::RegNamedValue> values;  // an empty name is the default value
-  bool hasSubkeys = false;
+    std::wstring path;
+    std::vector<velmor::RegNamedValue> values;  // an empty name is the default value
+    bool hasSubkeys = false;
 };
 
 // Keeps the keys and values registration writes, in the order they are first written.
 class RecordingRegistry final : public velmor::RegistryBackend {
- public:
-  LONG CreateKey(const std::wstring& path) override {
-    Find(path);
-    const size_t slash = path.rfind(L'\\');
-    if (slash != std::wstring::npos) Find(path.substr(0, slash)).hasSubkeys = true;
-    return ERROR_SUCCESS;
-  }
-  LONG SetValue(const std::wstring& path, const std::wstring& name,
-                const std::wstring& data) override {
-    Find(path).values.push_back({name, data});
-    return ERROR_SUCCESS;
-  }
-  // Nothing is there before the installer writes: replacing a key removes nothing.
-  LONG DeleteTree(const std::wstring&) override { return ERROR_SUCCESS; }
-  LONG DeleteValue(const std::wstring&, const std::wstring&) override { return ERROR_SUCCESS; }
-  velmor::KeyRemoval RemoveKeyIfLeaf(const std::wstring&) override {
-    return velmor::KeyRemoval::Missing;
-  }
-
-  const std::vector<RecordedKey>& keys() const noexcept { return keys_; }
-
- private:
-  RecordedKey& Find(const std::wstring& path) {
-    for (RecordedKey& key : keys_) {
-      if (_wcsicmp(key.path.c_str(), path.c_str()) == 0) return key;
+public:
+    LONG CreateKey(const std::wstring& path) override {
+        Find(path);
+        const size_t slash = path.rfind(L'\\');
+        if (slash != std::wstring::npos) Find(path.substr(0, slash)).hasSubkeys = true;
+        return ERROR_SUCCESS;
     }
-    keys_.push_back({path, {}, false});
-    return keys_.back();
-  }
+    LONG SetValue(const std::wstring& path, const std::wstring& name,
+                  const std::wstring& data) override {
+        Find(path).values.push_back({name, data});
+        return ERROR_SUCCESS;
+    }
+    // Nothing is there before the installer writes: replacing a key removes nothing.
+    LONG DeleteTree(const std::wstring&) override { return ERROR_SUCCESS; }
+    LONG DeleteValue(const std::wstring&, const std::wstring&) override { return ERROR_SUCCESS; }
+    velmor::KeyRemoval RemoveKeyIfLeaf(const std::wstring&) override {
+        return velmor::KeyRemoval::Missing;
+    }
 
-  std::vector<RecordedKey> keys_;
+    const std::vector<RecordedKey>& keys() const noexcept { return keys_; }
+
+private:
+    RecordedKey& Find(const std::wstring& path) {
+        for (RecordedKey& key : keys_) {
+            if (_wcsicmp(key.path.c_str(), path.c_str()) == 0) return key;
+        }
+        keys_.push_back({path, {}, false});
+        return keys_.back();
+    }
+
+    std::vector<RecordedKey> keys_;
 };
 
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
-                      nullptr, nullptr);
-  return utf8;
+    if (text.empty()) return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string utf8(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
+                        nullptr, nullptr);
+    return utf8;
 }
 
 // The installer reads keys and values as formatted text, where square brackets are references;
 // an archive line ends at a tab or a line break.
 bool Plain(const std::wstring& text) {
-  return text == kLibraryReference || text.find_first_of(L"[]\t\r\n") == std::wstring::npos;
+    return text == kLibraryReference || text.find_first_of(L"[]\t\r\n") == std::wstring::npos;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fputs("usage: velmor_installer_registry OUT.idt COMPONENT\n", stderr);
-    return 2;
-  }
-  RecordingRegistry registry;
-  for (int i = 0; i < velmor::kClassCount; ++i) {
-    const velmor::RegScript script = velmor::BuildClassScript(velmor::ClassAt(i), kLibraryReference);
-    if (FAILED(velmor::RegisterScript(registry, script))) {
-      std::fputs("registration failed\n", stderr);
-      return 1;
+    if (argc != 3) {
+        std::fputs("usage: velmor_installer_registry OUT.idt COMPONENT\n", stderr);
+        return 2;
     }
-  }
+    RecordingRegistry registry;
+    for (int i = 0; i < velmor::kClassCount; ++i) {
+        const velmor::RegScript script =
+            velmor::BuildClassScript(velmor::ClassAt(i), kLibraryReference);
+        if (FAILED(velmor::RegisterScript(registry, script))) {
+            std::fputs("registration failed\n", stderr);
+            return 1;
+        }
+    }
 
-  // The Registry table as an installer text archive: root 0 is the classes root, a row named
-  // "*" creates a key that holds nothing (and removes it on uninstall), and a row without a name
-  // sets the default value.
-  const std::string component = Utf8(argv[2]);
-  std::string table = "Registry\tRoot\tKey\tName\tValue\tComponent_\n"
-                      "s72\ti2\tl255\tL255\tL0\ts72\n"
-                      "Registry\tRegistry\n";
-  int row = 0;
-  auto add = [&](const std::wstring& key, const std::wstring& name, const std::wstring& value) {
-    table += "velmor_reg" + std::to_string(++row) + "\t0\t" + Utf8(key) + "\t" + Utf8(name) +
-             "\t" + Utf8(value) + "\t" + component + "\n";
-    return Plain(key) && Plain(name) && Plain(value);
-  };
-  for (const RecordedKey& key : registry.keys()) {
-    for (const velmor::RegNamedValue& value : key.values) {
-      if (!add(key.path, value.name, value.data)) {
-        std::fputs("a registry entry holds characters the table cannot keep\n", stderr);
+    // The Registry table as an installer text archive: root 0 is the classes root, a row named
+    // "*" creates a key that holds nothing (and removes it on uninstall), and a row without a name
+    // sets the default value.
+    const std::string component = Utf8(argv[2]);
+    std::string table =
+        "Registry\tRoot\tKey\tName\tValue\tComponent_\n"
+        "s72\ti2\tl255\tL255\tL0\ts72\n"
+        "Registry\tRegistry\n";
+    int row = 0;
+    auto add = [&](const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+        table += "velmor_reg" + std::to_string(++row) + "\t0\t" + Utf8(key) + "\t" + Utf8(name) +
+                 "\t" + Utf8(value) + "\t" + component + "\n";
+        return Plain(key) && Plain(name) && Plain(value);
+    };
+    for (const RecordedKey& key : registry.keys()) {
+        for (const velmor::RegNamedValue& value : key.values) {
+            if (!add(key.path, value.name, value.data)) {
+                std::fputs("a registry entry holds characters the table cannot keep\n", stderr);
+                return 1;
+            }
+        }
+        if (key.values.empty() && !key.hasSubkeys) add(key.path, L"*", L"");
+    }
+
+    velmor::UniqueStdioStream out(_wfopen(argv[1], L"wb"));
+    if (!out || std::fwrite(table.data(), 1, table.size(), out.get()) != table.size() ||
+        std::fclose(out.release()) != 0) {
+        std::fputs("cannot write the output file\n", stderr);
         return 1;
-      }
     }
-    if (key.values.empty() && !key.hasSubkeys) add(key.path, L"*", L"");
-  }
-
-  velmor::UniqueStdioStream out(_wfopen(argv[1], L"wb"));
-  if (!out || std::fwrite(table.data(), 1, table.size(), out.get()) != table.size() ||
-      std::fclose(out.release()) != 0) {
-    std::fputs("cannot write the output file\n", stderr);
-    return 1;
-  }
-  return 0;
+    return 0;
 }

@@ -10,29 +10,26 @@
 namespace velmor::ftp {
 
 class FtpApi {
- public:
-  virtual ~FtpApi() = default;
+public:
+    virtual ~FtpApi() = default;
 
-  virtual HINTERNET OpenSession(const wchar_t* agent, DWORD accessType,
-                                const wchar_t* proxy) = 0;
-  virtual BOOL SetStringOption(HINTERNET handle, DWORD option,
-                               const wchar_t* value, DWORD lengthChars) = 0;
-  virtual HINTERNET ConnectFtp(HINTERNET session, const wchar_t* host,
-                               INTERNET_PORT port, const wchar_t* user,
-                               const wchar_t* password, DWORD flags) = 0;
-  virtual BOOL ChangeDirectory(HINTERNET connection, const wchar_t* path) = 0;
-  virtual BOOL RemoveFile(HINTERNET connection, const wchar_t* path) = 0;
-  virtual BOOL MakeDirectory(HINTERNET connection, const wchar_t* path) = 0;
-  virtual HINTERNET FindFirst(HINTERNET connection, const wchar_t* path,
-                              WIN32_FIND_DATAW* entry, DWORD flags) = 0;
-  virtual HINTERNET OpenRemoteFile(HINTERNET connection, const wchar_t* path,
-                                   DWORD access, DWORD flags) = 0;
-  virtual BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
-  virtual BOOL Write(HINTERNET file, const void* data, DWORD size,
-                     DWORD* written) = 0;
-  virtual BOOL CloseHandle(HINTERNET handle) = 0;
-  // The reason for the last failed call on this thread.
-  virtual DWORD LastError() = 0;
+    virtual HINTERNET OpenSession(const wchar_t* agent, DWORD accessType, const wchar_t* proxy) = 0;
+    virtual BOOL SetStringOption(HINTERNET handle, DWORD option, const wchar_t* value,
+                                 DWORD lengthChars) = 0;
+    virtual HINTERNET ConnectFtp(HINTERNET session, const wchar_t* host, INTERNET_PORT port,
+                                 const wchar_t* user, const wchar_t* password, DWORD flags) = 0;
+    virtual BOOL ChangeDirectory(HINTERNET connection, const wchar_t* path) = 0;
+    virtual BOOL RemoveFile(HINTERNET connection, const wchar_t* path) = 0;
+    virtual BOOL MakeDirectory(HINTERNET connection, const wchar_t* path) = 0;
+    virtual HINTERNET FindFirst(HINTERNET connection, const wchar_t* path, WIN32_FIND_DATAW* entry,
+                                DWORD flags) = 0;
+    virtual HINTERNET OpenRemoteFile(HINTERNET connection, const wchar_t* path, DWORD access,
+                                     DWORD flags) = 0;
+    virtual BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
+    virtual BOOL Write(HINTERNET file, const void* data, DWORD size, DWORD* written) = 0;
+    virtual BOOL CloseHandle(HINTERNET handle) = 0;
+    // The reason for the last failed call on this thread.
+    virtual DWORD LastError() = 0;
 };
 
 }  // namespace velmor::ftp

@@ -16,28 +16,26 @@
 namespace velmor::ftp {
 
 class FtpDownload {
- public:
-  // pauseMs: the pause after each chunk; the component always uses
-  // kChunkPauseMs, tests of large files may pass 0.
-  FtpDownload(FtpContext& context, FtpApi& api, ProgressView& view,
-              LocalFiles& files, DWORD pauseMs = kChunkPauseMs)
-      : context_(context), api_(api), view_(view), files_(files),
-        pauseMs_(pauseMs) {}
+public:
+    // pauseMs: the pause after each chunk; the component always uses
+    // kChunkPauseMs, tests of large files may pass 0.
+    FtpDownload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files,
+                DWORD pauseMs = kChunkPauseMs)
+        : context_(context), api_(api), view_(view), files_(files), pauseMs_(pauseMs) {}
 
-  // Takes the names as the caller gave them and prepares them itself.
-  long GetFile(const std::wstring& localFile, const std::wstring& remoteFile);
+    // Takes the names as the caller gave them and prepares them itself.
+    long GetFile(const std::wstring& localFile, const std::wstring& remoteFile);
 
- private:
-  long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-  long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
-                TransferProgress& progress);
-  void Pause();
+private:
+    long Run(const std::wstring& localFile, const std::wstring& remoteFile);
+    long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local, TransferProgress& progress);
+    void Pause();
 
-  FtpContext& context_;
-  FtpApi& api_;
-  ProgressView& view_;
-  LocalFiles& files_;
-  DWORD pauseMs_;
+    FtpContext& context_;
+    FtpApi& api_;
+    ProgressView& view_;
+    LocalFiles& files_;
+    DWORD pauseMs_;
 };
 
 }  // namespace velmor::ftp

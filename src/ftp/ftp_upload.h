@@ -15,23 +15,21 @@
 namespace velmor::ftp {
 
 class FtpUpload {
- public:
-  FtpUpload(FtpContext& context, FtpApi& api, ProgressView& view,
-            LocalFiles& files)
-      : context_(context), api_(api), view_(view), files_(files) {}
+public:
+    FtpUpload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files)
+        : context_(context), api_(api), view_(view), files_(files) {}
 
-  // Takes the names as the caller gave them and prepares them itself.
-  long PutFile(const std::wstring& localFile, const std::wstring& remoteFile);
+    // Takes the names as the caller gave them and prepares them itself.
+    long PutFile(const std::wstring& localFile, const std::wstring& remoteFile);
 
- private:
-  long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-  long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
-                TransferProgress& progress);
+private:
+    long Run(const std::wstring& localFile, const std::wstring& remoteFile);
+    long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote, TransferProgress& progress);
 
-  FtpContext& context_;
-  FtpApi& api_;
-  ProgressView& view_;
-  LocalFiles& files_;
+    FtpContext& context_;
+    FtpApi& api_;
+    ProgressView& view_;
+    LocalFiles& files_;
 };
 
 }  // namespace velmor::ftp

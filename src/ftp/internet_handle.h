@@ -8,16 +8,16 @@
 namespace velmor::ftp {
 
 struct FtpApiHandleTraits {
-  using type = HINTERNET;
-  using close_guard = LastErrorKeeper;
+    using type = HINTERNET;
+    using close_guard = LastErrorKeeper;
 
-  FtpApiHandleTraits(FtpApi* owner = nullptr) noexcept : api(owner) {}  // NOLINT: implicit
-  static type invalid() noexcept { return nullptr; }
-  void close(type handle) const noexcept {
-    if (api != nullptr) api->CloseHandle(handle);
-  }
+    FtpApiHandleTraits(FtpApi* owner = nullptr) noexcept : api(owner) {}  // NOLINT: implicit
+    static type invalid() noexcept { return nullptr; }
+    void close(type handle) const noexcept {
+        if (api != nullptr) api->CloseHandle(handle);
+    }
 
-  FtpApi* api;
+    FtpApi* api;
 };
 
 using InternetHandle = UniqueResource<FtpApiHandleTraits>;

@@ -11,41 +11,39 @@
 namespace velmor::ftp {
 
 class LocalFile {
- public:
-  virtual ~LocalFile() = default;
-  // Appends all bytes; false when the system wrote fewer or failed.
-  virtual bool Write(const void* data, DWORD size) = 0;
-  // Closes the file; false when closing failed.
-  virtual bool Close() = 0;
+public:
+    virtual ~LocalFile() = default;
+    // Appends all bytes; false when the system wrote fewer or failed.
+    virtual bool Write(const void* data, DWORD size) = 0;
+    // Closes the file; false when closing failed.
+    virtual bool Close() = 0;
 };
 
 class LocalSource {
- public:
-  virtual ~LocalSource() = default;
-  // The size in bytes when the file was opened.
-  virtual ULONGLONG Size() const = 0;
-  // Reads the next bytes; *read is 0 at the end. False when reading failed.
-  virtual bool Read(void* buffer, DWORD size, DWORD* read) = 0;
+public:
+    virtual ~LocalSource() = default;
+    // The size in bytes when the file was opened.
+    virtual ULONGLONG Size() const = 0;
+    // Reads the next bytes; *read is 0 at the end. False when reading failed.
+    virtual bool Read(void* buffer, DWORD size, DWORD* read) = 0;
 };
 
 class LocalFiles {
- public:
-  virtual ~LocalFiles() = default;
-  // Creates the file, or empties it when it exists; null on failure.
-  virtual std::unique_ptr<LocalFile> Create(const std::wstring& path) = 0;
-  virtual void Remove(const std::wstring& path) = 0;
-  // Opens an existing file for reading, shared with other readers and
-  // writers; null on failure.
-  virtual std::unique_ptr<LocalSource> OpenForReading(
-      const std::wstring& path) = 0;
+public:
+    virtual ~LocalFiles() = default;
+    // Creates the file, or empties it when it exists; null on failure.
+    virtual std::unique_ptr<LocalFile> Create(const std::wstring& path) = 0;
+    virtual void Remove(const std::wstring& path) = 0;
+    // Opens an existing file for reading, shared with other readers and
+    // writers; null on failure.
+    virtual std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) = 0;
 };
 
 class Win32LocalFiles final : public LocalFiles {
- public:
-  std::unique_ptr<LocalFile> Create(const std::wstring& path) override;
-  void Remove(const std::wstring& path) override;
-  std::unique_ptr<LocalSource> OpenForReading(
-      const std::wstring& path) override;
+public:
+    std::unique_ptr<LocalFile> Create(const std::wstring& path) override;
+    void Remove(const std::wstring& path) override;
+    std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) override;
 };
 
 }  // namespace velmor::ftp

@@ -19,108 +19,99 @@ namespace {
 // The real platform behind the process-wide FTP state; like the state itself,
 // it lives as long as the process.
 struct FtpPlatform {
-  ftp::WinInetApi api;
-  ftp::Win32LocalFiles files;
+    ftp::WinInetApi api;
+    ftp::Win32LocalFiles files;
 };
 
 FtpPlatform& Platform() {
-  static FtpPlatform* const platform = new FtpPlatform();
-  return *platform;
+    static FtpPlatform* const platform = new FtpPlatform();
+    return *platform;
 }
 
 // One engine call: the shared context, the real WinINet and the progress
 // window over this library's dialog resource.
 struct FtpCall {
-  ftp::FtpContext& context = ftp::FtpContext::Process();
-  ftp::ProgressWindow window{context, ModuleInstance()};
-  ftp::FtpSession session{context, Platform().api, window,
-                          ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
+    ftp::FtpContext& context = ftp::FtpContext::Process();
+    ftp::ProgressWindow window{context, ModuleInstance()};
+    ftp::FtpSession session{context, Platform().api, window,
+                            ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
 };
 
 // An open session must survive every object and any attempt to unload the
 // library while the host still relies on it, so the library stays loaded.
 void PinLibrary() {
-  HMODULE self = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-      reinterpret_cast<LPCWSTR>(&Platform), &self);
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&Platform), &self);
 }
 
 }  // namespace
 
 STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
-  return ActionCall([&] {
-    FtpCall().session.SetProxy(BstrToWString(proxyName), BstrToWString(login),
-                               BstrToWString(password));
-  });
+    return ActionCall([&] {
+        FtpCall().session.SetProxy(BstrToWString(proxyName), BstrToWString(login),
+                                   BstrToWString(password));
+    });
 }
 
 STDMETHODIMP COrvFtp::OpenSession(long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    const long opened = FtpCall().session.OpenSession();
-    if (opened == kResultOk) PinLibrary();
-    return opened;
-  });
+    return ResultCall(result, kResultGeneralError, [&] {
+        const long opened = FtpCall().session.OpenSession();
+        if (opened == kResultOk) PinLibrary();
+        return opened;
+    });
 }
 
 STDMETHODIMP COrvFtp::CloseSession() {
-  return ActionCall([&] { FtpCall().session.CloseSession(); });
+    return ActionCall([&] { FtpCall().session.CloseSession(); });
 }
 
 STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    FtpCall call;
-    ftp::FtpDownload download(call.context, Platform().api, call.window,
-                              Platform().files, ftp::kChunkPauseMs);
-    return download.GetFile(BstrToWString(localFile),
-                            BstrToWString(remoteFile));
-  });
+    return ResultCall(result, kResultGeneralError, [&] {
+        FtpCall call;
+        ftp::FtpDownload download(call.context, Platform().api, call.window, Platform().files,
+                                  ftp::kChunkPauseMs);
+        return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile));
+    });
 }
 
 STDMETHODIMP COrvFtp::SetCurDir(BSTR path, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    return FtpCall().session.SetCurDir(BstrToWString(path));
-  });
+    return ResultCall(result, kResultGeneralError,
+                      [&] { return FtpCall().session.SetCurDir(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::DeleteFile(BSTR fileName, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    return FtpCall().session.DeleteFile(BstrToWString(fileName));
-  });
+    return ResultCall(result, kResultGeneralError,
+                      [&] { return FtpCall().session.DeleteFile(BstrToWString(fileName)); });
 }
 
 STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    FtpCall call;
-    ftp::FtpUpload upload(call.context, Platform().api, call.window,
-                          Platform().files);
-    return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile));
-  });
+    return ResultCall(result, kResultGeneralError, [&] {
+        FtpCall call;
+        ftp::FtpUpload upload(call.context, Platform().api, call.window, Platform().files);
+        return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile));
+    });
 }
 
 STDMETHODIMP COrvFtp::CreateDirectory(BSTR path, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    return FtpCall().session.CreateDirectory(BstrToWString(path));
-  });
+    return ResultCall(result, kResultGeneralError,
+                      [&] { return FtpCall().session.CreateDirectory(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::FileExists(BSTR file, long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    return FtpCall().session.FileExists(BstrToWString(file));
-  });
+    return ResultCall(result, kResultGeneralError,
+                      [&] { return FtpCall().session.FileExists(BstrToWString(file)); });
 }
 
 STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
-  return SharedErrDescription(ErrCode, result);
+    return SharedErrDescription(ErrCode, result);
 }
 
-STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password,
-                              long* result) {
-  return ResultCall(result, kResultGeneralError, [&] {
-    return FtpCall().session.Connect(BstrToWString(server),
-                                     BstrToWString(userName),
-                                     BstrToWString(password));
-  });
+STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password, long* result) {
+    return ResultCall(result, kResultGeneralError, [&] {
+        return FtpCall().session.Connect(BstrToWString(server), BstrToWString(userName),
+                                         BstrToWString(password));
+    });
 }
 
 }  // namespace velmor

@@ -10,28 +10,27 @@
 namespace velmor::ftp {
 
 class ProgressWindow final : public ProgressView {
- public:
-  // resources: the module whose resources hold dialog 213.
-  ProgressWindow(FtpContext& context, HINSTANCE resources)
-      : context_(context), resources_(resources) {}
+public:
+    // resources: the module whose resources hold dialog 213.
+    ProgressWindow(FtpContext& context, HINSTANCE resources)
+        : context_(context), resources_(resources) {}
 
-  void PumpMessages() override;
-  void SetStatusText(const std::wstring& text) override;
-  void SetupProgressBar(bool sizeKnown) override;
-  void SetProgressPos(int permille) override;
-  void Show(const std::wstring& caption) override;
-  void Close() override;
+    void PumpMessages() override;
+    void SetStatusText(const std::wstring& text) override;
+    void SetupProgressBar(bool sizeKnown) override;
+    void SetProgressPos(int permille) override;
+    void Show(const std::wstring& caption) override;
+    void Close() override;
 
-  // Marks the download cancelled and says so in the status line.
-  void CancelDownload();
+    // Marks the download cancelled and says so in the status line.
+    void CancelDownload();
 
- private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam,
-                                     LPARAM lParam);
-  bool CreateDialogWindow();
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateDialogWindow();
 
-  FtpContext& context_;
-  HINSTANCE resources_;
+    FtpContext& context_;
+    HINSTANCE resources_;
 };
 
 }  // namespace velmor::ftp

@@ -13,21 +13,20 @@
 namespace velmor::ftp {
 
 enum class Lookup {
-  kFound,      // listed; size holds its size
-  kNotListed,  // no matching file, or a server's error text listed as one
-  kFailed,     // the listing gave no answer; the file may still exist
+    kFound,      // listed; size holds its size
+    kNotListed,  // no matching file, or a server's error text listed as one
+    kFailed,     // the listing gave no answer; the file may still exist
 };
 
 struct LookupResult {
-  Lookup outcome;
-  ULONGLONG size;  // the listed size; 0 unless found
+    Lookup outcome;
+    ULONGLONG size;  // the listed size; 0 unless found
 };
 
-LookupResult LookUpRemoteFile(FtpApi& api, HINTERNET connection,
-                              const std::wstring& path, DWORD findFlags);
+LookupResult LookUpRemoteFile(FtpApi& api, HINTERNET connection, const std::wstring& path,
+                              DWORD findFlags);
 
 // Opens the remote file for reading without a listing; true when it opens.
-bool RemoteFileOpens(FtpApi& api, HINTERNET connection,
-                     const std::wstring& path);
+bool RemoteFileOpens(FtpApi& api, HINTERNET connection, const std::wstring& path);
 
 }  // namespace velmor::ftp

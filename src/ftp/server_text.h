@@ -16,14 +16,14 @@
 namespace velmor::ftp {
 
 struct ServerAddress {
-  std::wstring host;  // empty when the text holds no host piece
-  INTERNET_PORT port = 21;
-  bool passive = true;
-  bool tls = false;
-  // A "TLS=" piece whose fingerprint is not 64 hexadecimal digits: the text
-  // asks for TLS with a pin that nothing can match.
-  bool badPin = false;
-  std::optional<CertificatePin> pin;
+    std::wstring host;  // empty when the text holds no host piece
+    INTERNET_PORT port = 21;
+    bool passive = true;
+    bool tls = false;
+    // A "TLS=" piece whose fingerprint is not 64 hexadecimal digits: the text
+    // asks for TLS with a pin that nothing can match.
+    bool badPin = false;
+    std::optional<CertificatePin> pin;
 };
 
 ServerAddress ParseServerText(const std::wstring& server);

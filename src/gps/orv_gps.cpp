@@ -7,9 +7,9 @@ namespace velmor {
 
 STDMETHODIMP COrvGps::Distance(double dblLatitude1, double dblLongitude1, double dblLatitude2,
                                double dblLongitude2, double* result) {
-  return ResultCall(result, 0.0, [&] {
-    return gps::Distance(dblLatitude1, dblLongitude1, dblLatitude2, dblLongitude2);
-  });
+    return ResultCall(result, 0.0, [&] {
+        return gps::Distance(dblLatitude1, dblLongitude1, dblLatitude2, dblLongitude2);
+    });
 }
 
 }  // namespace velmor

@@ -6,9 +6,9 @@
 namespace velmor {
 
 class COrvGps : public DispatchComponent<IOrvGps, &IID_IOrvGps> {
- public:
-  STDMETHODIMP Distance(double dblLatitude1, double dblLongitude1, double dblLatitude2,
-                        double dblLongitude2, double* result) override;
+public:
+    STDMETHODIMP Distance(double dblLatitude1, double dblLongitude1, double dblLatitude2,
+                          double dblLongitude2, double* result) override;
 };
 
 }  // namespace velmor

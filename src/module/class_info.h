@@ -7,12 +7,12 @@
 namespace velmor {
 
 struct ClassInfo {
-  const CLSID* clsid;
-  const wchar_t* coclass;       // OrvZip
-  const wchar_t* progId;        // Velmor.Zip.1
-  const wchar_t* viProgId;      // Velmor.Zip
-  const wchar_t* displayName;   // OrvZip Class
-  InstanceCreator createInstance;
+    const CLSID* clsid;
+    const wchar_t* coclass;      // OrvZip
+    const wchar_t* progId;       // Velmor.Zip.1
+    const wchar_t* viProgId;     // Velmor.Zip
+    const wchar_t* displayName;  // OrvZip Class
+    InstanceCreator createInstance;
 };
 
 }  // namespace velmor

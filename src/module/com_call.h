@@ -18,20 +18,20 @@ namespace velmor {
 // allocation and onThrow(E_UNEXPECTED) for anything else; onThrow must not throw.
 template <class Body, class OnThrow>
 HRESULT Fenced(Body&& body, OnThrow&& onThrow) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return onThrow(E_OUTOFMEMORY);
-  } catch (...) {
-    return onThrow(E_UNEXPECTED);
-  }
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return onThrow(E_OUTOFMEMORY);
+    } catch (...) {
+        return onThrow(E_UNEXPECTED);
+    }
 }
 
 namespace fence_detail {
 // Keeps the failure value out of template argument deduction: the result's type decides.
 template <class T>
 struct Same {
-  using type = T;
+    using type = T;
 };
 }  // namespace fence_detail
 
@@ -39,55 +39,55 @@ struct Same {
 // E_UNEXPECTED.
 template <class Body>
 HRESULT HresultCall(Body&& body) noexcept {
-  return Fenced(body, [](HRESULT hr) { return hr; });
+    return Fenced(body, [](HRESULT hr) { return hr; });
 }
 
 // A method without a result: it runs `body` and returns S_OK whatever happened.
 template <class Body>
 HRESULT ActionCall(Body&& body) noexcept {
-  return Fenced(
-      [&] {
-        body();
-        return S_OK;
-      },
-      [](HRESULT) { return S_OK; });
+    return Fenced(
+        [&] {
+            body();
+            return S_OK;
+        },
+        [](HRESULT) { return S_OK; });
 }
 
 // A method with an [out, retval] value (a ResultCode, a number): *result = body(), or
 // `failure` when the body throws. S_OK either way; E_POINTER for a null `result`.
 template <class T, class Body>
 HRESULT ResultCall(T* result, typename fence_detail::Same<T>::type failure, Body&& body) noexcept {
-  if (!result) return E_POINTER;
-  return Fenced(
-      [&] {
-        *result = body();
-        return S_OK;
-      },
-      [&](HRESULT) {
-        *result = failure;
-        return S_OK;
-      });
+    if (!result) return E_POINTER;
+    return Fenced(
+        [&] {
+            *result = body();
+            return S_OK;
+        },
+        [&](HRESULT) {
+            *result = failure;
+            return S_OK;
+        });
 }
 
 // A method with an [out, retval] BSTR: a new string holding body()'s std::wstring.
 template <class Body>
 HRESULT TextCall(BSTR* result, Body&& body) noexcept {
-  if (!result) return E_POINTER;
-  *result = nullptr;
-  return Fenced([&] { return ReturnBstr(body(), result); },
-                [&](HRESULT hr) {
-                  *result = nullptr;
-                  return hr;
-                });
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    return Fenced([&] { return ReturnBstr(body(), result); },
+                  [&](HRESULT hr) {
+                      *result = nullptr;
+                      return hr;
+                  });
 }
 
 // A method with an [out, retval] BSTR that always succeeds: body()'s text, or a null string
 // (the empty text) when the body throws or the string cannot be allocated.
 template <class Body>
 HRESULT QuietTextCall(BSTR* result, Body&& body) noexcept {
-  if (!result) return E_POINTER;
-  TextCall(result, body);
-  return S_OK;
+    if (!result) return E_POINTER;
+    TextCall(result, body);
+    return S_OK;
 }
 
 }  // namespace velmor

@@ -10,51 +10,51 @@ namespace velmor {
 
 template <class Iface, const IID* Iid>
 class DispatchComponent : public Iface {
- public:
-  using Interface = Iface;
-  static const IID& InterfaceId() noexcept { return *Iid; }
+public:
+    using Interface = Iface;
+    static const IID& InterfaceId() noexcept { return *Iid; }
 
-  virtual ~DispatchComponent() = default;
+    virtual ~DispatchComponent() = default;
 
-  // The interface map: IUnknown, the dual interface and IDispatch, all served by one table.
-  Iface* FindInterface(REFIID iid) noexcept {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        IsEqualIID(iid, *Iid)) {
-      return this;
+    // The interface map: IUnknown, the dual interface and IDispatch, all served by one table.
+    Iface* FindInterface(REFIID iid) noexcept {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+            IsEqualIID(iid, *Iid)) {
+            return this;
+        }
+        return nullptr;
     }
-    return nullptr;
-  }
 
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 1;
-    return S_OK;
-  }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
 
-  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-    if (index != 0) return DISP_E_BADINDEX;
-    if (!info) return E_POINTER;
-    return TypeInfo().GetTI(lcid, info);
-  }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        if (index != 0) return DISP_E_BADINDEX;
+        if (!info) return E_POINTER;
+        return TypeInfo().GetTI(lcid, info);
+    }
 
-  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                             DISPID* ids) override {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    return TypeInfo().GetIDsOfNames(names, count, lcid, ids);
-  }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                               DISPID* ids) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        return TypeInfo().GetIDsOfNames(names, count, lcid, ids);
+    }
 
-  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    return TypeInfo().Invoke(this, id, flags, params, result, excep, argErr, lcid);
-  }
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        return TypeInfo().Invoke(this, id, flags, params, result, excep, argErr, lcid);
+    }
 
-  // One holder per interface for the whole process. Its constructor is constexpr, so the holder
-  // is ready before any thread can ask for it.
-  static TypeInfoHolder& TypeInfo() noexcept {
-    static TypeInfoHolder holder(Iid);
-    return holder;
-  }
+    // One holder per interface for the whole process. Its constructor is constexpr, so the holder
+    // is ready before any thread can ask for it.
+    static TypeInfoHolder& TypeInfo() noexcept {
+        static TypeInfoHolder holder(Iid);
+        return holder;
+    }
 };
 
 }  // namespace velmor

@@ -25,47 +25,47 @@ LONG CVelmorCOMModule::Unlock() noexcept { return InterlockedDecrement(&lockCoun
 LONG CVelmorCOMModule::LockCount() const noexcept { return lockCount_; }
 
 HRESULT CVelmorCOMModule::GlobalInterfaceTable(IGlobalInterfaceTable** out) noexcept {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!cs_.ok()) return E_UNEXPECTED;
-  CriticalSectionLock lock(cs_);
-  if (!git_) {
-    HRESULT hr = CoCreateInstance(kClsidStdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                  kIidGlobalInterfaceTable, reinterpret_cast<void**>(&git_));
-    if (FAILED(hr)) return hr;
-  }
-  git_->AddRef();
-  *out = git_;
-  return S_OK;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!cs_.ok()) return E_UNEXPECTED;
+    CriticalSectionLock lock(cs_);
+    if (!git_) {
+        HRESULT hr = CoCreateInstance(kClsidStdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                      kIidGlobalInterfaceTable, reinterpret_cast<void**>(&git_));
+        if (FAILED(hr)) return hr;
+    }
+    git_->AddRef();
+    *out = git_;
+    return S_OK;
 }
 
 bool CVelmorCOMModule::AddTermFunc(TermFunc f, void* data) noexcept {
-  if (!cs_.ok()) return false;
-  CriticalSectionLock lock(cs_);
-  try {
-    terms_.push_back({f, data});
-    return true;
-  } catch (...) {
-    return false;
-  }
+    if (!cs_.ok()) return false;
+    CriticalSectionLock lock(cs_);
+    try {
+        terms_.push_back({f, data});
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 void CVelmorCOMModule::Term() noexcept {
-  // Last registered, first run.
-  while (!terms_.empty()) {
-    Term_ t = terms_.back();
-    terms_.pop_back();
-    t.f(t.data);
-  }
-  if (git_) {
-    git_->Release();
-    git_ = nullptr;
-  }
+    // Last registered, first run.
+    while (!terms_.empty()) {
+        Term_ t = terms_.back();
+        terms_.pop_back();
+        t.f(t.data);
+    }
+    if (git_) {
+        git_->Release();
+        git_ = nullptr;
+    }
 }
 
 CVelmorCOMModule& Module() noexcept {
-  static CVelmorCOMModule module;
-  return module;
+    static CVelmorCOMModule module;
+    return module;
 }
 
 }  // namespace velmor

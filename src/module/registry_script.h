@@ -7,24 +7,24 @@
 namespace velmor {
 
 struct RegNamedValue {
-  std::wstring name;
-  std::wstring data;
+    std::wstring name;
+    std::wstring data;
 };
 
 struct RegKeyNode {
-  std::wstring name;
-  std::optional<std::wstring> defaultValue;
-  std::vector<RegNamedValue> values;
-  // Deleted with everything below it before it is written.
-  bool replaceOnRegister = false;
-  // Left in place on unregistration (shared keys such as CLSID).
-  bool neverRemove = false;
-  std::vector<RegKeyNode> children;
+    std::wstring name;
+    std::optional<std::wstring> defaultValue;
+    std::vector<RegNamedValue> values;
+    // Deleted with everything below it before it is written.
+    bool replaceOnRegister = false;
+    // Left in place on unregistration (shared keys such as CLSID).
+    bool neverRemove = false;
+    std::vector<RegKeyNode> children;
 };
 
 // One script: its top-level keys all live below the classes root.
 struct RegScript {
-  std::vector<RegKeyNode> keys;
+    std::vector<RegKeyNode> keys;
 };
 
 struct ClassInfo;

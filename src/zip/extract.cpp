@@ -15,8 +15,8 @@ namespace velmor::zip {
 
 namespace {
 
-constexpr DWORD kApplicableAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kApplicableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                        FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 bool WriteAll(HANDLE file, const uint8_t* data, uint32_t size) {
     while (size > 0) {

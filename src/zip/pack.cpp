@@ -29,7 +29,8 @@ FileList SplitFileList(const std::wstring& list) {
     return result;
 }
 
-long PackFiles(const std::wstring& archiveName, const std::wstring& list, const std::string& password) {
+long PackFiles(const std::wstring& archiveName, const std::wstring& list,
+               const std::string& password) {
     // The list, its appended tab and the terminator must fit the list buffer.
     if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);
@@ -40,7 +41,8 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list, const 
         if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
         writer = ArchiveWriter::Create(archiveName, password);
         if (!writer) return kResultPackError;
-        if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok) result = kResultAddError;
+        if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok)
+            result = kResultAddError;
     }
     if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
     if (writer && writer->Finish() != ArchiveStatus::Ok) result = kResultCloseError;

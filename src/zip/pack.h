@@ -30,7 +30,8 @@ FileList SplitFileList(const std::wstring& list);
 // kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
 // path or a list beyond its buffer; kResultCloseError (central directory or end record not
 // written) replaces an earlier kResultAddError or kResultFileNamesError.
-long PackFiles(const std::wstring& archiveName, const std::wstring& list, const std::string& password);
+long PackFiles(const std::wstring& archiveName, const std::wstring& list,
+               const std::string& password);
 
 // Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
 // environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with

@@ -71,9 +71,8 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
 
     std::vector<uint8_t> extra(placement.extraLength);
     if (!source_.IsSeekable()) return ArchiveStatus::ReadFailed;
-    if (!extra.empty() &&
-        !source_.ReadAt(cursor.prefixLength() + placement.extraPosition, extra.data(),
-                        static_cast<uint32_t>(extra.size()))) {
+    if (!extra.empty() && !source_.ReadAt(cursor.prefixLength() + placement.extraPosition,
+                                          extra.data(), static_cast<uint32_t>(extra.size()))) {
         return ArchiveStatus::ReadFailed;
     }
 

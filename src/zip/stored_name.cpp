@@ -14,7 +14,8 @@ namespace {
 constexpr size_t kUnicodePathHeaderSize = 5;  // version, CRC-32 of the stored name
 
 // The UTF-8 name of a Unicode Path block that belongs to these stored bytes.
-bool FindUnicodePath(const std::string& bytes, const uint8_t* extra, size_t size, std::string* utf8) {
+bool FindUnicodePath(const std::string& bytes, const uint8_t* extra, size_t size,
+                     std::string* utf8) {
     const uint8_t* data = nullptr;
     size_t dataSize = 0;
     if (!FindExtraBlock(extra, size, kUnicodePathExtraId, &data, &dataSize)) return false;

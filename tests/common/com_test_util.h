@@ -13,23 +13,23 @@ namespace velmor::test {
 
 // Enters a single-threaded apartment for the scope.
 class ComApartment {
- public:
-  ComApartment() noexcept : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT result() const noexcept { return hr_; }
+public:
+    ComApartment() noexcept : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    HRESULT result() const noexcept { return hr_; }
 
- private:
-  HRESULT hr_;
+private:
+    HRESULT hr_;
 };
 
 // Creates a registered component by CLSID through the given interface.
 template <class I>
 HRESULT CreateComponent(REFCLSID clsid, REFIID iid, ComPtr<I>* out) {
-  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out->receiveVoid());
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out->receiveVoid());
 }
 
 }  // namespace velmor::test

@@ -25,35 +25,32 @@ constexpr wchar_t kTextSameFile[] = L"Исходный и выходной фа�
 constexpr wchar_t kTextNoKeyLength[] = L"Файл слишком короткий: нет длины ключа";
 constexpr wchar_t kTextBadKeyLength[] = L"Файл поврежден: неверная длина ключа";
 constexpr wchar_t kTextKeyBlobCut[] = L"Файл слишком короткий: ключ неполный";
-constexpr wchar_t kTextNoCipherText[] =
-    L"Файл слишком короткий: нет зашифрованных данных";
+constexpr wchar_t kTextNoCipherText[] = L"Файл слишком короткий: нет зашифрованных данных";
 constexpr wchar_t kTextCipherTextLength[] =
     L"Файл поврежден: длина зашифрованных данных не кратна 8 байтам";
 
 std::wstring UniqueContainer() {
     static int counter = 0;
-    return L"velmor-crypto-test-" + std::to_wstring(GetCurrentProcessId()) +
-           L"-" + std::to_wstring(++counter);
+    return L"velmor-crypto-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++counter);
 }
 
 class CryptFileJobTest : public ::testing::Test {
 protected:
     ~CryptFileJobTest() override {
         HCRYPTPROV unused = 0;
-        CryptAcquireContextW(&unused, container_.c_str(), kProviderName,
-                             kProviderType, CRYPT_DELETEKEYSET);
+        CryptAcquireContextW(&unused, container_.c_str(), kProviderName, kProviderType,
+                             CRYPT_DELETEKEYSET);
     }
 
-    bool Encrypt(const std::wstring& password, const std::wstring& from,
-                 const std::wstring& to) {
+    bool Encrypt(const std::wstring& password, const std::wstring& from, const std::wstring& to) {
         CryptFileJob job(api_);
         const bool ok = job.Encrypt(from, to, password);
         lastError_ = job.lastError();
         text_ = job.ErrorText();
         return ok;
     }
-    bool Decrypt(const std::wstring& password, const std::wstring& from,
-                 const std::wstring& to) {
+    bool Decrypt(const std::wstring& password, const std::wstring& from, const std::wstring& to) {
         CryptFileJob job(api_);
         const bool ok = job.Decrypt(from, to, password);
         lastError_ = job.lastError();
@@ -69,13 +66,10 @@ protected:
     std::wstring text_;
 };
 
-std::size_t CipherLength(std::size_t plainLength) {
-    return 8 * (plainLength / 8 + 1);
-}
+std::size_t CipherLength(std::size_t plainLength) { return 8 * (plainLength / 8 + 1); }
 
 TEST_F(CryptFileJobTest, RoundTripsAndSizesWithAndWithoutPassword) {
-    const std::size_t lengths[] = {0, 1, 7, 8, 999, 1000, 1001, 1992, 5000,
-                                   1 << 20};
+    const std::size_t lengths[] = {0, 1, 7, 8, 999, 1000, 1001, 1992, 5000, 1 << 20};
     for (std::size_t length : lengths) {
         SCOPED_TRACE(length);
         const Bytes plain = PatternBytes(length, static_cast<uint32_t>(length));
@@ -92,8 +86,7 @@ TEST_F(CryptFileJobTest, RoundTripsAndSizesWithAndWithoutPassword) {
         const std::uint32_t blobLength = LittleEndian32(wrapped);
         EXPECT_EQ(wrapped[4], SIMPLEBLOB);
         EXPECT_EQ(wrapped.size(), 4 + blobLength + CipherLength(length));
-        ASSERT_TRUE(Decrypt(L"", File(L"nopw.enc"), File(L"nopw.out")))
-            << std::hex << lastError_;
+        ASSERT_TRUE(Decrypt(L"", File(L"nopw.enc"), File(L"nopw.out"))) << std::hex << lastError_;
         EXPECT_TRUE(ReadBytes(File(L"nopw.out")) == plain);
     }
     EXPECT_EQ(api_.openHandles(), 0);
@@ -124,17 +117,16 @@ TEST_F(CryptFileJobTest, PasswordPathMakesTheFixedCallsInOrder) {
     RecordingCryptoApi decryptApi(container_);
     CryptFileJob job(decryptApi);
     ASSERT_TRUE(job.Decrypt(File(L"enc"), File(L"out"), L"abc"));
-    const Calls decrypt = {
-        encrypt[0],
-        "CryptCreateHash(0x8003,0,0x0)",
-        "CryptHashData(6,0x0)",
-        "CryptDeriveKey(0x6602,0x280010)",
-        "CryptSetKeyParam(19,40,0x0)",
-        "CryptDecrypt(0,0,0x0,1000)",
-        "CryptDecrypt(0,1,0x0,8)",
-        "CryptDestroyKey()",
-        "CryptDestroyHash()",
-        "CryptReleaseContext(0x0)"};
+    const Calls decrypt = {encrypt[0],
+                           "CryptCreateHash(0x8003,0,0x0)",
+                           "CryptHashData(6,0x0)",
+                           "CryptDeriveKey(0x6602,0x280010)",
+                           "CryptSetKeyParam(19,40,0x0)",
+                           "CryptDecrypt(0,0,0x0,1000)",
+                           "CryptDecrypt(0,1,0x0,8)",
+                           "CryptDestroyKey()",
+                           "CryptDestroyHash()",
+                           "CryptReleaseContext(0x0)"};
     EXPECT_EQ(decryptApi.calls(), decrypt);
 }
 
@@ -151,8 +143,7 @@ TEST_F(CryptFileJobTest, NoPasswordPathCreatesKeysetAndDefaultLengthExchangeKey)
                      "CryptGenKey(0x1,0x0)"}));
     EXPECT_EQ(api_.CallsNamed("CryptGetUserKey"), Calls{"CryptGetUserKey(1)"});
     EXPECT_EQ(api_.CallsNamed("CryptExportKey"),
-              (Calls{"CryptExportKey(xkey,1,0x0,null)",
-                     "CryptExportKey(xkey,1,0x0,buffer)"}));
+              (Calls{"CryptExportKey(xkey,1,0x0,null)", "CryptExportKey(xkey,1,0x0,buffer)"}));
     EXPECT_EQ(api_.CallsNamed("CryptDestroyKey").size(), 2u);
     EXPECT_EQ(api_.openHandles(), 0);
 
@@ -167,9 +158,9 @@ TEST_F(CryptFileJobTest, NoPasswordPathCreatesKeysetAndDefaultLengthExchangeKey)
     CryptFileJob decrypt(reader);
     ASSERT_TRUE(decrypt.Decrypt(File(L"enc"), File(L"out"), L""))
         << std::hex << decrypt.lastError();
-    EXPECT_EQ(reader.CallsNamed("CryptImportKey").front(),
-              "CryptImportKey(" + std::to_string(LittleEndian32(ReadBytes(File(L"enc")))) +
-                  ",0,0x0)");
+    EXPECT_EQ(
+        reader.CallsNamed("CryptImportKey").front(),
+        "CryptImportKey(" + std::to_string(LittleEndian32(ReadBytes(File(L"enc")))) + ",0,0x0)");
     EXPECT_TRUE(ReadBytes(File(L"out")) == PatternBytes(10));
     EXPECT_EQ(reader.openHandles(), 0);
 }
@@ -187,34 +178,25 @@ TEST_F(CryptFileJobTest, EveryFailingStepReportsItsErrorAndReleasesEverything) {
     ASSERT_TRUE(Encrypt(L"", File(L"plain"), File(L"nopw.enc")));
 
     const InjectedFailure failures[] = {
-        {"CryptAcquireContextW", 1, true, true},
-        {"CryptCreateHash", 1, true, true},
-        {"CryptHashData", 1, true, false},
-        {"CryptDeriveKey", 1, true, false},
-        {"CryptSetKeyParam", 1, true, true},
-        {"CryptEncrypt", 2, true, true},
-        {"CryptEncrypt", 3, false, true},
-        {"CryptDecrypt", 1, true, false},
-        {"CryptGenKey", 1, false, true},
-        {"CryptGetUserKey", 1, false, true},
-        {"CryptExportKey", 1, false, true},
-        {"CryptExportKey", 2, false, true},
-        {"CryptImportKey", 1, false, false},
-        {"CryptDecrypt", 3, false, false},
+        {"CryptAcquireContextW", 1, true, true}, {"CryptCreateHash", 1, true, true},
+        {"CryptHashData", 1, true, false},       {"CryptDeriveKey", 1, true, false},
+        {"CryptSetKeyParam", 1, true, true},     {"CryptEncrypt", 2, true, true},
+        {"CryptEncrypt", 3, false, true},        {"CryptDecrypt", 1, true, false},
+        {"CryptGenKey", 1, false, true},         {"CryptGetUserKey", 1, false, true},
+        {"CryptExportKey", 1, false, true},      {"CryptExportKey", 2, false, true},
+        {"CryptImportKey", 1, false, false},     {"CryptDecrypt", 3, false, false},
     };
     const DWORD injected = static_cast<DWORD>(NTE_BAD_UID);
     for (const auto& failure : failures) {
-        SCOPED_TRACE(std::string(failure.call) + " #" +
-                     std::to_string(failure.occurrence));
+        SCOPED_TRACE(std::string(failure.call) + " #" + std::to_string(failure.occurrence));
         RecordingCryptoApi api(container_);
         api.FailCall(failure.call, injected, failure.occurrence);
         CryptFileJob job(api);
         const std::wstring password = failure.password ? L"pw" : L"";
-        const bool ok =
-            failure.encrypt
-                ? job.Encrypt(File(L"plain"), File(L"out"), password)
-                : job.Decrypt(File(failure.password ? L"pw.enc" : L"nopw.enc"),
-                              File(L"out"), password);
+        const bool ok = failure.encrypt
+                            ? job.Encrypt(File(L"plain"), File(L"out"), password)
+                            : job.Decrypt(File(failure.password ? L"pw.enc" : L"nopw.enc"),
+                                          File(L"out"), password);
         EXPECT_FALSE(ok);
         EXPECT_EQ(job.lastError(), injected);
         EXPECT_FALSE(job.ErrorText().empty());
@@ -251,11 +233,9 @@ TEST_F(CryptFileJobTest, UnwritableOutputFailsWithTheSystemText) {
 TEST_F(CryptFileJobTest, SourceAndTargetNamingOneFileAreRefusedBeforeTruncation) {
     const Bytes plain = PatternBytes(3000);
     WriteBytes(File(L"plain.txt"), plain);
-    ASSERT_TRUE(CreateHardLinkW(File(L"link.txt").c_str(),
-                                File(L"plain.txt").c_str(), nullptr));
-    const std::wstring spellings[] = {
-        File(L"plain.txt"), File(L"PLAIN.TXT"),
-        dir_.path() + L"\\.\\sub\\..\\plain.txt", File(L"link.txt")};
+    ASSERT_TRUE(CreateHardLinkW(File(L"link.txt").c_str(), File(L"plain.txt").c_str(), nullptr));
+    const std::wstring spellings[] = {File(L"plain.txt"), File(L"PLAIN.TXT"),
+                                      dir_.path() + L"\\.\\sub\\..\\plain.txt", File(L"link.txt")};
     CreateDirectoryW(File(L"sub").c_str(), nullptr);
     for (const auto& target : spellings) {
         EXPECT_FALSE(Encrypt(L"pw", File(L"plain.txt"), target));
@@ -300,20 +280,16 @@ TEST_F(CryptFileJobTest, ShortOrDamagedFilesSayWhatIsWrong) {
     hugeLength[3] = 0x7f;
     const std::vector<Case> cases = {
         {"empty, no password", {}, L"", kTextNoKeyLength},
-        {"half a length", Bytes(wrapped.begin(), wrapped.begin() + 2), L"",
-         kTextNoKeyLength},
-        {"length only", Bytes(wrapped.begin(), wrapped.begin() + 4), L"",
+        {"half a length", Bytes(wrapped.begin(), wrapped.begin() + 2), L"", kTextNoKeyLength},
+        {"length only", Bytes(wrapped.begin(), wrapped.begin() + 4), L"", kTextKeyBlobCut},
+        {"cut blob", Bytes(wrapped.begin(), wrapped.begin() + 4 + blobLength / 2), L"",
          kTextKeyBlobCut},
-        {"cut blob", Bytes(wrapped.begin(), wrapped.begin() + 4 + blobLength / 2),
-         L"", kTextKeyBlobCut},
         {"zero length", Bytes(4, 0), L"", kTextBadKeyLength},
         {"huge length", hugeLength, L"", kTextBadKeyLength},
-        {"blob, no cipher text",
-         Bytes(wrapped.begin(), wrapped.begin() + 4 + blobLength), L"",
+        {"blob, no cipher text", Bytes(wrapped.begin(), wrapped.begin() + 4 + blobLength), L"",
          kTextNoCipherText},
         {"empty, password", {}, L"pw", kTextNoCipherText},
-        {"cut cipher text", Bytes(cipher.begin(), cipher.end() - 3), L"pw",
-         kTextCipherTextLength},
+        {"cut cipher text", Bytes(cipher.begin(), cipher.end() - 3), L"pw", kTextCipherTextLength},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

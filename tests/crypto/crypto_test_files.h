@@ -35,8 +35,7 @@ inline void WriteBytes(const std::wstring& path, const Bytes& bytes) {
 
 inline Bytes ReadBytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in),
-                 std::istreambuf_iterator<char>());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline std::uint32_t LittleEndian32(const Bytes& bytes, std::size_t at = 0) {

@@ -13,10 +13,8 @@ namespace velmor::crypto::test {
 namespace {
 
 // The component's own texts, as the string table holds them.
-constexpr wchar_t kTextPathTooLong[] =
-    L"Слишком длинный путь к файлу (больше 259 символов)";
-constexpr wchar_t kTextPasswordTooLong[] =
-    L"Слишком длинный пароль (больше 127 символов)";
+constexpr wchar_t kTextPathTooLong[] = L"Слишком длинный путь к файлу (больше 259 символов)";
+constexpr wchar_t kTextPasswordTooLong[] = L"Слишком длинный пароль (больше 127 символов)";
 
 class FileCryptorTest : public ::testing::Test {
 protected:
@@ -30,8 +28,7 @@ protected:
 
 TEST_F(FileCryptorTest, StartsWithoutTextAndKeepsItAcrossSuccesses) {
     EXPECT_TRUE(cryptor_.lastErrorText().empty());
-    EXPECT_EQ(cryptor_.EncryptFile(File(L"missing"), File(L"out")),
-              kResultCryptFailed);
+    EXPECT_EQ(cryptor_.EncryptFile(File(L"missing"), File(L"out")), kResultCryptFailed);
     const std::wstring missing = cryptor_.lastErrorText();
     EXPECT_EQ(missing, SystemErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(missing.empty());
@@ -41,8 +38,7 @@ TEST_F(FileCryptorTest, StartsWithoutTextAndKeepsItAcrossSuccesses) {
     EXPECT_EQ(cryptor_.lastErrorText(), missing);
 
     cryptor_.SetPassword(L"other");
-    EXPECT_EQ(cryptor_.DecryptFile(File(L"enc"), File(L"out")),
-              kResultCryptFailed);
+    EXPECT_EQ(cryptor_.DecryptFile(File(L"enc"), File(L"out")), kResultCryptFailed);
     EXPECT_NE(cryptor_.lastErrorText(), missing);
     EXPECT_LE(cryptor_.lastErrorText().size(), kMaxErrorTextChars);
 }
@@ -55,8 +51,7 @@ TEST_F(FileCryptorTest, EmptyPasswordSwitchesBackToTheUserKey) {
     EXPECT_EQ(ReadBytes(File(L"pw.enc")).size(), 1504u);
     EXPECT_GT(ReadBytes(File(L"user.enc")).size(), 1508u);
     ASSERT_EQ(cryptor_.DecryptFile(File(L"user.enc"), File(L"out")), 0)
-        << std::string(cryptor_.lastErrorText().begin(),
-                       cryptor_.lastErrorText().end());
+        << std::string(cryptor_.lastErrorText().begin(), cryptor_.lastErrorText().end());
     EXPECT_TRUE(ReadBytes(File(L"out")) == plain_);
 }
 
@@ -83,12 +78,10 @@ TEST_F(FileCryptorTest, OverlongPathsAreRefusedNotCut) {
 TEST_F(FileCryptorTest, OverlongPasswordFailsEveryJobUntilReplaced) {
     const std::wstring longest(kMaxPasswordChars, L'p');
     cryptor_.SetPassword(longest + L"q");
-    EXPECT_EQ(cryptor_.EncryptFile(File(L"plain"), File(L"enc")),
-              kResultCryptFailed);
+    EXPECT_EQ(cryptor_.EncryptFile(File(L"plain"), File(L"enc")), kResultCryptFailed);
     EXPECT_EQ(cryptor_.lastErrorText(), kTextPasswordTooLong);
     EXPECT_FALSE(PathExists(File(L"enc")));
-    EXPECT_EQ(cryptor_.DecryptFile(File(L"plain"), File(L"out")),
-              kResultCryptFailed);
+    EXPECT_EQ(cryptor_.DecryptFile(File(L"plain"), File(L"out")), kResultCryptFailed);
     EXPECT_FALSE(PathExists(File(L"out")));
 
     cryptor_.SetPassword(longest);

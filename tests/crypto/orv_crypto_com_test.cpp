@@ -20,8 +20,8 @@ class OrvCryptoComTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_HRESULT_SUCCEEDED(apartment_.result());
-        ASSERT_HRESULT_SUCCEEDED(velmor::test::CreateComponent(
-            CLSID_OrvCrypto, IID_IOrvCrypto, &crypto_));
+        ASSERT_HRESULT_SUCCEEDED(
+            velmor::test::CreateComponent(CLSID_OrvCrypto, IID_IOrvCrypto, &crypto_));
         WriteBytes(dir_.file(L"plain.bin"), plain_);
     }
     std::wstring Describe(long code) {
@@ -31,15 +31,13 @@ protected:
     }
     long Encrypt(const std::wstring& from, const std::wstring& to) {
         long result = -1;
-        EXPECT_EQ(crypto_->EncryptFile(ScopedBstr(from).get(),
-                                       ScopedBstr(to).get(), &result),
+        EXPECT_EQ(crypto_->EncryptFile(ScopedBstr(from).get(), ScopedBstr(to).get(), &result),
                   S_OK);
         return result;
     }
     long Decrypt(const std::wstring& from, const std::wstring& to) {
         long result = -1;
-        EXPECT_EQ(crypto_->DecryptFile(ScopedBstr(from).get(),
-                                       ScopedBstr(to).get(), &result),
+        EXPECT_EQ(crypto_->DecryptFile(ScopedBstr(from).get(), ScopedBstr(to).get(), &result),
                   S_OK);
         return result;
     }

@@ -26,31 +26,26 @@ public:
     // Keys, hashes and contexts obtained and not yet released.
     int openHandles() const { return openHandles_; }
 
-    BOOL AcquireContext(HCRYPTPROV* provider, LPCWSTR container,
-                        LPCWSTR providerName, DWORD providerType,
-                        DWORD flags) override;
-    BOOL CreateHash(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTKEY key,
-                    DWORD flags, HCRYPTHASH* hash) override;
-    BOOL HashData(HCRYPTHASH hash, const BYTE* data, DWORD length,
-                  DWORD flags) override;
-    BOOL DeriveKey(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTHASH hash,
+    BOOL AcquireContext(HCRYPTPROV* provider, LPCWSTR container, LPCWSTR providerName,
+                        DWORD providerType, DWORD flags) override;
+    BOOL CreateHash(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTKEY key, DWORD flags,
+                    HCRYPTHASH* hash) override;
+    BOOL HashData(HCRYPTHASH hash, const BYTE* data, DWORD length, DWORD flags) override;
+    BOOL DeriveKey(HCRYPTPROV provider, ALG_ID algorithm, HCRYPTHASH hash, DWORD flags,
+                   HCRYPTKEY* key) override;
+    BOOL GenKey(HCRYPTPROV provider, ALG_ID algorithm, DWORD flags, HCRYPTKEY* key) override;
+    BOOL GetUserKey(HCRYPTPROV provider, DWORD keySpec, HCRYPTKEY* key) override;
+    BOOL ExportKey(HCRYPTKEY key, HCRYPTKEY exchangeKey, DWORD blobType, DWORD flags, BYTE* blob,
+                   DWORD* blobLength) override;
+    BOOL ImportKey(HCRYPTPROV provider, const BYTE* blob, DWORD blobLength, HCRYPTKEY publicKey,
                    DWORD flags, HCRYPTKEY* key) override;
-    BOOL GenKey(HCRYPTPROV provider, ALG_ID algorithm, DWORD flags,
-                HCRYPTKEY* key) override;
-    BOOL GetUserKey(HCRYPTPROV provider, DWORD keySpec,
-                    HCRYPTKEY* key) override;
-    BOOL ExportKey(HCRYPTKEY key, HCRYPTKEY exchangeKey, DWORD blobType,
-                   DWORD flags, BYTE* blob, DWORD* blobLength) override;
-    BOOL ImportKey(HCRYPTPROV provider, const BYTE* blob, DWORD blobLength,
-                   HCRYPTKEY publicKey, DWORD flags, HCRYPTKEY* key) override;
     BOOL GetKeyParam(HCRYPTKEY key, DWORD param, BYTE* data, DWORD* dataLength,
                      DWORD flags) override;
-    BOOL SetKeyParam(HCRYPTKEY key, DWORD param, const BYTE* data,
-                     DWORD flags) override;
-    BOOL Encrypt(HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags,
-                 BYTE* data, DWORD* dataLength, DWORD bufferLength) override;
-    BOOL Decrypt(HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags,
-                 BYTE* data, DWORD* dataLength) override;
+    BOOL SetKeyParam(HCRYPTKEY key, DWORD param, const BYTE* data, DWORD flags) override;
+    BOOL Encrypt(HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags, BYTE* data,
+                 DWORD* dataLength, DWORD bufferLength) override;
+    BOOL Decrypt(HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags, BYTE* data,
+                 DWORD* dataLength) override;
     BOOL DestroyKey(HCRYPTKEY key) override;
     BOOL DestroyHash(HCRYPTHASH hash) override;
     BOOL ReleaseContext(HCRYPTPROV provider, DWORD flags) override;

@@ -8,14 +8,14 @@
 namespace velmor::ftp::testing {
 
 struct TestServer {
-  // False when no server was started for this run.
-  static bool Available();
-  static int Port();
-  // "127.0.0.1:<port>" plus any suffix, as Connect takes it.
-  static std::wstring Address(const std::wstring& suffix = L"");
-  // The served root as a Windows path, and a file or folder under it.
-  static std::wstring Root();
-  static std::wstring RootFile(const std::wstring& relative);
+    // False when no server was started for this run.
+    static bool Available();
+    static int Port();
+    // "127.0.0.1:<port>" plus any suffix, as Connect takes it.
+    static std::wstring Address(const std::wstring& suffix = L"");
+    // The served root as a Windows path, and a file or folder under it.
+    static std::wstring Root();
+    static std::wstring RootFile(const std::wstring& relative);
 };
 
 // A Unix path (as Wine maps it) or a Windows path, as a Windows path.

@@ -31,166 +31,170 @@ using testing::WriteWholeFile;
 
 // The test CA joins the machine's trusted roots for this prefix.
 void TrustTestCa() {
-  const std::vector<BYTE> der = ReadWholeFile(TlsServers::WindowsPath("ca_der"));
-  ASSERT_FALSE(der.empty());
-  ScopedCertStore root(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                     CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
-  ASSERT_TRUE(root);
-  ASSERT_TRUE(CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING, der.data(),
-                                               static_cast<DWORD>(der.size()),
-                                               CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
+    const std::vector<BYTE> der = ReadWholeFile(TlsServers::WindowsPath("ca_der"));
+    ASSERT_FALSE(der.empty());
+    ScopedCertStore root(
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+    ASSERT_TRUE(root);
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(root.get(), X509_ASN_ENCODING, der.data(),
+                                                 static_cast<DWORD>(der.size()),
+                                                 CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
 }
 
 class FtpTlsTest : public ::testing::Test {
- protected:
-  WinInetApi api;
-  FtpContext context;
-  ProgressWindow window{context, GetModuleHandleW(nullptr)};
-  testing::RecordingView quiet{context};
-  FtpSession session{context, api, window, SchannelTlsFactory(kWaitMs)};
-  Win32LocalFiles files;
-  velmor::test::TempDir folder;
+protected:
+    WinInetApi api;
+    FtpContext context;
+    ProgressWindow window{context, GetModuleHandleW(nullptr)};
+    testing::RecordingView quiet{context};
+    FtpSession session{context, api, window, SchannelTlsFactory(kWaitMs)};
+    Win32LocalFiles files;
+    velmor::test::TempDir folder;
 
-  // Long enough for a loaded machine, short enough for a stalled server.
-  static constexpr DWORD kWaitMs = 8000;
+    // Long enough for a loaded machine, short enough for a stalled server.
+    static constexpr DWORD kWaitMs = 8000;
 
-  static void SetUpTestSuite() {
-    if (TlsServers::Available()) TrustTestCa();
-  }
-  void SetUp() override {
-    if (!TlsServers::Available()) GTEST_SKIP() << "no TLS servers (VELMOR_FTP_TLS_STATE)";
-    ASSERT_EQ(0, session.OpenSession());
-  }
-  void TearDown() override { session.CloseSession(); }
+    static void SetUpTestSuite() {
+        if (TlsServers::Available()) TrustTestCa();
+    }
+    void SetUp() override {
+        if (!TlsServers::Available()) GTEST_SKIP() << "no TLS servers (VELMOR_FTP_TLS_STATE)";
+        ASSERT_EQ(0, session.OpenSession());
+    }
+    void TearDown() override { session.CloseSession(); }
 
-  long Connect(const std::wstring& server) {
-    return session.Connect(server, TlsServers::User(), TlsServers::Password());
-  }
-  // Transfers without the real window (each closing costs Wine seconds
-  // under Xvfb), unless the user is to close it.
-  long Download(const std::wstring& local, const std::wstring& remote, DWORD pauseMs = 0,
-                bool withWindow = false) {
-    return FtpDownload(context, api, withWindow ? static_cast<ProgressView&>(window) : quiet,
-                       files, pauseMs)
-        .GetFile(local, remote);
-  }
-  long Upload(const std::wstring& local, const std::wstring& remote, bool withWindow = false) {
-    return FtpUpload(context, api, withWindow ? static_cast<ProgressView&>(window) : quiet, files)
-        .PutFile(local, remote);
-  }
-  std::vector<BYTE> DownloadBytes(const std::wstring& remote) {
-    const std::wstring local = folder.file(L"back.bin");
-    EXPECT_EQ(0, Download(local, remote)) << remote;
-    return ReadWholeFile(local);
-  }
+    long Connect(const std::wstring& server) {
+        return session.Connect(server, TlsServers::User(), TlsServers::Password());
+    }
+    // Transfers without the real window (each closing costs Wine seconds
+    // under Xvfb), unless the user is to close it.
+    long Download(const std::wstring& local, const std::wstring& remote, DWORD pauseMs = 0,
+                  bool withWindow = false) {
+        return FtpDownload(context, api, withWindow ? static_cast<ProgressView&>(window) : quiet,
+                           files, pauseMs)
+            .GetFile(local, remote);
+    }
+    long Upload(const std::wstring& local, const std::wstring& remote, bool withWindow = false) {
+        return FtpUpload(context, api, withWindow ? static_cast<ProgressView&>(window) : quiet,
+                         files)
+            .PutFile(local, remote);
+    }
+    std::vector<BYTE> DownloadBytes(const std::wstring& remote) {
+        const std::wstring local = folder.file(L"back.bin");
+        EXPECT_EQ(0, Download(local, remote)) << remote;
+        return ReadWholeFile(local);
+    }
 };
 
 std::vector<BYTE> Pattern(size_t size, unsigned seed) {
-  std::vector<BYTE> bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>((i * 131 + seed) >> 3);
-  return bytes;
+    std::vector<BYTE> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>((i * 131 + seed) >> 3);
+    return bytes;
 }
 
 struct TlsServer {
-  const char* name;
-  // The server refuses a data connection that does not resume the control
-  // connection's TLS session. Schannel on Windows resumes it; Wine's does not,
-  // so under Wine the whole session runs on <name>_noreuse_port.
-  bool requiresResumption;
+    const char* name;
+    // The server refuses a data connection that does not resume the control
+    // connection's TLS session. Schannel on Windows resumes it; Wine's does not,
+    // so under Wine the whole session runs on <name>_noreuse_port.
+    bool requiresResumption;
 };
 
 class FtpTlsServerTest : public FtpTlsTest, public ::testing::WithParamInterface<TlsServer> {
- protected:
-  std::string Port(const char* cert) const {
-    return std::string(GetParam().name) + "_" + cert + "_port";
-  }
-  std::wstring Pin(const char* cert) const { return L"TLS=" + TlsServers::Value(std::string("fingerprint_") + cert); }
+protected:
+    std::string Port(const char* cert) const {
+        return std::string(GetParam().name) + "_" + cert + "_port";
+    }
+    std::wstring Pin(const char* cert) const {
+        return L"TLS=" + TlsServers::Value(std::string("fingerprint_") + cert);
+    }
 };
 
 // A whole session in either mode: upload, download back, lookups of a name
 // with blanks and Cyrillic letters, folders, delete, and a cancelled download.
 TEST_P(FtpTlsServerTest, WholeSessionWithThePin) {
-  const std::wstring utf8Name = TlsServers::Value("utf8_name");
-  const std::wstring sample = TlsServers::Value("sample_name");
-  std::string sessionPort = Port("self");
-  if (GetParam().requiresResumption && RunningUnderWine()) {
-    // What needs no data connection; a refused one ends in a code. The rest
-    // runs against the same server without the demand.
-    ASSERT_EQ(0, Connect(TlsServers::Address(Port("self"), L":" + Pin("self"))));
-    EXPECT_EQ(0, session.CreateDirectory(L"папка W"));
-    EXPECT_EQ(0, session.SetCurDir(L"папка W"));
-    EXPECT_EQ(0, session.SetCurDir(L".."));
-    const long refused = Download(folder.file(L"refused.bin"), sample);
-    EXPECT_TRUE(refused == 1 || refused == 100) << refused;
-    EXPECT_FALSE(FileExistsOnDisk(folder.file(L"refused.bin")));
-    sessionPort = std::string(GetParam().name) + "_noreuse_port";
-  }
-  for (const wchar_t* mode : {L"P", L"A"}) {
-    SCOPED_TRACE(mode);
-    ASSERT_EQ(0, Connect(TlsServers::Address(sessionPort, L":" + std::wstring(mode) + L":" + Pin("self"))));
-    EXPECT_EQ(0, session.FileExists(utf8Name));
-    EXPECT_EQ(1, session.FileExists(L"нет такого файла.txt"));
-    const std::vector<BYTE> greeting = DownloadBytes(utf8Name);
-    EXPECT_EQ("Привет, FTP over TLS\r\n", std::string(greeting.begin(), greeting.end()));
-    EXPECT_EQ(1, Download(folder.file(L"none.bin"), L"нет такого файла.txt"));
+    const std::wstring utf8Name = TlsServers::Value("utf8_name");
+    const std::wstring sample = TlsServers::Value("sample_name");
+    std::string sessionPort = Port("self");
+    if (GetParam().requiresResumption && RunningUnderWine()) {
+        // What needs no data connection; a refused one ends in a code. The rest
+        // runs against the same server without the demand.
+        ASSERT_EQ(0, Connect(TlsServers::Address(Port("self"), L":" + Pin("self"))));
+        EXPECT_EQ(0, session.CreateDirectory(L"папка W"));
+        EXPECT_EQ(0, session.SetCurDir(L"папка W"));
+        EXPECT_EQ(0, session.SetCurDir(L".."));
+        const long refused = Download(folder.file(L"refused.bin"), sample);
+        EXPECT_TRUE(refused == 1 || refused == 100) << refused;
+        EXPECT_FALSE(FileExistsOnDisk(folder.file(L"refused.bin")));
+        sessionPort = std::string(GetParam().name) + "_noreuse_port";
+    }
+    for (const wchar_t* mode : {L"P", L"A"}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(0, Connect(TlsServers::Address(sessionPort,
+                                                 L":" + std::wstring(mode) + L":" + Pin("self"))));
+        EXPECT_EQ(0, session.FileExists(utf8Name));
+        EXPECT_EQ(1, session.FileExists(L"нет такого файла.txt"));
+        const std::vector<BYTE> greeting = DownloadBytes(utf8Name);
+        EXPECT_EQ("Привет, FTP over TLS\r\n", std::string(greeting.begin(), greeting.end()));
+        EXPECT_EQ(1, Download(folder.file(L"none.bin"), L"нет такого файла.txt"));
 
-    const std::wstring dir = std::wstring(L"папка ") + mode;
-    ASSERT_EQ(0, session.CreateDirectory(dir));
-    ASSERT_EQ(0, session.SetCurDir(dir));
-    const std::vector<BYTE> bytes = Pattern(300000, mode[0]);
-    const std::wstring local = folder.file(L"up.bin");
-    WriteWholeFile(local, bytes);
-    const std::wstring remote = L"выгрузка с пробелом.bin";
-    ASSERT_EQ(0, Upload(local, remote));
-    EXPECT_EQ(0, session.FileExists(remote));
-    EXPECT_TRUE(bytes == DownloadBytes(remote));
-    EXPECT_EQ(0, session.DeleteFile(remote));
-    EXPECT_EQ(1, session.FileExists(remote));
-    ASSERT_EQ(0, session.SetCurDir(L".."));
-    EXPECT_EQ(100, session.CreateDirectory(dir));  // it exists already
+        const std::wstring dir = std::wstring(L"папка ") + mode;
+        ASSERT_EQ(0, session.CreateDirectory(dir));
+        ASSERT_EQ(0, session.SetCurDir(dir));
+        const std::vector<BYTE> bytes = Pattern(300000, mode[0]);
+        const std::wstring local = folder.file(L"up.bin");
+        WriteWholeFile(local, bytes);
+        const std::wstring remote = L"выгрузка с пробелом.bin";
+        ASSERT_EQ(0, Upload(local, remote));
+        EXPECT_EQ(0, session.FileExists(remote));
+        EXPECT_TRUE(bytes == DownloadBytes(remote));
+        EXPECT_EQ(0, session.DeleteFile(remote));
+        EXPECT_EQ(1, session.FileExists(remote));
+        ASSERT_EQ(0, session.SetCurDir(L".."));
+        EXPECT_EQ(100, session.CreateDirectory(dir));  // it exists already
 
-    // the user closes the window: 77, no partial file, the session goes on
-    const std::wstring cancelled = folder.file(L"cancelled.bin");
-    WindowCloser closer(L"Прием данных (FTP)", 300);
-    EXPECT_EQ(77, Download(cancelled, sample, kChunkPauseMs, true));
+        // the user closes the window: 77, no partial file, the session goes on
+        const std::wstring cancelled = folder.file(L"cancelled.bin");
+        WindowCloser closer(L"Прием данных (FTP)", 300);
+        EXPECT_EQ(77, Download(cancelled, sample, kChunkPauseMs, true));
+        EXPECT_TRUE(closer.Closed());
+        EXPECT_FALSE(FileExistsOnDisk(cancelled));
+        EXPECT_EQ(0, session.FileExists(sample));
+    }
+    // an upload cancelled the same way leaves nothing on the server
+    const std::wstring big = folder.file(L"big.bin");
+    WriteWholeFile(big, Pattern(64 * 1024 * 1024, 7));
+    WindowCloser closer(L"Передача данных (FTP)", 0);
+    EXPECT_EQ(77, Upload(big, L"отменено.bin", true));
     EXPECT_TRUE(closer.Closed());
-    EXPECT_FALSE(FileExistsOnDisk(cancelled));
-    EXPECT_EQ(0, session.FileExists(sample));
-  }
-  // an upload cancelled the same way leaves nothing on the server
-  const std::wstring big = folder.file(L"big.bin");
-  WriteWholeFile(big, Pattern(64 * 1024 * 1024, 7));
-  WindowCloser closer(L"Передача данных (FTP)", 0);
-  EXPECT_EQ(77, Upload(big, L"отменено.bin", true));
-  EXPECT_TRUE(closer.Closed());
-  EXPECT_EQ(1, session.FileExists(L"отменено.bin"));
+    EXPECT_EQ(1, session.FileExists(L"отменено.bin"));
 }
 
 // The certificate: pinned, trusted through the test CA, or refused.
 TEST_P(FtpTlsServerTest, CertificateChecks) {
-  const std::wstring wrongPin = L"TLS=" + std::wstring(64, L'0');
-  const std::wstring localhost = L"localhost:" + TlsServers::Value(Port("ca"));
-  const struct {
-    std::wstring server;
-    long expected;
-  } cases[] = {
-      {TlsServers::Address(Port("self"), L":TLS"), 83},  // self-signed, no pin
-      {TlsServers::Address(Port("self"), L":" + wrongPin), 83},
-      {localhost + L":TLS", 0},  // the trusted CA, the right name
-      {localhost + L":" + Pin("ca"), 0},
-      {L"localhost:" + TlsServers::Value(Port("wrongname")) + L":TLS", 83},
-      {L"localhost:" + TlsServers::Value(Port("wrongname")) + L":" + Pin("wrongname"), 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.expected, Connect(c.server)) << c.server;
-    if (c.expected == 0) {
-      EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
+    const std::wstring wrongPin = L"TLS=" + std::wstring(64, L'0');
+    const std::wstring localhost = L"localhost:" + TlsServers::Value(Port("ca"));
+    const struct {
+        std::wstring server;
+        long expected;
+    } cases[] = {
+        {TlsServers::Address(Port("self"), L":TLS"), 83},  // self-signed, no pin
+        {TlsServers::Address(Port("self"), L":" + wrongPin), 83},
+        {localhost + L":TLS", 0},  // the trusted CA, the right name
+        {localhost + L":" + Pin("ca"), 0},
+        {L"localhost:" + TlsServers::Value(Port("wrongname")) + L":TLS", 83},
+        {L"localhost:" + TlsServers::Value(Port("wrongname")) + L":" + Pin("wrongname"), 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, Connect(c.server)) << c.server;
+        if (c.expected == 0) {
+            EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
+        }
     }
-  }
-  // a wrong password is told from a wrong user only where the server tells
-  const long wrong = session.Connect(TlsServers::Address(Port("self"), L":" + Pin("self")),
-                                     TlsServers::User(), L"wrong");
-  EXPECT_TRUE(wrong == 79 || wrong == 81) << wrong;
+    // a wrong password is told from a wrong user only where the server tells
+    const long wrong = session.Connect(TlsServers::Address(Port("self"), L":" + Pin("self")),
+                                       TlsServers::User(), L"wrong");
+    EXPECT_TRUE(wrong == 79 || wrong == 81) << wrong;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpTlsServerTest,
@@ -199,97 +203,99 @@ INSTANTIATE_TEST_SUITE_P(Servers, FtpTlsServerTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FtpTlsTest, ServersWithoutTlsAndWithoutTheAsk) {
-  // a server without TLS refuses AUTH TLS
-  EXPECT_EQ(84, Connect(TlsServers::Address("plain_port", L":TLS")));
-  EXPECT_EQ(78, session.SetCurDir(L"sub"));
-  // a server that requires TLS, asked without it, refuses the login as before
-  const long plain = Connect(TlsServers::Address("vsftpd_self_port"));
-  EXPECT_TRUE(plain == 79 || plain == 80 || plain == 81) << plain;
-  // a proxy does not carry TLS
-  session.CloseSession();
-  session.SetProxy(L"127.0.0.1:9", L"", L"");
-  ASSERT_EQ(0, session.OpenSession());
-  EXPECT_EQ(100, Connect(TlsServers::Address("vsftpd_self_port", L":TLS")));
-  session.SetProxy(L"", L"", L"");
+    // a server without TLS refuses AUTH TLS
+    EXPECT_EQ(84, Connect(TlsServers::Address("plain_port", L":TLS")));
+    EXPECT_EQ(78, session.SetCurDir(L"sub"));
+    // a server that requires TLS, asked without it, refuses the login as before
+    const long plain = Connect(TlsServers::Address("vsftpd_self_port"));
+    EXPECT_TRUE(plain == 79 || plain == 80 || plain == 81) << plain;
+    // a proxy does not carry TLS
+    session.CloseSession();
+    session.SetProxy(L"127.0.0.1:9", L"", L"");
+    ASSERT_EQ(0, session.OpenSession());
+    EXPECT_EQ(100, Connect(TlsServers::Address("vsftpd_self_port", L":TLS")));
+    session.SetProxy(L"", L"", L"");
 }
 
 // The host connects again while a download pumps its messages: the download
 // fails (no truncated file passes for complete) and the new connection works.
 TEST_F(FtpTlsTest, ReconnectDuringADownload) {
-  struct Reentrant : testing::RecordingView {
-    using RecordingView::RecordingView;
-    std::function<void()> atThirdPump;
-    void PumpMessages() override {
-      RecordingView::PumpMessages();
-      if (pumps == 3) atThirdPump();
-    }
-  } view{context};
-  const std::wstring server =
-      TlsServers::Address("pureftpd_self_port", L":TLS=" + TlsServers::Value("fingerprint_self"));
-  view.atThirdPump = [&] { EXPECT_EQ(0, Connect(server)); };
-  ASSERT_EQ(0, Connect(server));
-  const std::wstring local = folder.file(L"reentrant.bin");
-  EXPECT_EQ(100, FtpDownload(context, api, view, files, 0).GetFile(local, TlsServers::Value("sample_name")));
-  EXPECT_FALSE(FileExistsOnDisk(local));
-  EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
+    struct Reentrant : testing::RecordingView {
+        using RecordingView::RecordingView;
+        std::function<void()> atThirdPump;
+        void PumpMessages() override {
+            RecordingView::PumpMessages();
+            if (pumps == 3) atThirdPump();
+        }
+    } view{context};
+    const std::wstring server =
+        TlsServers::Address("pureftpd_self_port", L":TLS=" + TlsServers::Value("fingerprint_self"));
+    view.atThirdPump = [&] { EXPECT_EQ(0, Connect(server)); };
+    ASSERT_EQ(0, Connect(server));
+    const std::wstring local = folder.file(L"reentrant.bin");
+    EXPECT_EQ(
+        100,
+        FtpDownload(context, api, view, files, 0).GetFile(local, TlsServers::Value("sample_name")));
+    EXPECT_FALSE(FileExistsOnDisk(local));
+    EXPECT_EQ(0, session.FileExists(TlsServers::Value("sample_name")));
 }
 
 // The hostile server: every trick ends in a result code within a few waits,
 // no partial local file stays, and data goes only to the control connection's
 // peer whatever address a passive reply names.
 TEST_F(FtpTlsTest, HostileServer) {
-  constexpr DWORD kShortWaitMs = 2000;
-  FtpSession hostile{context, api, window, SchannelTlsFactory(kShortWaitMs)};
-  const std::wstring pin = L":" + std::wstring(L"TLS=") + TlsServers::Value("fingerprint_self");
-  const std::wstring login = TlsServers::Address("hostile_login_port", pin);
-  std::vector<BYTE> payload(std::stoul(TlsServers::Value("hostile_payload_size")));
-  for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<BYTE>(((i % 251) * 7 + 3) & 0xFF);
-  const std::wstring local = folder.file(L"hostile.bin");
-  const std::wstring source = folder.file(L"source.bin");
-  WriteWholeFile(source, Pattern(4 * 1024 * 1024, 1));  // more than the sockets hold
+    constexpr DWORD kShortWaitMs = 2000;
+    FtpSession hostile{context, api, window, SchannelTlsFactory(kShortWaitMs)};
+    const std::wstring pin = L":" + std::wstring(L"TLS=") + TlsServers::Value("fingerprint_self");
+    const std::wstring login = TlsServers::Address("hostile_login_port", pin);
+    std::vector<BYTE> payload(std::stoul(TlsServers::Value("hostile_payload_size")));
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<BYTE>(((i % 251) * 7 + 3) & 0xFF);
+    const std::wstring local = folder.file(L"hostile.bin");
+    const std::wstring source = folder.file(L"source.bin");
+    WriteWholeFile(source, Pattern(4 * 1024 * 1024, 1));  // more than the sockets hold
 
-  enum class Step { kConnect, kDownload, kUpload };
-  const struct {
-    std::wstring server, user;
-    Step step;
-    long expected;
-  } cases[] = {
-      {TlsServers::Address("hostile_silent_port", pin), L"u", Step::kConnect, 100},
-      {TlsServers::Address("hostile_garbage_port", pin), L"u", Step::kConnect, 100},
-      {TlsServers::Address("hostile_longline_port", pin), L"u", Step::kConnect, 100},
-      {TlsServers::Address("hostile_badtls_port", pin), L"u", Step::kConnect, 84},
-      {login, L"garbage", Step::kConnect, 100},
-      {login, L"longline", Step::kConnect, 100},
-      {login, L"stall-reply", Step::kConnect, 100},
-      {login, L"pasv-foreign", Step::kDownload, 0},
-      {login + L":A", L"pasv-foreign", Step::kDownload, 0},
-      {login, L"epsv-foreign", Step::kDownload, 0},
-      {login, L"drop-transfer", Step::kDownload, 100},
-      {login, L"stall-transfer", Step::kDownload, 100},
-      {login, L"drop-transfer", Step::kUpload, 100},
-      {login, L"stall-transfer", Step::kUpload, 100},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.server + L" " + c.user);
-    const ULONGLONG start = GetTickCount64();
-    long result = hostile.Connect(c.server, c.user, L"any");
-    if (c.step != Step::kConnect) {
-      ASSERT_EQ(0, result);
-      result = c.step == Step::kDownload
-                   ? Download(local, L"file.bin")
-                   : Upload(source, L"file.bin");
+    enum class Step { kConnect, kDownload, kUpload };
+    const struct {
+        std::wstring server, user;
+        Step step;
+        long expected;
+    } cases[] = {
+        {TlsServers::Address("hostile_silent_port", pin), L"u", Step::kConnect, 100},
+        {TlsServers::Address("hostile_garbage_port", pin), L"u", Step::kConnect, 100},
+        {TlsServers::Address("hostile_longline_port", pin), L"u", Step::kConnect, 100},
+        {TlsServers::Address("hostile_badtls_port", pin), L"u", Step::kConnect, 84},
+        {login, L"garbage", Step::kConnect, 100},
+        {login, L"longline", Step::kConnect, 100},
+        {login, L"stall-reply", Step::kConnect, 100},
+        {login, L"pasv-foreign", Step::kDownload, 0},
+        {login + L":A", L"pasv-foreign", Step::kDownload, 0},
+        {login, L"epsv-foreign", Step::kDownload, 0},
+        {login, L"drop-transfer", Step::kDownload, 100},
+        {login, L"stall-transfer", Step::kDownload, 100},
+        {login, L"drop-transfer", Step::kUpload, 100},
+        {login, L"stall-transfer", Step::kUpload, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server + L" " + c.user);
+        const ULONGLONG start = GetTickCount64();
+        long result = hostile.Connect(c.server, c.user, L"any");
+        if (c.step != Step::kConnect) {
+            ASSERT_EQ(0, result);
+            result = c.step == Step::kDownload ? Download(local, L"file.bin")
+                                               : Upload(source, L"file.bin");
+        }
+        EXPECT_EQ(c.expected, result);
+        EXPECT_LT(GetTickCount64() - start, 5 * kShortWaitMs);
+        if (c.step == Step::kDownload) {
+            EXPECT_EQ(c.expected == 0, FileExistsOnDisk(local));
+            if (c.expected == 0) {
+                EXPECT_TRUE(payload == ReadWholeFile(local));
+            }
+        }
+        hostile.CloseSession();
+        ASSERT_EQ(0, hostile.OpenSession());
     }
-    EXPECT_EQ(c.expected, result);
-    EXPECT_LT(GetTickCount64() - start, 5 * kShortWaitMs);
-    if (c.step == Step::kDownload) {
-      EXPECT_EQ(c.expected == 0, FileExistsOnDisk(local));
-      if (c.expected == 0) {
-        EXPECT_TRUE(payload == ReadWholeFile(local));
-      }
-    }
-    hostile.CloseSession();
-    ASSERT_EQ(0, hostile.OpenSession());
-  }
 }
 
 }  // namespace

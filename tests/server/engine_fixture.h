@@ -59,7 +59,9 @@ protected:
     }
 
     std::wstring Field(const std::string& id, const wchar_t* name);
-    std::wstring InfoOf(const std::string& id) { return engine_.GetPPCInfo(ParseDeviceId(Wide(id))); }
+    std::wstring InfoOf(const std::string& id) {
+        return engine_.GetPPCInfo(ParseDeviceId(Wide(id)));
+    }
 
     TempFolder dir_;
     ServerEngine engine_;

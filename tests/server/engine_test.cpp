@@ -27,7 +27,8 @@ std::vector<unsigned long> QueueIds(const PPCQueue& q) {
 
 std::vector<std::pair<unsigned long, std::uint32_t>> QueueEntries(const PPCQueue& q) {
     std::vector<std::pair<unsigned long, std::uint32_t>> entries;
-    for (std::uint32_t i = 0; i < q.Count(); ++i) entries.emplace_back(q.At(i).id.Data1, q.At(i).crc);
+    for (std::uint32_t i = 0; i < q.Count(); ++i)
+        entries.emplace_back(q.At(i).id.Data1, q.At(i).crc);
     return entries;
 }
 
@@ -48,11 +49,20 @@ TEST_F(EngineTest, ConfigGivesCompletePpcChildrenInDocumentOrder) {
     const std::string longName(100, 'N');
     dir_.Write(L"config.xml",
                "<?xml version=\"1.0\"?>\n<Anything><PPC DEVICE_ID=\"" + std::string(kIdC) +
-                   "\" PSEUDONIM=\"" + longName + "\" DIRECTORY=\"d1\" EXTRA=\"e\"/>"
-                   "<PPC DEVICE_ID=\"" + kIdB + "\" PSEUDONIM=\"no dir\"/>"
-                   "<ppc DEVICE_ID=\"" + kIdB + "\" PSEUDONIM=\"lower\" DIRECTORY=\"d\"/>"
-                   "<Group>" + Ppc(kIdB, "nested", "d") + "</Group>"
-                   "<PPC DEVICE_ID=\"{" + kIdA + "}\" PSEUDONIM=\"braced\" DIRECTORY=\"d3\"/>"
+                   "\" PSEUDONIM=\"" + longName +
+                   "\" DIRECTORY=\"d1\" EXTRA=\"e\"/>"
+                   "<PPC DEVICE_ID=\"" +
+                   kIdB +
+                   "\" PSEUDONIM=\"no dir\"/>"
+                   "<ppc DEVICE_ID=\"" +
+                   kIdB +
+                   "\" PSEUDONIM=\"lower\" DIRECTORY=\"d\"/>"
+                   "<Group>" +
+                   Ppc(kIdB, "nested", "d") +
+                   "</Group>"
+                   "<PPC DEVICE_ID=\"{" +
+                   kIdA +
+                   "}\" PSEUDONIM=\"braced\" DIRECTORY=\"d3\"/>"
                    "<PPC DEVICE_ID=\"aaaaaaaa-0000-0000-0000-000000000001\" PSEUDONIM=\"Лента\" "
                    "DIRECTORY=\"d4\">text<child/></PPC></Anything>");
     engine_.SetExchangeDir(dir_.path() + L"\\");
@@ -158,9 +168,10 @@ TEST_F(EngineTest, StatusLineMakesDeviceReadyAndStackStandsInForAMissingFile) {
                                  Line(kIdB, "C.dat", "2021-02-03 04:05", "-1") +
                                  Line(kIdB, "A.dat", "2022-01-01", "9") +
                                  Line(kIdC, "C.dat"));  // C has no Status.txt line
-    EXPECT_EQ(L"\"AAAAAAAA-0000-0000-0000-000000000001\",\"Alpha\",\"dirA\",\"A.dat\","
-              L"\"2024-05-31 14-30-05\",\"0000000123\"",
-              InfoOf(kIdA));
+    EXPECT_EQ(
+        L"\"AAAAAAAA-0000-0000-0000-000000000001\",\"Alpha\",\"dirA\",\"A.dat\","
+        L"\"2024-05-31 14-30-05\",\"0000000123\"",
+        InfoOf(kIdA));
     EXPECT_EQ(L"C.dat", Field(kIdB, L"file"));
     EXPECT_EQ(L"2021-02-03 04-05-00", Field(kIdB, L"time"));
     EXPECT_EQ(L"4294967295", Field(kIdB, L"crc"));
@@ -178,14 +189,14 @@ TEST_F(EngineTest, LineGrammarEdges) {
     dir_.Write(L"Status.txt",
                // A: four fields still give a record (no number: crc 0).
                std::string(kIdA) + "\tx\tA.dat\t2024-05-31\n" +
-               // B: its file name is empty; the stack must not replace it.
-               Line(kIdB, "", "2024-05-31", "5") +
-               // A line of 35 characters is ignored though it has five fields.
-               shortId.substr(0, 27) + "\tx\tA\t1\t2\n" +
-               // C: a name of 1023 characters followed by the real line: the
-               // overlong first piece carries no device, the rest is read as
-               // its own line.
-               std::string(1023, 'z') + Line(kIdC, "B.dat", "2024-05-31", "4294967295"));
+                   // B: its file name is empty; the stack must not replace it.
+                   Line(kIdB, "", "2024-05-31", "5") +
+                   // A line of 35 characters is ignored though it has five fields.
+                   shortId.substr(0, 27) + "\tx\tA\t1\t2\n" +
+                   // C: a name of 1023 characters followed by the real line: the
+                   // overlong first piece carries no device, the rest is read as
+                   // its own line.
+                   std::string(1023, 'z') + Line(kIdC, "B.dat", "2024-05-31", "4294967295"));
     EXPECT_EQ(L"A.dat", Field(kIdA, L"file"));
     EXPECT_EQ(L"0000000000", Field(kIdA, L"crc"));
     EXPECT_EQ(L"2024-05-31 00-00-00", Field(kIdA, L"time"));
@@ -241,12 +252,12 @@ TEST_F(EngineTest, TicksQueueReadyDevicesAndProcessDoneMovesToTheNextStackedFile
     dir_.Write(L"A1.dat", "a");
     dir_.Write(L"A2.dat", "a");
     dir_.Write(L"B1.dat", "b");
-    dir_.Write(L"Status.txt", Line(kIdB, "B1.dat", "2024-01-01", "1") +
-                                  Line(kIdA, "A1.dat", "2024-01-01", "1"));
+    dir_.Write(L"Status.txt",
+               Line(kIdB, "B1.dat", "2024-01-01", "1") + Line(kIdA, "A1.dat", "2024-01-01", "1"));
     dir_.Write(L"Stack.txt", Line(kIdA, "A2.dat", "2024-02-02", "2"));
     engine_.Tick();
-    dir_.Write(L"Status.txt", Line(kIdB, "B1.dat", "2024-01-01", "21") +
-                                  Line(kIdA, "A1.dat", "2024-01-01", "11"));
+    dir_.Write(L"Status.txt",
+               Line(kIdB, "B1.dat", "2024-01-01", "21") + Line(kIdA, "A1.dat", "2024-01-01", "11"));
     engine_.Tick();
     // Queue order is config order (A before B), crc from the second tick.
     ASSERT_EQ((std::vector<unsigned long>{0xAAAAAAAA, 0xBBBBBBBB}), QueueIds(engine_.ReadyQueue()));
@@ -339,7 +350,8 @@ TEST_F(EngineTest, NamesLeavingTheExchangeFolderAreNeverReadyNorDeleted) {
     // From exchange, "..\<name of dir_>\victim.dat" climbs out.
     const std::wstring dirName = dir_.path().substr(dir_.path().rfind(L'\\') + 1);
     const std::string climb = "..\\" + std::string(dirName.begin(), dirName.end()) + "\\victim.dat";
-    const std::string climbSlash = "../" + std::string(dirName.begin(), dirName.end()) + "/victim.dat";
+    const std::string climbSlash =
+        "../" + std::string(dirName.begin(), dirName.end()) + "/victim.dat";
     const std::string noDrive = fullNarrow.substr(2);  // "\temp\...\victim.dat"
     const std::string unc = "\\\\?\\" + fullNarrow;
 
@@ -428,7 +440,8 @@ TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
         {"Status.txt rewritten at once, same size and time",
          [&] {
              const FILETIME before = LastWrite(statusPath);
-             dir_.Write(L"Status.txt", Line(kIdA, "a1.dat", "2024-05-31 14-30-05", "456") + statusBC);
+             dir_.Write(L"Status.txt",
+                        Line(kIdA, "a1.dat", "2024-05-31 14-30-05", "456") + statusBC);
              SetLastWrite(statusPath, before);
          },
          2, L"0000000456"},
@@ -437,7 +450,8 @@ TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
         {"Stack.txt names a new file",
          [&] {
              dir_.Write(L"a2.dat", "a");
-             dir_.Write(L"Stack.txt", Line(kIdB, "b2.dat") + Line(kIdA, "a2.dat", "2024-06-01", "9"));
+             dir_.Write(L"Stack.txt",
+                        Line(kIdB, "b2.dat") + Line(kIdA, "a2.dat", "2024-06-01", "9"));
          },
          2, L"0000000009"},
         {"a subfolder with a named file appears",
@@ -446,10 +460,13 @@ TEST_F(EngineTest, ReadingOnlyAfterChangesShowsWhatReadingEveryTimeShows) {
              dir_.Write(L"in\\c.dat", "c");
          },
          3, nullptr},
-        {"the current file goes, the stacked one stands in", [&] { dir_.Remove(L"b1.dat"); }, 3, nullptr},
-        {"Status.txt goes: the last read stands", [&] { dir_.Remove(L"Status.txt"); }, 0, L"0000000009"},
+        {"the current file goes, the stacked one stands in", [&] { dir_.Remove(L"b1.dat"); }, 3,
+         nullptr},
+        {"Status.txt goes: the last read stands", [&] { dir_.Remove(L"Status.txt"); }, 0,
+         L"0000000009"},
         {"Status.txt is back with other lines",
-         [&] { dir_.Write(L"Status.txt", Line(kIdC, "in\\c.dat", "2024-07-01", "5")); }, 1, L"0000000000"},
+         [&] { dir_.Write(L"Status.txt", Line(kIdC, "in\\c.dat", "2024-07-01", "5")); }, 1,
+         L"0000000000"},
         {"the filter changes",
          [&] {
              engine_.AddPPCId(ParseDeviceId(Wide(kIdA)));

@@ -9,8 +9,8 @@
 namespace velmor::server::test {
 
 struct FakeChangesState {
-    bool canWatch = true;   // Watch succeeds
-    bool fired = false;     // the watch has fired
+    bool canWatch = true;  // Watch succeeds
+    bool fired = false;    // the watch has fired
     bool rearmWorks = true;
     std::map<std::wstring, FileStamp> stamps;
     int watches = 0, rearms = 0;

@@ -21,8 +21,8 @@ public:
     TempFolder()
         : watch_(FindFirstChangeNotificationW(
               path().c_str(), TRUE,
-              FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                  FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE)) {}
+              FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
+                  FILE_NOTIFY_CHANGE_LAST_WRITE)) {}
 
     // Writes bytes exactly as given (binary), creating the file.
     void Write(const std::wstring& name, const std::string& bytes) const {

@@ -6,14 +6,14 @@
 namespace velmor {
 
 class LastErrorKeeper {
- public:
-  LastErrorKeeper() noexcept : saved_(GetLastError()) {}
-  ~LastErrorKeeper() { SetLastError(saved_); }
-  LastErrorKeeper(const LastErrorKeeper&) = delete;
-  LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
+public:
+    LastErrorKeeper() noexcept : saved_(GetLastError()) {}
+    ~LastErrorKeeper() { SetLastError(saved_); }
+    LastErrorKeeper(const LastErrorKeeper&) = delete;
+    LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
 
- private:
-  DWORD saved_;
+private:
+    DWORD saved_;
 };
 
 }  // namespace velmor

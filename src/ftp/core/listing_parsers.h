@@ -12,11 +12,11 @@ namespace velmor::ftp {
 
 // The features a FEAT reply announces that the client uses.
 struct FtpFeatures {
-  bool utf8 = false;      // UTF8: path names travel as UTF-8
-  bool mlst = false;      // MLST
-  bool mlstSize = false;  // MLST offers the size fact
-  bool epsv = false;      // EPSV
-  bool size = false;      // SIZE
+    bool utf8 = false;      // UTF8: path names travel as UTF-8
+    bool mlst = false;      // MLST
+    bool mlstSize = false;  // MLST offers the size fact
+    bool epsv = false;      // EPSV
+    bool size = false;      // SIZE
 };
 
 // A 211 reply's feature lines (those starting with a blank); any other reply

@@ -16,7 +16,6 @@ std::optional<std::uint16_t> ParsePassivePort(const std::string& replyLine);
 
 // "229 Entering Extended Passive Mode (|||port|)": a delimiter character
 // repeated around two empty fields and the port, inside parentheses.
-std::optional<std::uint16_t> ParseExtendedPassivePort(
-    const std::string& replyLine);
+std::optional<std::uint16_t> ParseExtendedPassivePort(const std::string& replyLine);
 
 }  // namespace velmor::ftp

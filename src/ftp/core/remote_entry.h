@@ -7,10 +7,10 @@
 namespace velmor::ftp {
 
 struct RemoteEntry {
-  std::string name;  // as the server wrote it (may be a path)
-  bool isDirectory = false;
-  bool sizeKnown = false;
-  std::uint64_t size = 0;
+    std::string name;  // as the server wrote it (may be a path)
+    bool isDirectory = false;
+    bool sizeKnown = false;
+    std::uint64_t size = 0;
 };
 
 }  // namespace velmor::ftp

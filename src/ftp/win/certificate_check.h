@@ -20,7 +20,6 @@ bool CertificateMatchesPin(PCCERT_CONTEXT certificate, const CertificatePin& pin
 
 // CertGetCertificateChain, then CertVerifyCertificateChainPolicy with the SSL
 // policy for a server of that name.
-bool CertificateTrustedFor(PCCERT_CONTEXT certificate,
-                           const std::wstring& hostName);
+bool CertificateTrustedFor(PCCERT_CONTEXT certificate, const std::wstring& hostName);
 
 }  // namespace velmor::ftp

@@ -19,32 +19,30 @@
 namespace velmor::ftp {
 
 class SchannelNetwork final : public Network {
- public:
-  // With a pin, the certificate must have exactly that fingerprint; without
-  // one, it must chain to a trusted root and match the host name. Every
-  // connect, send, receive and accept waits at most timeoutMs.
-  SchannelNetwork(std::optional<CertificatePin> pin, DWORD timeoutMs);
+public:
+    // With a pin, the certificate must have exactly that fingerprint; without
+    // one, it must chain to a trusted root and match the host name. Every
+    // connect, send, receive and accept waits at most timeoutMs.
+    SchannelNetwork(std::optional<CertificatePin> pin, DWORD timeoutMs);
 
-  std::unique_ptr<NetStream> Connect(const std::string& host,
-                                     std::uint16_t port,
-                                     NetStatus* status) override;
-  std::unique_ptr<NetStream> ConnectData(std::uint16_t port,
-                                         NetStatus* status) override;
-  std::unique_ptr<NetListener> Listen(NetStatus* status) override;
+    std::unique_ptr<NetStream> Connect(const std::string& host, std::uint16_t port,
+                                       NetStatus* status) override;
+    std::unique_ptr<NetStream> ConnectData(std::uint16_t port, NetStatus* status) override;
+    std::unique_ptr<NetListener> Listen(NetStatus* status) override;
 
-  // The handshake over a connected socket and the certificate check.
-  NetStatus Secure(TlsChannel& channel);
-  DWORD timeoutMs() const { return timeoutMs_; }
-  const SocketAddress& serverAddress() const { return server_; }
+    // The handshake over a connected socket and the certificate check.
+    NetStatus Secure(TlsChannel& channel);
+    DWORD timeoutMs() const { return timeoutMs_; }
+    const SocketAddress& serverAddress() const { return server_; }
 
- private:
-  WinsockStartup winsock_;
-  std::optional<CertificatePin> pin_;
-  DWORD timeoutMs_;
-  TlsCredentials credentials_;
-  std::wstring hostName_;   // the target name of every handshake
-  SocketAddress server_;    // the control connection's peer
-  SocketAddress local_;     // and its local address
+private:
+    WinsockStartup winsock_;
+    std::optional<CertificatePin> pin_;
+    DWORD timeoutMs_;
+    TlsCredentials credentials_;
+    std::wstring hostName_;  // the target name of every handshake
+    SocketAddress server_;   // the control connection's peer
+    SocketAddress local_;    // and its local address
 };
 
 }  // namespace velmor::ftp

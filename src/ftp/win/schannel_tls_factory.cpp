@@ -9,10 +9,9 @@
 namespace velmor::ftp {
 
 TlsApiFactory SchannelTlsFactory(DWORD timeoutMs) {
-  return [timeoutMs](const std::optional<CertificatePin>& pin) {
-    return std::make_shared<TlsFtpApi>(
-        std::make_unique<SchannelNetwork>(pin, timeoutMs));
-  };
+    return [timeoutMs](const std::optional<CertificatePin>& pin) {
+        return std::make_shared<TlsFtpApi>(std::make_unique<SchannelNetwork>(pin, timeoutMs));
+    };
 }
 
 }  // namespace velmor::ftp

@@ -9,7 +9,8 @@ namespace velmor::server {
 
 std::wstring Latin1Line(const char* bytes) {
     std::wstring line;
-    for (const char* p = bytes; *p; ++p) line += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    for (const char* p = bytes; *p; ++p)
+        line += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return line;
 }
 

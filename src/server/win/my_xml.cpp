@@ -117,8 +117,8 @@ void MyXML::ReportParseError(void* documentPtr, const char* message) {
                                           nullptr, 0, nullptr, nullptr);
     if (bytes > 0) {
         reasonText.resize(static_cast<std::size_t>(bytes));
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
-                            &reasonText[0], bytes, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &reasonText[0],
+                            bytes, nullptr, nullptr);
     }
     std::snprintf(g_reportBuffer, sizeof g_reportBuffer, "%s %s\n", message, reasonText.c_str());
     if (report_) report_(g_reportBuffer);

@@ -14,9 +14,7 @@ void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
     AppendU16(out, static_cast<uint16_t>(value >> 16));
 }
 
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t ReadU32(const uint8_t* p) {
     return static_cast<uint32_t>(ReadU16(p)) | (static_cast<uint32_t>(ReadU16(p + 2)) << 16);
@@ -124,7 +122,8 @@ uint64_t UnixTimeToFileTime(int32_t unixTime) {
 }
 
 int64_t FileTimeToUnixTime(uint64_t fileTime) {
-    const int64_t ticks = static_cast<int64_t>(fileTime) - static_cast<int64_t>(kUnixEpochAsFileTime);
+    const int64_t ticks =
+        static_cast<int64_t>(fileTime) - static_cast<int64_t>(kUnixEpochAsFileTime);
     return ticks / static_cast<int64_t>(kFileTimeTicksPerSecond);  // C++ truncates toward zero
 }
 

@@ -24,10 +24,10 @@ constexpr size_t kDataDescriptorSize = 16;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
 
-constexpr uint16_t kFlagEncrypted = 0x0001;       // bit 0: traditional cipher
-constexpr uint16_t kFlagUtf8Name = 0x0800;        // bit 11: name (and comment) in UTF-8
-constexpr uint16_t kFlagMaxCompression = 0x0002;  // bit 1: deflated at a high level
-constexpr uint16_t kFlagDataDescriptor = 0x0008;  // bit 3: CRC and sizes follow the data
+constexpr uint16_t kFlagEncrypted = 0x0001;         // bit 0: traditional cipher
+constexpr uint16_t kFlagUtf8Name = 0x0800;          // bit 11: name (and comment) in UTF-8
+constexpr uint16_t kFlagMaxCompression = 0x0002;    // bit 1: deflated at a high level
+constexpr uint16_t kFlagDataDescriptor = 0x0008;    // bit 3: CRC and sizes follow the data
 constexpr uint16_t kFlagStrongEncryption = 0x0040;  // bit 6: the strong-encryption scheme
 
 constexpr uint16_t kExtendedTimestampId = 0x5455;  // "UT"

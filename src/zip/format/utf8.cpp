@@ -66,7 +66,8 @@ bool Utf16ToUtf8(const std::wstring& text, std::string* bytes) {
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t code = static_cast<uint16_t>(text[i]);
         if (IsHighSurrogate(code)) {
-            if (i + 1 >= text.size() || !IsLowSurrogate(static_cast<uint16_t>(text[i + 1]))) return false;
+            if (i + 1 >= text.size() || !IsLowSurrogate(static_cast<uint16_t>(text[i + 1])))
+                return false;
             code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint16_t>(text[++i]) - 0xDC00);
         } else if (IsLowSurrogate(code)) {
             return false;

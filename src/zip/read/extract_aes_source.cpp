@@ -38,8 +38,8 @@ ReaderCode AesEntrySource::Create(ByteSource& source, uint64_t start, uint64_t d
                                   AesCrypto& crypto, std::unique_ptr<AesEntrySource>* created) {
     created->reset();
     if (dataSize < info.overhead()) return ReaderCode::BadArchive;
-    created->reset(new (std::nothrow) AesEntrySource(source, start, dataSize, info, password,
-                                                     crypto));
+    created->reset(new (std::nothrow)
+                       AesEntrySource(source, start, dataSize, info, password, crypto));
     return *created ? ReaderCode::ReaderOk : ReaderCode::NoMemory;
 }
 
@@ -87,9 +87,9 @@ ReaderCode AesEntrySource::Read(uint8_t* out, uint32_t size) {
 ReaderCode AesEntrySource::Finish(uint8_t* scratch, uint32_t scratchSize) {
     if (!started()) return ReaderCode::NoCurrentEntry;
     while (contentRead_ < contentSize_) {
-        const ReaderCode read =
-            ReadContent(scratch, static_cast<uint32_t>(
-                std::min<uint64_t>(scratchSize, contentSize_ - contentRead_)));
+        const ReaderCode read = ReadContent(
+            scratch,
+            static_cast<uint32_t>(std::min<uint64_t>(scratchSize, contentSize_ - contentRead_)));
         if (read != ReaderCode::ReaderOk) return read;
     }
     uint8_t stored[kAesAuthCodeSize];
@@ -99,7 +99,7 @@ ReaderCode AesEntrySource::Finish(uint8_t* scratch, uint32_t scratchSize) {
         return ReaderCode::IoError;
     }
     return std::equal(stored, stored + kAesAuthCodeSize, digest) ? ReaderCode::ReaderOk
-                                                                  : ReaderCode::AuthCodeMismatch;
+                                                                 : ReaderCode::AuthCodeMismatch;
 }
 
 }  // namespace velmor::zip

@@ -39,8 +39,8 @@ public:
     ReaderCode Finish(uint8_t* scratch, uint32_t scratchSize);
 
 private:
-    AesEntrySource(ByteSource& source, uint64_t start, uint64_t dataSize,
-                   const AesEntryInfo& info, const std::string& password, AesCrypto& crypto);
+    AesEntrySource(ByteSource& source, uint64_t start, uint64_t dataSize, const AesEntryInfo& info,
+                   const std::string& password, AesCrypto& crypto);
     ReaderCode ReadContent(uint8_t* out, uint32_t size);
 
     ByteSource& source_;

@@ -71,7 +71,8 @@ ReaderCode EntryStream::OpenAes(const LocalHeaderPlacement& placement,
 }
 
 ReaderCode EntryStream::Refill() {
-    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(kEntryChunkSize, compressedLeft_));
+    const uint32_t size =
+        static_cast<uint32_t>(std::min<uint64_t>(kEntryChunkSize, compressedLeft_));
     if (aes_) {
         const ReaderCode read = aes_->Read(input_.get(), size);
         if (read != ReaderCode::ReaderOk) return read;

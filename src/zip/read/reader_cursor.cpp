@@ -72,8 +72,9 @@ EntryExtent CentralDirectoryCursor::ResolveExtent(uint64_t at, const CentralFile
 
     extent.known = false;
     std::vector<uint8_t> extra(header.extraLength);
-    if (extra.empty() || !source_.ReadAt(at + kCentralHeaderSize + header.nameLength,
-                                         extra.data(), header.extraLength) ||
+    if (extra.empty() ||
+        !source_.ReadAt(at + kCentralHeaderSize + header.nameLength, extra.data(),
+                        header.extraLength) ||
         !ReadZip64Extra(extra.data(), extra.size(), wide)) {
         return extent;
     }
@@ -82,7 +83,8 @@ EntryExtent CentralDirectoryCursor::ResolveExtent(uint64_t at, const CentralFile
     if (wide.hasLocalHeaderOffset) extent.localHeaderOffset = wide.localHeaderOffset;
     // Neither the entry's data nor its local header can lie past the end record.
     const uint64_t end = end_.position;
-    extent.known = extent.compressedSize <= end && extent.localHeaderOffset <= end - end_.prefixLength;
+    extent.known =
+        extent.compressedSize <= end && extent.localHeaderOffset <= end - end_.prefixLength;
     return extent;
 }
 
@@ -106,7 +108,7 @@ ReaderCode CentralDirectoryCursor::ReadHeaderAt(uint64_t position, CentralFileHe
     std::vector<char> buffer(length + (extra ? header->extraLength : 0));
     if (extra) extra->clear();
     if (buffer.size() > length && !source_.ReadAt(at + kCentralHeaderSize, buffer.data(),
-                                                   static_cast<uint32_t>(buffer.size()))) {
+                                                  static_cast<uint32_t>(buffer.size()))) {
         buffer.resize(length);
     }
     if (buffer.size() == length && length > 0 &&

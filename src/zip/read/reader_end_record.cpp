@@ -133,7 +133,8 @@ bool SettleEntryCount(ByteSource& source, EndRecord* record) {
     while (position + kCentralHeaderSize <= end &&
            source.ReadAt(record->prefixLength + position, raw, kCentralHeaderSize) &&
            Decode(raw, header)) {
-        position += kCentralHeaderSize + header.nameLength + header.extraLength + header.commentLength;
+        position +=
+            kCentralHeaderSize + header.nameLength + header.extraLength + header.commentLength;
         ++found;
     }
     if (found <= record->entryCount) return true;

@@ -15,8 +15,8 @@ constexpr uint32_t kEndRecordWindowSize = 1028;
 constexpr uint32_t kEndRecordWindowStep = 1024;
 
 struct EndRecord {
-    uint64_t position = 0;       // of the record in the file
-    int32_t entryCount = 0;      // entries in total (after SettleEntryCount: in the directory)
+    uint64_t position = 0;   // of the record in the file
+    int32_t entryCount = 0;  // entries in total (after SettleEntryCount: in the directory)
     uint16_t commentLength = 0;
     uint64_t directorySize = 0;
     uint64_t directoryOffset = 0;  // relative to the archive start

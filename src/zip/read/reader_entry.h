@@ -14,10 +14,10 @@ constexpr uint32_t kEntryDirectory = 0x10;
 constexpr uint32_t kEntryArchive = 0x20;
 
 struct ArchiveEntry {
-    int32_t index = 0;            // position in the central directory; for -1: the count
-    std::wstring name;            // stored name, decoded (UTF-8 or ANSI code page), separators as stored
+    int32_t index = 0;  // position in the central directory; for -1: the count
+    std::wstring name;  // stored name, decoded (UTF-8 or ANSI code page), separators as stored
     uint32_t attributes = 0;
-    uint64_t accessTime = 0;      // file times: 100-ns units since 1601-01-01 UTC
+    uint64_t accessTime = 0;  // file times: 100-ns units since 1601-01-01 UTC
     uint64_t creationTime = 0;
     uint64_t modificationTime = 0;
     uint64_t compressedSize = 0;  // includes the 12-byte encryption header

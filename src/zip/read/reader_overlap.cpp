@@ -24,7 +24,8 @@ void ForEachEntrySpan(ByteSource& source, const EndRecord& end, Visit visit) {
         LocalHeaderPlacement placement;
         if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) continue;
         const EntryExtent& extent = cursor.extent();
-        if (!visit(Span{extent.localHeaderOffset, placement.dataPosition + extent.compressedSize})) {
+        if (!visit(
+                Span{extent.localHeaderOffset, placement.dataPosition + extent.compressedSize})) {
             return;
         }
     } while (cursor.Next() == ReaderCode::ReaderOk);
@@ -67,7 +68,8 @@ bool EntriesLieApart(ByteSource& source, const EndRecord& end) {
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.start < b.start; });
     ApartCheck sorted;
-    return std::all_of(spans.begin(), spans.end(), [&](const Span& span) { return sorted.Take(span); });
+    return std::all_of(spans.begin(), spans.end(),
+                       [&](const Span& span) { return sorted.Take(span); });
 }
 
 }  // namespace velmor::zip

@@ -14,7 +14,8 @@ namespace {
 // An open provider, or none when the platform refuses the algorithm.
 ScopedBCryptAlgorithm OpenAlgorithm(LPCWSTR algorithm, ULONG flags) {
     ScopedBCryptAlgorithm provider;
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(provider.receive(), algorithm, nullptr, flags))) {
+    if (!BCRYPT_SUCCESS(
+            BCryptOpenAlgorithmProvider(provider.receive(), algorithm, nullptr, flags))) {
         provider.release();  // nothing was opened
     }
     return provider;
@@ -83,12 +84,13 @@ class CngAesCrypto : public AesCrypto {
 public:
     bool DerivePbkdf2Sha1(const std::string& password, const uint8_t* salt, uint32_t saltSize,
                           uint32_t iterations, uint8_t* out, uint32_t outSize) override {
-        const ScopedBCryptAlgorithm prf = OpenAlgorithm(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
+        const ScopedBCryptAlgorithm prf =
+            OpenAlgorithm(BCRYPT_SHA1_ALGORITHM, BCRYPT_ALG_HANDLE_HMAC_FLAG);
         if (!prf.get()) return false;
         auto* bytes = reinterpret_cast<PUCHAR>(const_cast<char*>(password.data()));
-        return BCRYPT_SUCCESS(BCryptDeriveKeyPBKDF2(
-            prf.get(), bytes, static_cast<ULONG>(password.size()), const_cast<PUCHAR>(salt),
-            saltSize, iterations, out, outSize, 0));
+        return BCRYPT_SUCCESS(
+            BCryptDeriveKeyPBKDF2(prf.get(), bytes, static_cast<ULONG>(password.size()),
+                                  const_cast<PUCHAR>(salt), saltSize, iterations, out, outSize, 0));
     }
 
     std::unique_ptr<AesBlockCipher> CreateBlockCipher(const uint8_t* key,

@@ -8,10 +8,12 @@ namespace {
 
 bool ToAnsi(const std::wstring& text, DWORD flags, BOOL* usedDefault, std::string* bytes) {
     const int units = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, flags, text.data(), units, nullptr, 0, nullptr, usedDefault);
+    const int needed =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), units, nullptr, 0, nullptr, usedDefault);
     if (needed <= 0) return false;
     std::string out(static_cast<size_t>(needed), '\0');
-    if (WideCharToMultiByte(CP_ACP, flags, text.data(), units, &out[0], needed, nullptr, usedDefault) != needed) {
+    if (WideCharToMultiByte(CP_ACP, flags, text.data(), units, &out[0], needed, nullptr,
+                            usedDefault) != needed) {
         return false;
     }
     *bytes = std::move(out);

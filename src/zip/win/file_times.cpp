@@ -44,8 +44,10 @@ bool DosDateTimeToUtcFileTime(uint32_t dosDateTime, FILETIME* utc) {
 }
 
 uint32_t DosDateTimeFromSystemTime(const SYSTEMTIME& st) {
-    const uint32_t time = static_cast<uint32_t>(st.wHour) * 2048u + st.wMinute * 32u + st.wSecond / 2u;
-    const uint32_t date = (static_cast<uint32_t>(st.wYear - 1980) & 0x7Fu) * 512u + st.wMonth * 32u + st.wDay;
+    const uint32_t time =
+        static_cast<uint32_t>(st.wHour) * 2048u + st.wMinute * 32u + st.wSecond / 2u;
+    const uint32_t date =
+        (static_cast<uint32_t>(st.wYear - 1980) & 0x7Fu) * 512u + st.wMonth * 32u + st.wDay;
     return ((date & 0xFFFFu) << 16) | (time & 0xFFFFu);
 }
 

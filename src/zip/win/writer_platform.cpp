@@ -19,7 +19,8 @@ public:
 };
 
 int32_t UnixTime32(const FILETIME& ft) {
-    return static_cast<int32_t>(static_cast<uint32_t>(FileTimeToUnixTime(ToUint64(ft)) & 0xFFFFFFFF));
+    return static_cast<int32_t>(
+        static_cast<uint32_t>(FileTimeToUnixTime(ToUint64(ft)) & 0xFFFFFFFF));
 }
 
 class SystemPlatform final : public WriterPlatform {
@@ -28,7 +29,8 @@ public:
         return EncodeEntryName(name, stored);
     }
 
-    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path, SourceDescription* d) override {
+    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
+                                            SourceDescription* d) override {
         auto source = std::make_unique<FileEntrySource>();
         if (!source->file.Open(path)) return nullptr;
         const SourceInfo& info = source->file.info();
@@ -41,7 +43,9 @@ public:
         return source;
     }
 
-    bool FillRandom(uint8_t* out, size_t size) override { return velmor::zip::FillRandom(out, size); }
+    bool FillRandom(uint8_t* out, size_t size) override {
+        return velmor::zip::FillRandom(out, size);
+    }
 };
 
 }  // namespace
@@ -51,7 +55,8 @@ WriterPlatform& SystemWriterPlatform() {
     return platform;
 }
 
-std::unique_ptr<ArchiveWriter> ArchiveWriter::Create(const std::wstring& path, const std::string& password) {
+std::unique_ptr<ArchiveWriter> ArchiveWriter::Create(const std::wstring& path,
+                                                     const std::string& password) {
     std::unique_ptr<ArchiveOutput> file = CreateArchiveFile(path);
     if (!file) return nullptr;
     return std::make_unique<ArchiveWriter>(std::move(file), password);

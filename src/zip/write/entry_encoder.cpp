@@ -12,7 +12,8 @@ EntryEncoder::EntryEncoder(WriterPlatform& platform, const std::string& password
 
 EntryEncoder::~EntryEncoder() = default;
 
-EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t method, EntrySink& sink) {
+EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t method,
+                                  EntrySink& sink) {
     EncodedEntry result;
     SourceDescription description;
     std::unique_ptr<EntrySource> source = platform_.OpenSource(sourcePath, &description);
@@ -41,7 +42,8 @@ EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t metho
         uint8_t header[kEncryptionHeaderSize];
         // The check byte is the DOS time's high byte, since bit 3 is always set here.
         MakeEncryptionHeader(keys_, random,
-                             ExpectedCheckByte(kFlagDataDescriptor, description.dosDateTime, 0), header);
+                             ExpectedCheckByte(kFlagDataDescriptor, description.dosDateTime, 0),
+                             header);
         result.compressedSize = kEncryptionHeaderSize;
         if (!sink.Data(header, kEncryptionHeaderSize)) {
             result.status = ArchiveStatus::WriteFailed;
@@ -73,7 +75,8 @@ bool EntryEncoder::Emit(uint8_t* data, uint32_t size, uint64_t limit, EntrySink&
     return true;
 }
 
-bool EntryEncoder::Stored(EntrySource& source, uint64_t limit, EntrySink& sink, EncodedEntry& result) {
+bool EntryEncoder::Stored(EntrySource& source, uint64_t limit, EntrySink& sink,
+                          EncodedEntry& result) {
     Crc32 crc;
     for (;;) {
         const uint32_t got = source.Read(input_.data(), kIoBufferSize);
@@ -86,7 +89,8 @@ bool EntryEncoder::Stored(EntrySource& source, uint64_t limit, EntrySink& sink, 
     return true;
 }
 
-bool EntryEncoder::Deflated(EntrySource& source, uint64_t limit, EntrySink& sink, EncodedEntry& result) {
+bool EntryEncoder::Deflated(EntrySource& source, uint64_t limit, EntrySink& sink,
+                            EncodedEntry& result) {
     if (!deflater_) {
         deflater_ = std::make_unique<Deflater>();
     } else if (!deflater_->Reset()) {

@@ -13,7 +13,9 @@ namespace {
 
 bool Over32(uint64_t value) { return value > kZip64Limit32; }
 
-uint32_t Field32(uint64_t value) { return Over32(value) ? kZip64Marker32 : static_cast<uint32_t>(value); }
+uint32_t Field32(uint64_t value) {
+    return Over32(value) ? kZip64Marker32 : static_cast<uint32_t>(value);
+}
 
 void AppendBytes(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {
     out.insert(out.end(), bytes.begin(), bytes.end());
@@ -69,8 +71,10 @@ std::vector<uint8_t> LocalHeaderBytes(const WriterEntry& entry) {
     h.method = entry.method;
     h.dosDateTime = entry.dosDateTime;
     h.crc32 = entry.crc32;
-    h.compressedSize = entry.zip64Sizes ? kZip64Marker32 : static_cast<uint32_t>(entry.compressedSize);
-    h.uncompressedSize = entry.zip64Sizes ? kZip64Marker32 : static_cast<uint32_t>(entry.uncompressedSize);
+    h.compressedSize =
+        entry.zip64Sizes ? kZip64Marker32 : static_cast<uint32_t>(entry.compressedSize);
+    h.uncompressedSize =
+        entry.zip64Sizes ? kZip64Marker32 : static_cast<uint32_t>(entry.uncompressedSize);
     h.nameLength = static_cast<uint16_t>(entry.storedName.size());
     h.extraLength = static_cast<uint16_t>(entry.localTimestampBlock.size() + zip64.size() +
                                           entry.unicodePathBlock.size());
@@ -122,7 +126,8 @@ std::vector<uint8_t> CentralHeaderBytes(const WriterEntry& entry) {
 std::vector<uint8_t> DataDescriptorBytes(const WriterEntry& entry) {
     std::vector<uint8_t> bytes;
     if (entry.zip64Sizes) {
-        Encode(Zip64DataDescriptor{entry.crc32, entry.compressedSize, entry.uncompressedSize}, bytes);
+        Encode(Zip64DataDescriptor{entry.crc32, entry.compressedSize, entry.uncompressedSize},
+               bytes);
     } else {
         Encode(DataDescriptor{entry.crc32, static_cast<uint32_t>(entry.compressedSize),
                               static_cast<uint32_t>(entry.uncompressedSize)},
@@ -131,7 +136,8 @@ std::vector<uint8_t> DataDescriptorBytes(const WriterEntry& entry) {
     return bytes;
 }
 
-std::vector<uint8_t> EndRecordsBytes(uint64_t entries, uint64_t centralStart, uint64_t centralSize) {
+std::vector<uint8_t> EndRecordsBytes(uint64_t entries, uint64_t centralStart,
+                                     uint64_t centralSize) {
     const bool manyEntries = entries > kZip64LimitEntries;
     std::vector<uint8_t> bytes;
     if (manyEntries || Over32(centralStart) || Over32(centralSize)) {

@@ -168,12 +168,15 @@ void Packer::Work() {
             result.status = job.planStatus;
         } else {
             try {
-                if (!encoder) encoder = std::make_unique<EntryEncoder>(writer_.platform(), writer_.password());
+                if (!encoder)
+                    encoder =
+                        std::make_unique<EntryEncoder>(writer_.platform(), writer_.password());
                 QueueSink sink(*this, index);
                 result = encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.
                 const bool flushed = sink.Flush();
-                if (result.status == ArchiveStatus::Ok && !flushed) result.status = ArchiveStatus::WriteFailed;
+                if (result.status == ArchiveStatus::Ok && !flushed)
+                    result.status = ArchiveStatus::WriteFailed;
             } catch (...) {
                 encoder.reset();
                 result.status = ArchiveStatus::WriteFailed;
@@ -234,8 +237,8 @@ ArchiveStatus Packer::Run() {
 
 }  // namespace
 
-ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, unsigned threads,
-                         size_t waitingBudget) {
+ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
+                         unsigned threads, size_t waitingBudget) {
     if (threads <= 1 || pairs.size() <= 1) {
         for (const FileListPair& pair : pairs) {
             const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);

@@ -33,7 +33,7 @@ struct FileListPair {
 // Adds the pairs in order with up to `threads` workers (1 or fewer: on the calling thread
 // alone, through ArchiveWriter::AddEntry). Ok, or the status of the first entry that failed.
 // waitingBudget: bytes that may wait behind the entry being written.
-ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, unsigned threads,
-                         size_t waitingBudget = kWaitingBudget);
+ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
+                         unsigned threads, size_t waitingBudget = kWaitingBudget);
 
 }  // namespace velmor::zip

@@ -28,7 +28,9 @@ private:
 
 ArchiveWriter::ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
                              WriterPlatform& platform)
-    : output_(std::move(output)), password_(password.substr(0, password.find('\0'))), platform_(platform) {}
+    : output_(std::move(output)),
+      password_(password.substr(0, password.find('\0'))),
+      platform_(platform) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
 
@@ -48,10 +50,11 @@ ArchiveStatus ArchiveWriter::Abandon(ArchiveStatus status) {
     return status;
 }
 
-ArchiveStatus ArchiveWriter::PlanEntry(const std::wstring& entryName, const std::wstring& sourcePath,
-                                       EntryPlan* plan) const {
+ArchiveStatus ArchiveWriter::PlanEntry(const std::wstring& entryName,
+                                       const std::wstring& sourcePath, EntryPlan* plan) const {
     if (finished_ || !output_) return ArchiveStatus::BadArgument;
-    if (entryName.empty() || entryName.size() > kMaxEntryNameLength) return ArchiveStatus::BadArgument;
+    if (entryName.empty() || entryName.size() > kMaxEntryNameLength)
+        return ArchiveStatus::BadArgument;
     std::wstring name = entryName;
     std::replace(name.begin(), name.end(), L'\\', L'/');
     StoredName stored;
@@ -66,7 +69,8 @@ ArchiveStatus ArchiveWriter::PlanEntry(const std::wstring& entryName, const std:
     return ArchiveStatus::Ok;
 }
 
-ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName, const std::wstring& sourcePath) {
+ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName,
+                                      const std::wstring& sourcePath) {
     EntryPlan plan;
     const ArchiveStatus planned = PlanEntry(entryName, sourcePath, &plan);
     if (planned != ArchiveStatus::Ok) return planned;
@@ -75,7 +79,8 @@ ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName, const std::
     return EndEntry(plan, encoder_->Encode(plan.sourcePath, plan.entry.method, sink));
 }
 
-bool ArchiveWriter::BeginEntry(EntryPlan& plan, const SourceDescription& description, bool zip64Sizes) {
+bool ArchiveWriter::BeginEntry(EntryPlan& plan, const SourceDescription& description,
+                               bool zip64Sizes) {
     WriterEntry& entry = plan.entry;
     const bool encrypted = !password_.empty();
     EncodeLocalTimestampBlock(description.modification, description.access, description.creation,
@@ -88,8 +93,9 @@ bool ArchiveWriter::BeginEntry(EntryPlan& plan, const SourceDescription& descrip
                        entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     entry.crc32 = 0;
-    entry.compressedSize =
-        entry.method == kMethodStored ? description.size + (encrypted ? kEncryptionHeaderSize : 0) : 0;
+    entry.compressedSize = entry.method == kMethodStored
+                               ? description.size + (encrypted ? kEncryptionHeaderSize : 0)
+                               : 0;
     entry.uncompressedSize = description.size;
     entry.localHeaderOffset = written_;
     return Append(LocalHeaderBytes(entry));
@@ -115,7 +121,8 @@ ArchiveStatus ArchiveWriter::CompleteEntry(WriterEntry& entry, const EncodedEntr
         if (!Append(DataDescriptorBytes(entry))) return Abandon(ArchiveStatus::WriteFailed);
         return ArchiveStatus::Ok;
     }
-    entry.localFlags = (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) | entry.nameFlags;
+    entry.localFlags =
+        (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) | entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     const std::vector<uint8_t> header = LocalHeaderBytes(entry);
     if (!output_->SeekTo(entry.localHeaderOffset)) return Abandon(ArchiveStatus::SeekFailed);

@@ -38,7 +38,8 @@ struct EntryPlan {
 class ArchiveWriter {
 public:
     // Creates (or truncates) the archive file. password: ANSI bytes; empty means none.
-    static std::unique_ptr<ArchiveWriter> Create(const std::wstring& path, const std::string& password);
+    static std::unique_ptr<ArchiveWriter> Create(const std::wstring& path,
+                                                 const std::string& password);
     ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
                   WriterPlatform& platform = SystemWriterPlatform());
     ~ArchiveWriter();

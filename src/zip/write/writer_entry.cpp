@@ -37,7 +37,7 @@ uint32_t ExternalAttributesFor(uint32_t fileAttributes) {
     constexpr uint32_t kDirectory = 0x10;
     uint32_t x = fileAttributes & 0x37u;
     x |= (fileAttributes & kDirectory) ? 0x40000000u : 0x80000000u;
-    x |= 0x01000000u;  // owner-readable
+    x |= 0x01000000u;                                     // owner-readable
     if (!(fileAttributes & kReadOnly)) x |= 0x00800000u;  // owner-writable
     return x;
 }

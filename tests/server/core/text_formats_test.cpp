@@ -122,7 +122,8 @@ TEST(ServerStatusLine, TimeTextOfTenSixteenOrNineteenCharacters) {
 
 TEST(ServerStatusLine, ReadsFieldsOneThreeFourFive) {
     StatusRecord r;
-    std::wstring line = std::wstring(kIdText) + L"\tignored\tsub\\a.dat\t2024-05-31 14-30-05\t123\textra";
+    std::wstring line =
+        std::wstring(kIdText) + L"\tignored\tsub\\a.dat\t2024-05-31 14-30-05\t123\textra";
     EXPECT_EQ(6u, ReadStatusLine(line, r));
     EXPECT_EQ(0x01234567u, r.id.Data1);
     EXPECT_STREQ(L"sub\\a.dat", r.file);
@@ -143,21 +144,24 @@ TEST(ServerInfoLine, FormatsSixQuotedFields) {
     d.id = ParseDeviceId(L"abcdef01-2345-6789-abcd-ef0123456789");
     CopyName64(d.pseudonym, L"Терминал 1");
     CopyName64(d.directory, L"dir1");
-    EXPECT_EQ(L"\"ABCDEF01-2345-6789-ABCD-EF0123456789\",\"Терминал 1\",\"dir1\",\"\","
-              L"\"0000-00-00 00-00-00\",\"0000000000\"",
-              FormatInfoLine(d));
+    EXPECT_EQ(
+        L"\"ABCDEF01-2345-6789-ABCD-EF0123456789\",\"Терминал 1\",\"dir1\",\"\","
+        L"\"0000-00-00 00-00-00\",\"0000000000\"",
+        FormatInfoLine(d));
     CopyName64(d.file, L"a.dat");
     d.time = ParseStatusTime(L"2024-05-31 14-30-05");
     d.crc = 4294967295u;
-    EXPECT_EQ(L"\"ABCDEF01-2345-6789-ABCD-EF0123456789\",\"Терминал 1\",\"dir1\",\"a.dat\","
-              L"\"2024-05-31 14-30-05\",\"4294967295\"",
-              FormatInfoLine(d));
+    EXPECT_EQ(
+        L"\"ABCDEF01-2345-6789-ABCD-EF0123456789\",\"Терминал 1\",\"dir1\",\"a.dat\","
+        L"\"2024-05-31 14-30-05\",\"4294967295\"",
+        FormatInfoLine(d));
     d.crc = 123;
     EXPECT_EQ(L"0000000123", ExtractField(FormatInfoLine(d), L"CrC"));
 }
 
 TEST(ServerInfoLine, ExtractFieldByNameAndItsQuirks) {
-    const std::wstring line = L"\"ID\",\"Pseudo, with comma\",\"dir\",\"f.dat\",\"t\",\"0000000001\"";
+    const std::wstring line =
+        L"\"ID\",\"Pseudo, with comma\",\"dir\",\"f.dat\",\"t\",\"0000000001\"";
     EXPECT_EQ(L"ID", ExtractField(line, L"DEVICE_ID"));
     EXPECT_EQ(L"Pseudo", ExtractField(line, L"pseudonim"));
     EXPECT_EQ(L"", ExtractField(line, L"directory"));  // the rest lies outside quotes
@@ -212,8 +216,11 @@ TEST(ServerInfoLine, EveryFieldOfAWrittenLineComesBackAsWritten) {
         const DeviceNamesLookup known = [&](const DeviceId& id) {
             return SameDeviceId(id, d.id) ? &d : nullptr;
         };
-        const std::wstring expected[] = {L"0A1B2C3D-4E5F-6A7B-8C9D-0E1F2A3B4C5D", row.pseudonym,
-                                         row.directory, row.file, L"2024-05-31 14-30-05",
+        const std::wstring expected[] = {L"0A1B2C3D-4E5F-6A7B-8C9D-0E1F2A3B4C5D",
+                                         row.pseudonym,
+                                         row.directory,
+                                         row.file,
+                                         L"2024-05-31 14-30-05",
                                          L"4294967295"};
         const wchar_t* const names[] = {L"device_id", L"Pseudonim", L"DIRECTORY",
                                         L"file",      L"time",      L"crc"};
@@ -244,8 +251,8 @@ TEST(ServerInfoLine, EveryFieldOfAWrittenLineComesBackAsWritten) {
 }
 
 TEST(ServerSafeName, AcceptsPlainRelativeNamesOnly) {
-    for (const wchar_t* ok : {L"", L"a.dat", L"sub\\a.dat", L"sub/a.dat", L".\\a.dat",
-                              L"a..b.dat", L"..a", L"ÿ.dat"}) {
+    for (const wchar_t* ok :
+         {L"", L"a.dat", L"sub\\a.dat", L"sub/a.dat", L".\\a.dat", L"a..b.dat", L"..a", L"ÿ.dat"}) {
         EXPECT_TRUE(IsSafeRelativeName(ok)) << ok;
     }
     for (const wchar_t* bad :

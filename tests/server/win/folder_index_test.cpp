@@ -15,10 +15,9 @@ TEST(ServerFolderIndex, AgreesWithTheFileSystem) {
     dir.MakeFolder(L"sub");
     dir.Write(L"sub\\x.dat", "x");
     const FolderIndex index(dir.path() + L"\\", SystemFileSystem());
-    for (const wchar_t* name :
-         {L"Data.dat", L"DATA.DAT", L"data.dat", L"\u00e9t\u00e9.dat", L"sub", L"SUB",
-          L"sub\\x.dat", L"sub/x.dat", L"sub\\missing", L"missing", L"", L".", L"Data.dat.",
-          L"Data.dat ", L"Data*", L"Data.da?"}) {
+    for (const wchar_t* name : {L"Data.dat", L"DATA.DAT", L"data.dat", L"\u00e9t\u00e9.dat", L"sub",
+                                L"SUB", L"sub\\x.dat", L"sub/x.dat", L"sub\\missing", L"missing",
+                                L"", L".", L"Data.dat.", L"Data.dat ", L"Data*", L"Data.da?"}) {
         EXPECT_EQ(PathExists(dir / name), index.Exists(name)) << name;
     }
     // A file that appears after the listing is not seen by that listing.

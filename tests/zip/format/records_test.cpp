@@ -21,9 +21,9 @@ TEST(ZipRecords, LocalHeaderLayoutAndRoundTrip) {
     h.extraLength = 17;
     std::vector<uint8_t> bytes;
     Encode(h, bytes);
-    const std::vector<uint8_t> expected = {
-        'P', 'K', 3, 4, 20, 0, 0x09, 0, 8, 0, 0xAB, 0x6D, 0xB1, 0x50, 0x3C, 0x95, 0x20, 0xCF,
-        0x21, 0, 0, 0, 0x15, 0, 0, 0, 5, 0, 17, 0};
+    const std::vector<uint8_t> expected = {'P',  'K',  3,    4,    20,   0,    0x09, 0,    8,    0,
+                                           0xAB, 0x6D, 0xB1, 0x50, 0x3C, 0x95, 0x20, 0xCF, 0x21, 0,
+                                           0,    0,    0x15, 0,    0,    0,    5,    0,    17,   0};
     EXPECT_EQ(bytes, expected);
 
     LocalFileHeader back;
@@ -85,8 +85,8 @@ TEST(ZipRecords, EndRecordAndDataDescriptor) {
     r.centralDirectoryOffset = 0x2000;
     std::vector<uint8_t> b;
     Encode(r, b);
-    const std::vector<uint8_t> expected = {'P', 'K', 5, 6, 0, 0, 0, 0, 3, 0, 3, 0,
-                                           0, 1, 0, 0, 0, 0x20, 0, 0, 0, 0};
+    const std::vector<uint8_t> expected = {'P', 'K', 5, 6, 0, 0, 0,    0, 3, 0, 3,
+                                           0,   0,   1, 0, 0, 0, 0x20, 0, 0, 0, 0};
     EXPECT_EQ(b, expected);
     EndOfCentralDirectory back;
     ASSERT_TRUE(Decode(b.data(), back));
@@ -102,8 +102,8 @@ TEST(ZipRecords, EndRecordAndDataDescriptor) {
 TEST(ZipTimestampBlock, LocalAndCentralBlocks) {
     std::vector<uint8_t> local;
     EncodeLocalTimestampBlock(0x5EC13FF2, -1, 0x01020304, local);
-    const std::vector<uint8_t> expectedLocal = {'U', 'T', 13, 0, 7, 0xF2, 0x3F, 0xC1, 0x5E,
-                                                0xFF, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1};
+    const std::vector<uint8_t> expectedLocal = {'U',  'T',  13,   0,    7, 0xF2, 0x3F, 0xC1, 0x5E,
+                                                0xFF, 0xFF, 0xFF, 0xFF, 4, 3,    2,    1};
     EXPECT_EQ(local, expectedLocal);
     std::vector<uint8_t> central;
     EncodeCentralTimestampBlock(0x5EC13FF2, central);

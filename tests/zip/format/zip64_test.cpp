@@ -31,8 +31,8 @@ TEST(Zip64Records, EndRecordLocatorAndDescriptorLayout) {
     l.endRecordOffset = 0x1'0000'0010ull;
     std::vector<uint8_t> lb;
     Encode(l, lb);
-    const std::vector<uint8_t> expected = {'P', 'K', 6, 7, 0, 0, 0, 0, 0x10, 0, 0, 0, 1, 0, 0, 0,
-                                           1, 0, 0, 0};
+    const std::vector<uint8_t> expected = {'P', 'K', 6, 7, 0, 0, 0, 0, 0x10, 0,
+                                           0,   0,   1, 0, 0, 0, 1, 0, 0,    0};
     EXPECT_EQ(lb, expected);
     Zip64EndLocator lback;
     ASSERT_TRUE(Decode(lb.data(), lback));

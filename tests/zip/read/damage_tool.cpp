@@ -27,7 +27,8 @@ using velmor::zip::test::RemoveTree;
 using velmor::zip::test::WriteFileBytes;
 
 uint16_t GetU16(const std::string& b, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
+                                 (static_cast<uint8_t>(b[at + 1]) << 8));
 }
 
 uint64_t GetU64(const std::string& b, size_t at) {
@@ -39,7 +40,7 @@ struct Layout {
     std::vector<size_t> local;    // local header offsets
     std::vector<size_t> central;  // central header offsets
     size_t end = 0;
-    size_t zip64End = 0;      // the Zip64 end record and its locator, where present
+    size_t zip64End = 0;  // the Zip64 end record and its locator, where present
     size_t zip64Locator = 0;
 };
 
@@ -250,13 +251,15 @@ int main() {
             const size_t directory = layout.central.front();
             const size_t directoryEnd = layout.zip64End ? layout.zip64End : layout.end;
             std::string bomb = seed.substr(0, directory);
-            for (size_t i = 0; i < layout.central.size(); ++i) bomb += seed.substr(first, next - first);
+            for (size_t i = 0; i < layout.central.size(); ++i)
+                bomb += seed.substr(first, next - first);
             const size_t shift = bomb.size() - directoryEnd;
             bomb += seed.substr(directoryEnd);
             const size_t size = bomb.size() - seed.size() + (directoryEnd - directory);
             if (layout.zip64End) {
                 PutU32(bomb, layout.zip64End + shift + 40, static_cast<uint32_t>(size));
-                PutU32(bomb, layout.zip64Locator + shift + 8, static_cast<uint32_t>(layout.zip64End + shift));
+                PutU32(bomb, layout.zip64Locator + shift + 8,
+                       static_cast<uint32_t>(layout.zip64End + shift));
             }
             if (GetU32(bomb, layout.end + shift + 12) != 0xFFFFFFFF) {
                 PutU32(bomb, layout.end + shift + 12, static_cast<uint32_t>(size));
@@ -286,7 +289,8 @@ int main() {
             for (size_t e = 0; e < layout.central.size(); ++e) {
                 for (size_t header : {layout.central[e], layout.local[e]}) {
                     const bool central = header == layout.central[e];
-                    const size_t extra = header + (central ? 46 : 30) + GetU16(seed, header + (central ? 28 : 26));
+                    const size_t extra =
+                        header + (central ? 46 : 30) + GetU16(seed, header + (central ? 28 : 26));
                     const size_t extraEnd = extra + GetU16(seed, header + (central ? 30 : 28));
                     for (size_t at = extra; at + 4 <= extraEnd; at += 4 + GetU16(seed, at + 2)) {
                         if (GetU16(seed, at) != 0x0001) continue;
@@ -310,8 +314,8 @@ int main() {
                     run(b, "Zip64 figure at " + std::to_string(field) + " lying");
                 }
             }
-            std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(),
-                        harness.runs() - before, harness.Codes().c_str());
+            std::printf("seed %ls: %d mutations, results%s\n", arg.c_str(), harness.runs() - before,
+                        harness.Codes().c_str());
             std::fflush(stdout);
             continue;
         }
@@ -329,9 +333,15 @@ int main() {
                 const size_t at = h.first + i;
                 std::string b = seed;
                 switch (at % 3) {
-                    case 0: b[at] = static_cast<char>(b[at] ^ (1 << (at / 3 % 8))); break;
-                    case 1: b[at] = 0; break;
-                    default: b[at] = static_cast<char>(0xFF); break;
+                    case 0:
+                        b[at] = static_cast<char>(b[at] ^ (1 << (at / 3 % 8)));
+                        break;
+                    case 1:
+                        b[at] = 0;
+                        break;
+                    default:
+                        b[at] = static_cast<char>(0xFF);
+                        break;
                 }
                 run(b, "header byte changed at " + std::to_string(at));
             }
@@ -457,11 +467,13 @@ int main() {
         }
         // Names marked as UTF-8 (bit 11) that are not UTF-8, some of them overlong forms of
         // "." and "/", and Unicode Path blocks that lead out of the folder.
-        const std::string notUtf8[] = {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
-                                       "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF", "\xE6\x95",
-                                       "..\xC0\xAF", "\xC0\xAE\xC0\xAE/"};
-        const std::string unicodePaths[] = {"../up.txt", "..\\up.txt", "C:up.txt", "\\up.txt",
-                                            "/up.txt", "\xC0\xAFup.txt", "a/../../up.txt"};
+        const std::string notUtf8[] = {
+            "\x80",         "\xC0\xAF",         "\xE0\x80\xAF", "\xF0\x80\x80\xAF",
+            "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF",         "\xE6\x95",
+            "..\xC0\xAF",   "\xC0\xAE\xC0\xAE/"};
+        const std::string unicodePaths[] = {"../up.txt",     "..\\up.txt", "C:up.txt",
+                                            "\\up.txt",      "/up.txt",    "\xC0\xAFup.txt",
+                                            "a/../../up.txt"};
         for (size_t e = 0; e < layout.central.size(); ++e) {
             const size_t central = layout.central[e];
             const uint16_t length = GetU16(seed, central + 28);

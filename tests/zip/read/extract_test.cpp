@@ -53,7 +53,8 @@ protected:
         ASSERT_TRUE(SetCurrentDirectoryW(root_.c_str()));
     }
 
-    std::unique_ptr<ArchiveReader> Open(const std::string& bytes, const std::string& password = "") {
+    std::unique_ptr<ArchiveReader> Open(const std::string& bytes,
+                                        const std::string& password = "") {
         test::WriteFileBytes(box_ / L"a.zip", bytes);
         return ArchiveReader::Open(box_ / L"a.zip", password);
     }
@@ -76,7 +77,8 @@ protected:
     std::vector<std::wstring> OutsideRoot() {
         std::vector<std::wstring> outside;
         for (const std::wstring& path : test::ListTree(box_.path())) {
-            if (path != L"a.zip" && path != L"outer\\" && path.compare(0, 10, L"outer\\out\\") != 0) {
+            if (path != L"a.zip" && path != L"outer\\" &&
+                path.compare(0, 10, L"outer\\out\\") != 0) {
                 outside.push_back(path);
             }
         }
@@ -91,9 +93,9 @@ protected:
 TEST_F(ZipExtract, StoredDeflatedAndEncryptedEntriesComeBackExactly) {
     const std::string big = MixedData(200000, 1);
     std::vector<TestEntry> entries = {
-        Entry("stored.bin", big, 0), Entry("deflated.bin", big), Entry("empty.txt", ""),
-        Entry("enc-stored.bin", big, 0), Entry("enc-deflated.bin", big),
-        Entry("enc-descriptor.bin", big)};
+        Entry("stored.bin", big, 0),    Entry("deflated.bin", big),
+        Entry("empty.txt", ""),         Entry("enc-stored.bin", big, 0),
+        Entry("enc-deflated.bin", big), Entry("enc-descriptor.bin", big)};
     entries[3].password = entries[4].password = entries[5].password = "Pa55";
     entries[5].dataDescriptor = true;
     auto reader = Open(BuildArchive(entries).bytes, "Pa55");
@@ -287,12 +289,26 @@ TEST_F(ZipExtract, EnsureFoldersMakesParentsFirst) {
 }
 
 TEST_F(ZipExtract, NamesLeadingOutsideTheRootCreateNothing) {
-    const char* unsafe[] = {
-        "../evil.txt", "..\\evil.txt", "a/../../evil.txt", "a/b/../../../evil.txt",
-        "/evil.txt", "\\evil.txt", "\\\\server\\share\\evil.txt", "C:evil.txt",
-        "C:\\evil.txt", "Z:/evil.txt", "file.txt:hidden", "dir/file.txt::$DATA",
-        ".../evil.txt", ".. /evil.txt", "a/.. ./evil.txt", "NUL", "dir/com1.txt", "con",
-        "../evildir/", "a/../../evildir/"};
+    const char* unsafe[] = {"../evil.txt",
+                            "..\\evil.txt",
+                            "a/../../evil.txt",
+                            "a/b/../../../evil.txt",
+                            "/evil.txt",
+                            "\\evil.txt",
+                            "\\\\server\\share\\evil.txt",
+                            "C:evil.txt",
+                            "C:\\evil.txt",
+                            "Z:/evil.txt",
+                            "file.txt:hidden",
+                            "dir/file.txt::$DATA",
+                            ".../evil.txt",
+                            ".. /evil.txt",
+                            "a/.. ./evil.txt",
+                            "NUL",
+                            "dir/com1.txt",
+                            "con",
+                            "../evildir/",
+                            "a/../../evildir/"};
     std::vector<TestEntry> entries;
     for (const char* name : unsafe) {
         TestEntry e = Entry(name, "escaped");

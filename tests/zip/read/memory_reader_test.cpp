@@ -22,7 +22,7 @@ using test::TestEntry;
 struct Outcome {
     bool opened = false;
     std::string data;
-    int32_t readResult = 0;  // the first result that was not a byte count
+    int32_t readResult = 0;                     // the first result that was not a byte count
     ReaderCode verdict = ReaderCode::ReaderOk;  // asked for only after a clean end
 };
 
@@ -54,7 +54,8 @@ Outcome ReadFirst(const std::string& bytes, const std::string& password) {
 }
 
 TEST(ZipMemoryReader, EntriesReadToTheirVerdict) {
-    const std::string text = "The quick brown fox jumps over the lazy dog. " + std::string(300, 'z');
+    const std::string text =
+        "The quick brown fox jumps over the lazy dog. " + std::string(300, 'z');
     auto entry = [&](uint16_t method, const std::string& password = "", bool descriptor = false) {
         TestEntry e;
         e.name = "a.txt";
@@ -90,8 +91,8 @@ TEST(ZipMemoryReader, EntriesReadToTheirVerdict) {
         {"wrong password", archive(entry(0, "pw")), "px", true,
          static_cast<int32_t>(ReaderCode::CheckByteMismatch), ReaderCode::ReaderOk},
         {"CRC damaged", badCrc, "", true, 0, ReaderCode::CrcMismatch},
-        {"data cut short", truncated, "", true,
-         static_cast<int32_t>(ReaderCode::DataTruncated), ReaderCode::ReaderOk},
+        {"data cut short", truncated, "", true, static_cast<int32_t>(ReaderCode::DataTruncated),
+         ReaderCode::ReaderOk},
         {"end record at 0", BuildArchive({}).bytes, "", false, 0, ReaderCode::ReaderOk},
         {"four bytes", "PK\x05\x06", "", false, 0, ReaderCode::ReaderOk},
     };
@@ -199,16 +200,21 @@ TEST(ZipMemoryReader, Zip64RecordsAreReadAndLiesRefused) {
     } cases[] = {
         {"Zip64 throughout", z.bytes, true, both},
         {"bytes in front: found before the locator", "prefix" + z.bytes, true, both},
-        {"record with extensible data", [&] {
+        {"record with extensible data",
+         [&] {
              std::string b = z.bytes;
              b.insert(locator, "ext!");
              test::PutU64(b, record + 4, 48);
              return b;
-         }(), true, both},
+         }(),
+         true, both},
         {"locator chance match, 32-bit figures", chance, true, both},
         // Lying or cut Zip64 end records refuse the archive.
         {"count beyond the directory", with({{record + 24, 1000}, {record + 32, 1000}}), false, {}},
-        {"count beyond 2^31", with({{record + 24, 1ull << 40}, {record + 32, 1ull << 40}}), false, {}},
+        {"count beyond 2^31",
+         with({{record + 24, 1ull << 40}, {record + 32, 1ull << 40}}),
+         false,
+         {}},
         {"counts disagree", with({{record + 24, 1}}), false, {}},
         {"directory offset past the record", with({{record + 48, record + 1}}), false, {}},
         {"directory size wraps", with({{record + 40, ~0ull}}), false, {}},
@@ -282,7 +288,8 @@ TEST(ZipMemoryReader, EntriesThatShareDataAreFound) {
     twice += a.bytes.substr(a.endOffset);
     test::PutU16(twice, twice.size() - 14, 6);
     test::PutU16(twice, twice.size() - 12, 6);
-    test::PutU32(twice, twice.size() - 10, static_cast<uint32_t>(2 * (a.endOffset - a.centralOffsets[0])));
+    test::PutU32(twice, twice.size() - 10,
+                 static_cast<uint32_t>(2 * (a.endOffset - a.centralOffsets[0])));
 
     struct Case {
         const char* what;

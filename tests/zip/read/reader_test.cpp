@@ -207,8 +207,10 @@ TEST_F(ZipReader, LocalHeaderMustAgreeWithCentral) {
     };
     for (const Case& c : cases) {
         std::string bytes = good.bytes;
-        if (c.width == 2) test::PutU16(bytes, c.at, static_cast<uint16_t>(c.value));
-        else test::PutU32(bytes, c.at, c.value);
+        if (c.width == 2)
+            test::PutU16(bytes, c.at, static_cast<uint16_t>(c.value));
+        else
+            test::PutU32(bytes, c.at, c.value);
         auto reader = OpenBytes(bytes);
         ASSERT_TRUE(reader) << c.what;
         ArchiveEntry entry;
@@ -311,10 +313,11 @@ TEST_F(ZipReader, NamesFollowBit11OrTheCentralUnicodePathBlock) {
     entries[0].name = "\xD0\x96/\xE6\x95\xB0.txt";  // "Ж/数.txt"
     entries[0].moreFlags = 0x0800;
     entries[1].name = "x.txt";
-    entries[1].centralExtra = test::TimestampBlock(1, 0, 0, 0) + unicodePath("x.txt", "\xD0\x96.txt");
+    entries[1].centralExtra =
+        test::TimestampBlock(1, 0, 0, 0) + unicodePath("x.txt", "\xD0\x96.txt");
     entries[2].name = "y.txt";
     entries[2].localExtra = unicodePath("y.txt", "\xD0\x96.txt");  // the local block is not read
-    entries[3].name = "\xC0\xAF.txt";  // an overlong "/" is no name
+    entries[3].name = "\xC0\xAF.txt";                              // an overlong "/" is no name
     entries[3].moreFlags = 0x0800;
     auto reader = OpenBytes(BuildArchive(entries).bytes);
     ASSERT_TRUE(reader);
@@ -331,8 +334,8 @@ TEST_F(ZipReader, NamesFollowBit11OrTheCentralUnicodePathBlock) {
 TEST_F(ZipReader, MoreHeadersThanAnnouncedCountWhenTheyFillTheDirectory) {
     struct Case {
         uint16_t announced;
-        size_t junk;      // bytes after the last header, inside the directory's size
-        int32_t count;    // -1: the archive does not open
+        size_t junk;    // bytes after the last header, inside the directory's size
+        int32_t count;  // -1: the archive does not open
     };
     const Case cases[] = {{3, 0, 3}, {0, 0, 3}, {2, 0, 3}, {5, 0, 5}, {3, 10, 3}, {1, 10, -1}};
     for (const Case& c : cases) {
@@ -341,7 +344,8 @@ TEST_F(ZipReader, MoreHeadersThanAnnouncedCountWhenTheyFillTheDirectory) {
         const size_t end = built.endOffset + c.junk;
         test::PutU16(built.bytes, end + 8, c.announced);
         test::PutU16(built.bytes, end + 10, c.announced);
-        test::PutU32(built.bytes, end + 12, test::GetU32(built.bytes, end + 12) + static_cast<uint32_t>(c.junk));
+        test::PutU32(built.bytes, end + 12,
+                     test::GetU32(built.bytes, end + 12) + static_cast<uint32_t>(c.junk));
         auto reader = OpenBytes(built.bytes);
         ASSERT_EQ(reader != nullptr, c.count >= 0) << c.announced << "+" << c.junk;
         if (!reader) continue;

@@ -89,8 +89,12 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         AddU16(out, e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, e.dataDescriptor ? 0 : crc);
-        AddU32(out, e.dataDescriptor ? 0 : wideLocal ? kMarker : static_cast<uint32_t>(payload.size()));
-        AddU32(out, e.dataDescriptor ? 0 : wideLocal ? kMarker : static_cast<uint32_t>(e.data.size()));
+        AddU32(out, e.dataDescriptor ? 0
+                    : wideLocal      ? kMarker
+                                     : static_cast<uint32_t>(payload.size()));
+        AddU32(out, e.dataDescriptor ? 0
+                    : wideLocal      ? kMarker
+                                     : static_cast<uint32_t>(e.data.size()));
         AddU16(out, static_cast<uint16_t>(e.name.size()));
         AddU16(out, static_cast<uint16_t>(localExtra.size()));
         out += e.name;
@@ -121,8 +125,8 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         AddU32(out, 0x02014b50);
         AddU16(out, e.versionMadeBy);
         AddU16(out, zip64 ? 45 : 20);
-        AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) | (e.dataDescriptor ? 8 : 0) |
-                                          e.moreFlags));
+        AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) |
+                                          (e.dataDescriptor ? 8 : 0) | e.moreFlags));
         AddU16(out, e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, crcs[i]);

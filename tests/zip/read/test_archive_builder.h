@@ -9,14 +9,14 @@ namespace velmor::zip::test {
 
 struct TestEntry {
     std::string name;
-    std::string data;                  // uncompressed content
-    uint16_t method = 8;               // 0 stored, 8 deflated (raw, level 8)
-    std::string password;              // non-empty: traditional encryption
-    bool dataDescriptor = false;       // flag bit 3: zero CRC and sizes in the local header
-    uint16_t moreFlags = 0;            // further flag bits in both headers (0x0800: UTF-8 name)
-    uint16_t versionMadeBy = 0x0B17;   // host 11 (NTFS), format 2.3
+    std::string data;                 // uncompressed content
+    uint16_t method = 8;              // 0 stored, 8 deflated (raw, level 8)
+    std::string password;             // non-empty: traditional encryption
+    bool dataDescriptor = false;      // flag bit 3: zero CRC and sizes in the local header
+    uint16_t moreFlags = 0;           // further flag bits in both headers (0x0800: UTF-8 name)
+    uint16_t versionMadeBy = 0x0B17;  // host 11 (NTFS), format 2.3
     uint32_t externalAttributes = 0x20;
-    uint32_t dosDateTime = 0x50B16DAB; // 2020-05-17 13:45:22 local
+    uint32_t dosDateTime = 0x50B16DAB;  // 2020-05-17 13:45:22 local
     std::string localExtra;
     std::string centralExtra;
     std::string comment;

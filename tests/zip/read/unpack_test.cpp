@@ -15,7 +15,8 @@ namespace {
 using test::BuildArchive;
 using test::TestEntry;
 
-TestEntry Entry(const std::string& name, const std::string& data, const std::string& password = "") {
+TestEntry Entry(const std::string& name, const std::string& data,
+                const std::string& password = "") {
     TestEntry e;
     e.name = name;
     e.data = data;
@@ -139,7 +140,8 @@ TEST_F(ZipUnpack, MissingFolderIsMadeAndOneThatCannotBeEnteredIs54) {
     // A file in the way, and a name no folder can have: nothing is extracted anywhere.
     ASSERT_TRUE(SetCurrentDirectoryW(dest_.c_str()));
     test::WriteFileBytes(box_ / L"file", "f");
-    for (const std::wstring& blocked : {box_ / L"file", box_ / L"file\\below", box_ / L"bad|name"}) {
+    for (const std::wstring& blocked :
+         {box_ / L"file", box_ / L"file\\below", box_ / L"bad|name"}) {
         EXPECT_EQ(UnpackArchive(archive, blocked, ""), 54) << blocked;
         EXPECT_EQ(test::CurrentDirectory(), dest_);
     }
@@ -151,7 +153,8 @@ TEST_F(ZipUnpack, MissingFolderIsMadeAndOneThatCannotBeEnteredIs54) {
 }
 
 TEST_F(ZipUnpack, DecodedNamesReachTheDiskAndPassTheSameChecks) {
-    std::vector<TestEntry> entries = {Entry("first.txt", "one"), Entry("\xE6\x95\xB0\xD0\x96.txt", "u")};
+    std::vector<TestEntry> entries = {Entry("first.txt", "one"),
+                                      Entry("\xE6\x95\xB0\xD0\x96.txt", "u")};
     entries[1].moreFlags = 0x0800;
     EXPECT_EQ(UnpackArchive(Archive(entries), dest_, ""), 0);
     EXPECT_EQ(Out(L"\u6570\u0416.txt"), "u");

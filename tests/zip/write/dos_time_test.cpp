@@ -33,8 +33,14 @@ uint64_t UtcTicks(int y, int mo, int d, int h, int mi, int s) {
 bool KnownZoneOffset(long* seconds) {
     const char* tz = std::getenv("TZ");
     const std::string zone = tz ? tz : "";
-    if (zone == "UTC") { *seconds = 0; return true; }
-    if (zone == "Asia/Tokyo") { *seconds = 9 * 3600; return true; }
+    if (zone == "UTC") {
+        *seconds = 0;
+        return true;
+    }
+    if (zone == "Asia/Tokyo") {
+        *seconds = 9 * 3600;
+        return true;
+    }
     return false;
 }
 

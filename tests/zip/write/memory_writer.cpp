@@ -43,7 +43,8 @@ bool MemoryPlatform::EncodeName(const std::wstring& name, StoredName* stored) {
     return Utf16ToUtf8(name, &stored->bytes);
 }
 
-std::unique_ptr<EntrySource> MemoryPlatform::OpenSource(const std::wstring& path, SourceDescription* d) {
+std::unique_ptr<EntrySource> MemoryPlatform::OpenSource(const std::wstring& path,
+                                                        SourceDescription* d) {
     const auto it = sources_.find(path);
     if (it == sources_.end()) return nullptr;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -68,7 +69,8 @@ int MemoryPlatform::opens() const {
 }
 
 uint32_t MemoryOutput::Write(const void* data, uint32_t size) {
-    if (position_ + size > failAt_) size = position_ < failAt_ ? static_cast<uint32_t>(failAt_ - position_) : 0;
+    if (position_ + size > failAt_)
+        size = position_ < failAt_ ? static_cast<uint32_t>(failAt_ - position_) : 0;
     if (bytes_.size() < position_ + size) bytes_.resize(position_ + size);
     std::memcpy(bytes_.data() + position_, data, size);
     position_ += size;

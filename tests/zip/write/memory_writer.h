@@ -24,9 +24,12 @@ struct MemoryContent {
 // UTF-8 with bit 11. Random bytes are a fixed pattern. A path never added is missing.
 class MemoryPlatform final : public WriterPlatform {
 public:
-    void Add(const std::wstring& path, MemoryContent content) { sources_[path] = std::move(content); }
+    void Add(const std::wstring& path, MemoryContent content) {
+        sources_[path] = std::move(content);
+    }
     bool EncodeName(const std::wstring& name, StoredName* stored) override;
-    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path, SourceDescription* d) override;
+    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
+                                            SourceDescription* d) override;
     bool FillRandom(uint8_t* out, size_t size) override;
     int opens() const;
 
@@ -39,7 +42,8 @@ private:
 // Writes into a vector that outlives the writer; writes that would reach failAt are cut there.
 class MemoryOutput final : public ArchiveOutput {
 public:
-    explicit MemoryOutput(std::vector<uint8_t>& bytes, uint64_t failAt = ~0ull) : bytes_(bytes), failAt_(failAt) {}
+    explicit MemoryOutput(std::vector<uint8_t>& bytes, uint64_t failAt = ~0ull)
+        : bytes_(bytes), failAt_(failAt) {}
     uint32_t Write(const void* data, uint32_t size) override;
     bool SeekTo(uint64_t position) override {
         position_ = static_cast<size_t>(position);

@@ -12,7 +12,9 @@ using test::ReadBytes;
 using test::ScratchFolder;
 using test::WriteBytes;
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TEST(ZipFileList, SplitsPairsVerbatim) {
     const FileList list = SplitFileList(L"a b,c.txt\tC:\\data\\a.txt\tdocs\\b.doc\tD:\\b.doc");
@@ -42,13 +44,16 @@ protected:
         WriteBytes(dir_ / L"a.txt", test::TextBytes(3000, 7));
         WriteBytes(dir_ / L"b.bin", test::NoiseBytes(500, 8));
     }
-    std::wstring Pair(const std::wstring& name, const std::wstring& file) const { return name + L"\t" + (dir_ / file); }
+    std::wstring Pair(const std::wstring& name, const std::wstring& file) const {
+        return name + L"\t" + (dir_ / file);
+    }
     ScratchFolder dir_;
 };
 
 TEST_F(ZipPack, PacksEveryPairInOrder) {
     const std::wstring zip = dir_ / L"ok.zip";
-    EXPECT_EQ(PackFiles(zip, Pair(L"x\\a.txt", L"a.txt") + L"\t" + Pair(L"b.bin", L"b.bin"), ""), kResultOk);
+    EXPECT_EQ(PackFiles(zip, Pair(L"x\\a.txt", L"a.txt") + L"\t" + Pair(L"b.bin", L"b.bin"), ""),
+              kResultOk);
     const auto archive = ParseArchive(ReadBytes(zip));
     ASSERT_EQ(archive.entries.size(), 2u);
     EXPECT_EQ(archive.entries[0].centralName, "x/a.txt");
@@ -75,11 +80,13 @@ TEST_F(ZipPack, LoneNameGives53AfterThePairsBeforeIt) {
 
 TEST_F(ZipPack, FailingEntryGives51AndKeepsTheEarlierOnes) {
     const std::wstring zip = dir_ / L"fail.zip";
-    EXPECT_EQ(PackFiles(zip, Pair(L"missing", L"missing.txt") + L"\t" + Pair(L"a.txt", L"a.txt"), ""),
-              kResultAddError);
+    EXPECT_EQ(
+        PackFiles(zip, Pair(L"missing", L"missing.txt") + L"\t" + Pair(L"a.txt", L"a.txt"), ""),
+        kResultAddError);
     EXPECT_EQ(ReadBytes(zip).size(), 22u);  // the end record alone
 
-    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb\t\t" + Pair(L"b.bin", L"b.bin"), ""), kResultAddError);
+    EXPECT_EQ(PackFiles(zip, Pair(L"a.txt", L"a.txt") + L"\tb\t\t" + Pair(L"b.bin", L"b.bin"), ""),
+              kResultAddError);
     EXPECT_EQ(ParseArchive(ReadBytes(zip)).entries.size(), 1u);
 
     // An empty entry name is refused, not stored.
@@ -116,8 +123,8 @@ TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
     WriteBytes(dir_ / L"empty.txt", {});
     WriteBytes(dir_ / L"large.csv", test::TextBytes(3 << 20, 9));  // streams through many pieces
     const std::wstring all = Pair(L"a.txt", L"a.txt") + L"\t" + Pair(L"b.zip", L"b.bin") + L"\t" +
-                             Pair(L"empty.txt", L"empty.txt") + L"\t" + Pair(L"large.csv", L"large.csv") +
-                             L"\t" + Pair(L"b.bin", L"b.bin");
+                             Pair(L"empty.txt", L"empty.txt") + L"\t" +
+                             Pair(L"large.csv", L"large.csv") + L"\t" + Pair(L"b.bin", L"b.bin");
     struct Case {
         const char* what;
         std::wstring list;
@@ -126,7 +133,8 @@ TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
     const Case cases[] = {
         {"stored, deflated, empty and large", all, kResultOk},
         {"a missing source in the middle",
-         Pair(L"a.txt", L"a.txt") + L"\t" + Pair(L"gone", L"gone.txt") + L"\t" + all, kResultAddError},
+         Pair(L"a.txt", L"a.txt") + L"\t" + Pair(L"gone", L"gone.txt") + L"\t" + all,
+         kResultAddError},
         {"a lone name at the end", all + L"\tlone.txt", kResultFileNamesError},
     };
     for (const Case& c : cases) {
@@ -147,7 +155,8 @@ TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
 }
 
 TEST_F(ZipPack, UncreatableArchiveGives50) {
-    EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
+    EXPECT_EQ(PackFiles(dir_ / L"no\\such\\dir\\x.zip", Pair(L"a.txt", L"a.txt"), ""),
+              kResultPackError);
     EXPECT_EQ(PackFiles(L"", Pair(L"a.txt", L"a.txt"), ""), kResultPackError);
 }
 

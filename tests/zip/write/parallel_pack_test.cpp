@@ -11,13 +11,14 @@
 namespace velmor::zip {
 namespace {
 
+using test::MemoryContent;
 using test::MemoryOutput;
 using test::MemoryPlatform;
-using test::MemoryContent;
 
 std::vector<uint8_t> Text(size_t size, unsigned seed) {
     std::mt19937 rng(seed);
-    static const char* const kWords[] = {"id;name;value\r\n", "<item key=\"", "\"/>", "alpha", "1234.50"};
+    static const char* const kWords[] = {"id;name;value\r\n", "<item key=\"", "\"/>", "alpha",
+                                         "1234.50"};
     std::vector<uint8_t> out;
     while (out.size() < size) {
         const char* w = kWords[rng() % 5];
@@ -44,15 +45,16 @@ struct Outcome {
 // Small, so that the large sources (and a few small ones together) outgrow it.
 constexpr size_t kBudget = 4 * kPieceSize;
 
-Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsigned threads, uint64_t failAt) {
+Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsigned threads,
+             uint64_t failAt) {
     static const std::vector<uint8_t> text = Text(100000, 1), noise = Noise(60000, 2),
-                                       large = Text(1 << 20, 3), largeNoise = Noise(700000, 4);
+                                      large = Text(1 << 20, 3), largeNoise = Noise(700000, 4);
     MemoryPlatform platform;
     platform.Add(L"text", {text});
     platform.Add(L"noise", {noise});
     platform.Add(L"empty", {});
-    platform.Add(L"large", {large});             // streams through the pieces of its turn
-    platform.Add(L"large-noise", {largeNoise});  // stored: more than all that may wait
+    platform.Add(L"large", {large});                    // streams through the pieces of its turn
+    platform.Add(L"large-noise", {largeNoise});         // stored: more than all that may wait
     platform.Add(L"shrunk", {Text(1000, 5), 0, 5000});  // the size at open was larger
     Outcome o;
     ArchiveWriter writer(std::make_unique<MemoryOutput>(o.bytes, failAt), password, platform);
@@ -65,16 +67,19 @@ Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsign
 TEST(ZipParallelPack, AnyNumberOfThreadsWritesTheOneThreadArchive) {
     std::vector<FileListPair> small;
     for (int i = 0; i < 120; ++i) {
-        small.push_back({L"t" + std::to_wstring(i) + (i % 3 ? L".txt" : L".zip"), i % 2 ? L"text" : L"empty"});
+        small.push_back(
+            {L"t" + std::to_wstring(i) + (i % 3 ? L".txt" : L".zip"), i % 2 ? L"text" : L"empty"});
     }
-    const std::vector<FileListPair> mixed = {
-        {L"a.txt", L"text"}, {L"b.zip", L"noise"}, {L"c.txt", L"empty"}, {L"d.bin", L"noise"},
-        {L"big.csv", L"large"}, {L"big.zip", L"large-noise"}, {L"e.txt", L"text"}};
+    const std::vector<FileListPair> mixed = {{L"a.txt", L"text"},    {L"b.zip", L"noise"},
+                                             {L"c.txt", L"empty"},   {L"d.bin", L"noise"},
+                                             {L"big.csv", L"large"}, {L"big.zip", L"large-noise"},
+                                             {L"e.txt", L"text"}};
     std::vector<FileListPair> missing = mixed;
     missing.insert(missing.begin() + 3, {L"gone.txt", L"no-such-source"});
     std::vector<FileListPair> badName = mixed;
     badName.insert(badName.begin() + 2, {L"", L"text"});
-    const std::vector<FileListPair> shrunk = {{L"a.txt", L"text"}, {L"s.zip", L"shrunk"}, {L"b.txt", L"text"}};
+    const std::vector<FileListPair> shrunk = {
+        {L"a.txt", L"text"}, {L"s.zip", L"shrunk"}, {L"b.txt", L"text"}};
     struct Case {
         const char* what;
         const std::vector<FileListPair>& list;
@@ -88,8 +93,10 @@ TEST(ZipParallelPack, AnyNumberOfThreadsWritesTheOneThreadArchive) {
         {"many small entries", small, "", ArchiveStatus::Ok, ~0ull},
         {"a missing source in the middle", missing, "", ArchiveStatus::NoFile, ~0ull},
         {"an empty name in the middle", badName, "pw", ArchiveStatus::BadArgument, ~0ull},
-        {"an encrypted stored source that shrank", shrunk, "pw", ArchiveStatus::HeaderLocked, ~0ull},
-        {"the archive cannot be written past 600000 bytes", mixed, "", ArchiveStatus::WriteFailed, 600000},
+        {"an encrypted stored source that shrank", shrunk, "pw", ArchiveStatus::HeaderLocked,
+         ~0ull},
+        {"the archive cannot be written past 600000 bytes", mixed, "", ArchiveStatus::WriteFailed,
+         600000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

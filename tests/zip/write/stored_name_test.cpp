@@ -26,17 +26,19 @@ TEST(ZipUtf8, ConvertsWellFormedTextOnly) {
         {"\xEF\xBF\xBD", L"\uFFFD"},
         {"\xF0\x9F\x98\x80", L"\xD83D\xDE00"},
         {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF"},  // U+10FFFF, the last code point
-        {"\x80", nullptr},                     // a continuation byte without a lead
-        {"\xC0\xAF", nullptr},                 // overlong "/"
+        {"\x80", nullptr},                      // a continuation byte without a lead
+        {"\xC0\xAF", nullptr},                  // overlong "/"
         {"\xC1\xBF", nullptr},
         {"\xE0\x80\xAF", nullptr},
         {"\xF0\x80\x80\xAF", nullptr},
-        {"\xED\xA0\x80", nullptr},             // an encoded surrogate
-        {"\xF4\x90\x80\x80", nullptr},         // above U+10FFFF
+        {"\xED\xA0\x80", nullptr},      // an encoded surrogate
+        {"\xF4\x90\x80\x80", nullptr},  // above U+10FFFF
         {"\xF8\x88\x80\x80\x80", nullptr},
         {"\xFF", nullptr},
-        {"\xE6\x95", nullptr},                 // cut short
-        {"\xC3" "A", nullptr},
+        {"\xE6\x95", nullptr},  // cut short
+        {"\xC3"
+         "A",
+         nullptr},
     };
     for (const Case& c : cases) {
         std::wstring text;
@@ -48,7 +50,9 @@ TEST(ZipUtf8, ConvertsWellFormedTextOnly) {
         EXPECT_EQ(back, c.bytes);
     }
     std::string bytes;
-    for (const std::wstring lone : {L"\xD800", L"a\xDC00", L"\xDBFF" L"x"}) {
+    for (const std::wstring lone : {L"\xD800", L"a\xDC00",
+                                    L"\xDBFF"
+                                    L"x"}) {
         EXPECT_FALSE(Utf16ToUtf8(lone, &bytes));
     }
 }
@@ -91,7 +95,8 @@ std::string UnicodePath(uint8_t version, const std::string& storedName, const st
     std::string data(1, static_cast<char>(version));
     for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>(crc >> (8 * i)));
     data += utf8;
-    std::string block = {'u', 'p', static_cast<char>(data.size() & 0xFF), static_cast<char>(data.size() >> 8)};
+    std::string block = {'u', 'p', static_cast<char>(data.size() & 0xFF),
+                         static_cast<char>(data.size() >> 8)};
     return block + data;
 }
 
@@ -123,7 +128,8 @@ TEST(ZipStoredName, ReadsBit11OrAMatchingUnicodePathBlockElseTheCodePage) {
     for (const Case& c : cases) {
         std::wstring name;
         const auto* extra = reinterpret_cast<const uint8_t*>(c.extra.data());
-        ASSERT_EQ(DecodeEntryName(c.bytes, c.flags, extra, c.extra.size(), &name), c.name != nullptr)
+        ASSERT_EQ(DecodeEntryName(c.bytes, c.flags, extra, c.extra.size(), &name),
+                  c.name != nullptr)
             << c.bytes << " " << c.extra.size();
         if (c.name) {
             EXPECT_EQ(name, c.name);

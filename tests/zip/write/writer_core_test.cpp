@@ -54,7 +54,8 @@ TEST(ZipWriterCore, Zip64FieldsOnlyWhereAFieldOverflows) {
         f.hasLocalHeaderOffset = c.centralFields & 4;
         const uint8_t* extra = central.data() + kCentralHeaderSize + 1;
         EXPECT_EQ(ReadU16(extra), kExtendedTimestampId);  // first, always
-        EXPECT_EQ(h.extraLength, kCentralTimestampBlockSize + (f.DataSize() ? 4 + f.DataSize() : 0));
+        EXPECT_EQ(h.extraLength,
+                  kCentralTimestampBlockSize + (f.DataSize() ? 4 + f.DataSize() : 0));
         ASSERT_EQ(ReadZip64Extra(extra, h.extraLength, f), f.DataSize() > 0);
         EXPECT_EQ(f.hasUncompressedSize ? f.uncompressedSize : h.uncompressedSize, c.uncompressed);
         EXPECT_EQ(f.hasCompressedSize ? f.compressedSize : h.compressedSize, c.compressed);
@@ -66,9 +67,11 @@ TEST(ZipWriterCore, Zip64FieldsOnlyWhereAFieldOverflows) {
         EXPECT_EQ(l.versionNeeded, c.version);
         Zip64ExtraField both;
         both.hasUncompressedSize = both.hasCompressedSize = true;
-        ASSERT_EQ(ReadZip64Extra(local.data() + kLocalHeaderSize + 1, l.extraLength, both), c.zip64Sizes);
+        ASSERT_EQ(ReadZip64Extra(local.data() + kLocalHeaderSize + 1, l.extraLength, both),
+                  c.zip64Sizes);
         EXPECT_EQ(c.zip64Sizes ? both.uncompressedSize : l.uncompressedSize, c.uncompressed);
-        EXPECT_EQ(DataDescriptorBytes(e).size(), c.zip64Sizes ? kZip64DataDescriptorSize : kDataDescriptorSize);
+        EXPECT_EQ(DataDescriptorBytes(e).size(),
+                  c.zip64Sizes ? kZip64DataDescriptorSize : kDataDescriptorSize);
     }
 
     struct End {
@@ -78,7 +81,8 @@ TEST(ZipWriterCore, Zip64FieldsOnlyWhereAFieldOverflows) {
     for (const End& c : {End{65534, 100, false}, End{65535, 100, true}, End{3, k5GiB, true}}) {
         SCOPED_TRACE(c.entries);
         const std::vector<uint8_t> bytes = EndRecordsBytes(c.entries, c.start, 1000);
-        ASSERT_EQ(bytes.size(), kEndRecordSize + (c.zip64 ? kZip64EndRecordSize + kZip64EndLocatorSize : 0));
+        ASSERT_EQ(bytes.size(),
+                  kEndRecordSize + (c.zip64 ? kZip64EndRecordSize + kZip64EndLocatorSize : 0));
         EndOfCentralDirectory end;
         ASSERT_TRUE(Decode(bytes.data() + bytes.size() - kEndRecordSize, end));
         EXPECT_EQ(end.entriesTotal, c.entries > 65534 ? 0xFFFF : c.entries);
@@ -100,7 +104,9 @@ TEST(ZipWriterCore, DataGrowingPastTheirHeaderEndTheEntry) {
     struct CountingSink final : EntrySink {
         uint64_t bytes = 0;
         bool zip64 = true;
-        bool Begin(const SourceDescription&, bool zip64Sizes) override { return zip64 = zip64Sizes, true; }
+        bool Begin(const SourceDescription&, bool zip64Sizes) override {
+            return zip64 = zip64Sizes, true;
+        }
         bool Data(const uint8_t*, uint32_t size) override { return bytes += size, true; }
     } sink;
     test::MemoryPlatform platform;

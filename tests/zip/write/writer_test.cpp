@@ -37,7 +37,8 @@ TEST(ZipWriter, ArchiveWithoutEntriesIsTheEndRecordAlone) {
     auto writer = ArchiveWriter::Create(zip, "");
     ASSERT_TRUE(writer);
     EXPECT_EQ(writer->Finish(), ArchiveStatus::Ok);
-    const std::vector<uint8_t> expected = {'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> expected = {'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0,
+                                           0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(ReadBytes(zip), expected);
     EXPECT_EQ(writer->Finish(), ArchiveStatus::BadArgument);
     EXPECT_EQ(writer->AddEntry(L"a", zip), ArchiveStatus::BadArgument);
@@ -169,12 +170,17 @@ TEST(ZipWriter, NamesOutsideTheCodePageAreUtf8WithBit11InBothFlags) {
         const std::wstring zip = dir / L"names.zip";
         auto writer = ArchiveWriter::Create(zip, password);
         ASSERT_TRUE(writer);
-        ASSERT_EQ(writer->AddEntry(L"\u6570\u636e\\\u62a5\u544a.txt", dir / L"f.txt"), ArchiveStatus::Ok);
+        ASSERT_EQ(writer->AddEntry(L"\u6570\u636e\\\u62a5\u544a.txt", dir / L"f.txt"),
+                  ArchiveStatus::Ok);
         ASSERT_EQ(writer->AddEntry(L"plain.txt", dir / L"f.txt"), ArchiveStatus::Ok);
         // Refused whole, never cut: 87 characters of three UTF-8 bytes each, a lone surrogate.
         const uint64_t before = writer->written();
-        EXPECT_EQ(writer->AddEntry(std::wstring(87, L'\u6570'), dir / L"f.txt"), ArchiveStatus::BadArgument);
-        EXPECT_EQ(writer->AddEntry(L"a\xD800" L"b", dir / L"f.txt"), ArchiveStatus::BadArgument);
+        EXPECT_EQ(writer->AddEntry(std::wstring(87, L'\u6570'), dir / L"f.txt"),
+                  ArchiveStatus::BadArgument);
+        EXPECT_EQ(writer->AddEntry(L"a\xD800"
+                                   L"b",
+                                   dir / L"f.txt"),
+                  ArchiveStatus::BadArgument);
         EXPECT_EQ(writer->written(), before);
         ASSERT_EQ(writer->AddEntry(std::wstring(86, L'\u6570'), dir / L"f.txt"), ArchiveStatus::Ok);
         ASSERT_EQ(writer->Finish(), ArchiveStatus::Ok);
@@ -208,7 +214,8 @@ TEST(ZipWriter, IdenticalEncryptedEntriesGetDifferentHeaders) {
     const ParsedArchive archive = ParseArchive(bytes);
     ASSERT_EQ(archive.entries.size(), 2u);
     const auto header = [&](const test::ParsedEntry& e) {
-        return std::vector<uint8_t>(bytes.begin() + e.dataOffset, bytes.begin() + e.dataOffset + 12);
+        return std::vector<uint8_t>(bytes.begin() + e.dataOffset,
+                                    bytes.begin() + e.dataOffset + 12);
     };
     // Same time, keys and data: only the random bytes can tell the headers apart.
     ASSERT_EQ(archive.entries[0].central.dosDateTime, archive.entries[1].central.dosDateTime);
@@ -217,26 +224,28 @@ TEST(ZipWriter, IdenticalEncryptedEntriesGetDifferentHeaders) {
 }
 
 TEST(ZipWriter, MethodFollowsTheNameSuffixOnly) {
-    for (const wchar_t* stored : {L"a.zip", L"A.ZIP", L"x.tar.gz", L"p.Z", L"p.z", L"d/e.TgZ", L".arj",
-                                  L"q.lzh", L"q.arc", L"q.zoo"}) {
+    for (const wchar_t* stored : {L"a.zip", L"A.ZIP", L"x.tar.gz", L"p.Z", L"p.z", L"d/e.TgZ",
+                                  L".arj", L"q.lzh", L"q.arc", L"q.zoo"}) {
         EXPECT_EQ(MethodForEntryName(stored), kMethodStored) << stored;
     }
-    for (const wchar_t* deflated : {L"readme", L"a.txt", L"a.zip.txt", L"arch.zip/inner", L"a.gzip", L"a.",
-                                    L"a.zi"}) {
+    for (const wchar_t* deflated :
+         {L"readme", L"a.txt", L"a.zip.txt", L"arch.zip/inner", L"a.gzip", L"a.", L"a.zi"}) {
         EXPECT_EQ(MethodForEntryName(deflated), kMethodDeflated) << deflated;
     }
 }
 
 TEST(ZipWriter, ExternalAttributesMapDosBitsAndUnixMode) {
     EXPECT_EQ(ExternalAttributesFor(FILE_ATTRIBUTE_ARCHIVE), 0x81800020u);
-    EXPECT_EQ(ExternalAttributesFor(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+    EXPECT_EQ(ExternalAttributesFor(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM),
               0x81000007u);
     EXPECT_EQ(ExternalAttributesFor(FILE_ATTRIBUTE_DIRECTORY), 0x41800010u);
     EXPECT_EQ(ExternalAttributesFor(FILE_ATTRIBUTE_NORMAL | 0x2000), 0x81800000u);
 
     ScratchFolder dir;
     WriteBytes(dir / L"ro.txt", {'x'});
-    ASSERT_TRUE(SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"ro.txt").c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     auto writer = ArchiveWriter::Create(dir / L"attr.zip", "");
     ASSERT_EQ(writer->AddEntry(L"ro.txt", dir / L"ro.txt"), ArchiveStatus::Ok);
     ASSERT_EQ(writer->Finish(), ArchiveStatus::Ok);
@@ -244,7 +253,8 @@ TEST(ZipWriter, ExternalAttributesMapDosBitsAndUnixMode) {
     ASSERT_EQ(archive.entries.size(), 1u);
     const DWORD kept = GetFileAttributesW((dir / L"ro.txt").c_str());
     EXPECT_EQ(archive.entries[0].central.externalAttributes, ExternalAttributesFor(kept));
-    EXPECT_EQ(archive.entries[0].central.externalAttributes & 0x00FF00FFu, 0x00000003u | (kept & 0x20u));
+    EXPECT_EQ(archive.entries[0].central.externalAttributes & 0x00FF00FFu,
+              0x00000003u | (kept & 0x20u));
 }
 
 TEST(ZipWriter, RejectedEntriesLeaveTheArchiveUnchanged) {
@@ -254,7 +264,8 @@ TEST(ZipWriter, RejectedEntriesLeaveTheArchiveUnchanged) {
     auto writer = ArchiveWriter::Create(dir / L"r.zip", "");
     ASSERT_TRUE(writer);
     EXPECT_EQ(writer->AddEntry(L"", dir / L"ok.txt"), ArchiveStatus::BadArgument);
-    EXPECT_EQ(writer->AddEntry(std::wstring(260, L'n'), dir / L"ok.txt"), ArchiveStatus::BadArgument);
+    EXPECT_EQ(writer->AddEntry(std::wstring(260, L'n'), dir / L"ok.txt"),
+              ArchiveStatus::BadArgument);
     EXPECT_EQ(writer->AddEntry(L"missing", dir / L"missing.txt"), ArchiveStatus::NoFile);
     EXPECT_EQ(writer->AddEntry(L"folder", dir / L"folder"), ArchiveStatus::NoFile);
     EXPECT_EQ(writer->AddEntry(L"empty-path", L""), ArchiveStatus::NoFile);
@@ -277,8 +288,8 @@ TEST(ZipWriter, ArchiveIsLockedUntilFinished) {
     const std::wstring zip = dir / L"lock.zip";
     auto writer = ArchiveWriter::Create(zip, "");
     ASSERT_TRUE(writer);
-    HANDLE other = CreateFileW(zip.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+    HANDLE other = CreateFileW(zip.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(other, INVALID_HANDLE_VALUE);
     if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
     // The archive itself cannot be packed into itself while it is being written.
@@ -290,11 +301,13 @@ TEST(ZipWriter, ArchiveIsLockedUntilFinished) {
 // An archive in memory whose one chosen Write call writes only half of its bytes.
 class FaultyOutput final : public ArchiveOutput {
 public:
-    FaultyOutput(std::vector<uint8_t>* bytes, int failingWrite) : bytes_(bytes), failingWrite_(failingWrite) {}
+    FaultyOutput(std::vector<uint8_t>* bytes, int failingWrite)
+        : bytes_(bytes), failingWrite_(failingWrite) {}
     uint32_t Write(const void* data, uint32_t size) override {
         const uint32_t n = (++writes_ == failingWrite_) ? size / 2 : size;
         if (bytes_->size() < pos_ + n) bytes_->resize(pos_ + n);
-        std::copy_n(static_cast<const uint8_t*>(data), n, bytes_->begin() + static_cast<long>(pos_));
+        std::copy_n(static_cast<const uint8_t*>(data), n,
+                    bytes_->begin() + static_cast<long>(pos_));
         pos_ += n;
         return n;
     }
@@ -336,7 +349,8 @@ TEST(ZipWriter, RecordsAfterAFailedEntryKeepTheirTruePositions) {
             ASSERT_GE(middleWrites, 3);
 
             for (int k = 1; k <= middleWrites; ++k) {
-                SCOPED_TRACE(testing::Message() << "password '" << password << "', " << middleName << ", write " << k);
+                SCOPED_TRACE(testing::Message()
+                             << "password '" << password << "', " << middleName << ", write " << k);
                 std::vector<uint8_t> bytes;
                 ArchiveWriter writer(std::make_unique<FaultyOutput>(&bytes, before + k), password);
                 ASSERT_EQ(writer.AddEntry(L"first.txt", dir / L"first.txt"), ArchiveStatus::Ok);

@@ -20,13 +20,12 @@ inline std::wstring Units(const std::uint8_t* data, std::size_t size) {
 }
 
 // Fails loudly, so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
-                         __FILE__, __LINE__);                                  \
-            std::abort();                                                      \
-        }                                                                      \
+#define FUZZ_CHECK(condition)                                                                   \
+    do {                                                                                        \
+        if (!(condition)) {                                                                     \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            std::abort();                                                                       \
+        }                                                                                       \
     } while (0)
 
 }  // namespace velmor::server::fuzz

@@ -12,8 +12,8 @@ using namespace velmor::server;
 
 namespace {
 
-const wchar_t* const kNames[] = {L"device_id", L"pseudonim", L"directory", L"file", L"time",
-                                 L"crc"};
+const wchar_t* const kNames[] = {L"device_id", L"pseudonim", L"directory",
+                                 L"file",      L"time",      L"crc"};
 
 // A name in the case the input's bits pick.
 std::wstring Cased(const wchar_t* name, std::uint32_t bits) {
@@ -64,8 +64,8 @@ void CheckRoundTrip(const std::uint8_t* data, std::size_t size) {
 
     wchar_t crc[16];
     std::swprintf(crc, 16, L"%010u", static_cast<unsigned>(d.crc));
-    const std::wstring expected[] = {FormatDeviceId(d.id), d.pseudonym, d.directory,
-                                     d.file, FormatStatusTime(d.time), crc};
+    const std::wstring expected[] = {FormatDeviceId(d.id),     d.pseudonym, d.directory, d.file,
+                                     FormatStatusTime(d.time), crc};
     const std::wstring line = FormatInfoLine(d);
     const DeviceNamesLookup known = [&d](const DeviceId& id) {
         return SameDeviceId(id, d.id) ? &d : nullptr;
