@@ -89,8 +89,8 @@ private:
 // A data connection with its payload.
 class ScriptedData : public NetStream {
 public:
-    ScriptedData(Script& script, std::string spec) : script_(script) {
-        std::string payload = " " + spec;
+    ScriptedData(Script& script, std::string plan) : script_(script) {
+        std::string payload = " " + plan;
         for (const char* option : {" !reset", " !stall", " !notls"}) {
             const size_t at = payload.find(option);
             if (at == std::string::npos) continue;
@@ -213,10 +213,10 @@ public:
     std::uint16_t Port() const override { return 40000; }
     bool IsIpv6() const override { return ipv6_; }
     std::unique_ptr<NetStream> Accept(NetStatus* status) override {
-        std::string spec;
-        if (script_.Take("accept", &spec)) {
+        std::string plan;
+        if (script_.Take("accept", &plan)) {
             *status = NetStatus::kOk;
-            return std::make_unique<ScriptedData>(script_, spec.empty() ? spec : spec.substr(1));
+            return std::make_unique<ScriptedData>(script_, plan.empty() ? plan : plan.substr(1));
         }
         script_.Error("unexpected accept");
         *status = NetStatus::kTimedOut;
@@ -241,11 +241,11 @@ public:
         return std::make_unique<ScriptedControl>(script_);
     }
     std::unique_ptr<NetStream> ConnectData(std::uint16_t port, NetStatus* status) override {
-        std::string spec;
+        std::string plan;
         const std::string prefix = "connect " + std::to_string(port);
-        if (script_.Take(prefix, &spec) && (spec.empty() || spec[0] == ' ')) {
+        if (script_.Take(prefix, &plan) && (plan.empty() || plan[0] == ' ')) {
             *status = NetStatus::kOk;
-            return std::make_unique<ScriptedData>(script_, spec.empty() ? spec : spec.substr(1));
+            return std::make_unique<ScriptedData>(script_, plan.empty() ? plan : plan.substr(1));
         }
         script_.Error("unexpected data connection to " + std::to_string(port));
         *status = NetStatus::kFailed;
