@@ -11,20 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "ftp/core/ftp_client.h"
 #include "ftp/core/ftp_reply.h"
 #include "ftp/core/listing_parsers.h"
 #include "ftp/core/passive_reply.h"
 
 using namespace velmor::ftp;
-
-#define FUZZ_CHECK(condition)                                                                   \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
 
 namespace {
 

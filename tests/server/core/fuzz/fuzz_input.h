@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
-#include <cstdlib>
 #include <cstdint>
 #include <string>
+
+#include "fuzz_check.h"
 
 namespace velmor::server::fuzz {
 
@@ -18,14 +18,5 @@ inline std::wstring Units(const std::uint8_t* data, std::size_t size) {
     }
     return text;
 }
-
-// Fails loudly, so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                                   \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
 
 }  // namespace velmor::server::fuzz
