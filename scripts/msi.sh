@@ -96,7 +96,7 @@ add_rows Registry "$work/Registry.rows"
 {
   printf 'LibID\tLanguage\tComponent_\tVersion\tDescription\tDirectory_\tFeature_\tCost\n'
   printf 's38\ti2\ts72\tI4\tL128\tS72\ts38\tI4\nTypeLib\tLibID\tLanguage\tComponent_\n'
-  printf '%s\t1033\tLibrary\t256\tVelmorCOMLib\t\tComplete\t\n' "$libid"
+  printf '%s\t1033\tLibrary\t257\tVelmorCOMLib\t\tComplete\t\n' "$libid"
 } > "$work/TypeLib.rows"
 add_rows TypeLib "$work/TypeLib.rows"
 printf 'Action\tCondition\tSequence\ns72\tS255\tI2\nInstallExecuteSequence\tAction\n' \

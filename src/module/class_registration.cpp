@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "module/class_info.h"
+#include "module/module.h"
 #include "module/registry_script.h"
 
 namespace velmor {
@@ -41,7 +42,7 @@ RegScript BuildClassScript(const ClassInfo& info, const std::wstring& modulePath
     inproc.values.push_back({L"ThreadingModel", L"Apartment"});
     classKey.children.push_back(inproc);
     classKey.children.push_back(Key(L"TypeLib", L"{566BF9D7-C55A-45F8-91A6-E55E9B9B1325}"));
-    classKey.children.push_back(Key(L"Version", L"1.0"));
+    classKey.children.push_back(Key(L"Version", kLibVersionText));
 
     RegKeyNode clsidRoot = Key(L"CLSID");
     clsidRoot.neverRemove = true;

@@ -8,7 +8,9 @@
 
 namespace velmor {
 
-template <class Iface, const IID* Iid>
+// Older: the interfaces Iface derives from below IDispatch (IOrvZip for IOrvZip2), which the
+// same v-table serves.
+template <class Iface, const IID* Iid, const IID*... Older>
 class DispatchComponent : public Iface {
 public:
     using Interface = Iface;
@@ -16,10 +18,11 @@ public:
 
     virtual ~DispatchComponent() = default;
 
-    // The interface map: IUnknown, the dual interface and IDispatch, all served by one table.
+    // The interface map: IUnknown, the dual interface, the ones it derives from and IDispatch,
+    // all served by one table.
     Iface* FindInterface(REFIID iid) noexcept {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, *Iid)) {
+            IsEqualIID(iid, *Iid) || (IsEqualIID(iid, *Older) || ...)) {
             return this;
         }
         return nullptr;

@@ -38,7 +38,9 @@ void ApplyTimes(HANDLE file, const ArchiveEntry& entry) {
                 entry.modificationTime ? &modification : nullptr);
 }
 
-ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer) {
+// Reads the entry to its end and hands each piece to `write`; the entry's status.
+template <class Write>
+ArchiveStatus DrainEntryData(EntryStream& stream, uint8_t* buffer, Write&& write) {
     for (;;) {
         const int32_t r = stream.Read(buffer, kEntryChunkSize);
         if (r == static_cast<int32_t>(ReaderCode::CheckByteMismatch)) {
@@ -49,28 +51,46 @@ ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer) {
             return stream.Finish() == ReaderCode::ReaderOk ? ArchiveStatus::Ok
                                                            : ArchiveStatus::FlateFailed;
         }
-        if (!WriteAll(file, buffer, static_cast<uint32_t>(r))) return ArchiveStatus::WriteFailed;
+        if (!write(buffer, static_cast<uint32_t>(r))) return ArchiveStatus::WriteFailed;
     }
+}
+
+ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer) {
+    return DrainEntryData(stream, buffer, [file](const uint8_t* data, uint32_t size) {
+        return WriteAll(file, data, size);
+    });
+}
+
+// The checks every entry passes before anything of it is made; Ok or the refusal.
+ArchiveStatus CheckEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                         ArchiveEntry* entry) {
+    if (index < 0 || index >= reader.entryCount()) return ArchiveStatus::BadArgument;
+    if (reader.cursor().MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
+    const ArchiveStatus described = reader.GetItem(index, entry);
+    if (described != ArchiveStatus::Ok) return described;
+    if (!IsContainedEntryName(targetName)) return ArchiveStatus::NoFile;
+    if (reader.rootFolder().size() + targetName.size() > kMaxJoinedPathLength) {
+        return ArchiveStatus::NoFile;
+    }
+    return ArchiveStatus::Ok;
+}
+
+bool IsFolderEntry(const ArchiveEntry& entry, const std::wstring& targetName) {
+    // A name that ends in a separator can only be a folder, whatever the attributes say
+    // (some writers leave them zero for folders).
+    const bool folderName = targetName.back() == L'/' || targetName.back() == L'\\';
+    return (entry.attributes & kEntryDirectory) || folderName;
 }
 
 }  // namespace
 
 ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName) {
-    if (index < 0 || index >= reader.entryCount()) return ArchiveStatus::BadArgument;
-    CentralDirectoryCursor& cursor = reader.cursor();
-    if (cursor.MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
     ArchiveEntry entry;
-    const ArchiveStatus described = reader.GetItem(index, &entry);
-    if (described != ArchiveStatus::Ok) return described;
-
+    const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
+    if (checked != ArchiveStatus::Ok) return checked;
+    CentralDirectoryCursor& cursor = reader.cursor();
     const std::wstring& root = reader.rootFolder();
-    if (!IsContainedEntryName(targetName)) return ArchiveStatus::NoFile;
-    if (root.size() + targetName.size() > kMaxJoinedPathLength) return ArchiveStatus::NoFile;
-
-    // A name that ends in a separator can only be a folder, whatever the attributes say
-    // (some writers leave them zero for folders).
-    const bool folderName = targetName.back() == L'/' || targetName.back() == L'\\';
-    if ((entry.attributes & kEntryDirectory) || folderName) {
+    if (IsFolderEntry(entry, targetName)) {
         EnsureFolders(root, targetName);
         return ArchiveStatus::Ok;
     }
@@ -89,6 +109,22 @@ ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstr
     if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get());
     if (status == ArchiveStatus::Ok) ApplyTimes(file.get(), entry);
     file.reset();
+    stream.reset();
+    return status;
+}
+
+ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName) {
+    ArchiveEntry entry;
+    const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
+    if (checked != ArchiveStatus::Ok || IsFolderEntry(entry, targetName)) return checked;
+    std::unique_ptr<EntryStream>& stream = reader.entryStream();
+    EntryStream::Open(reader.cursor(), reader.password(), &stream);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
+    ArchiveStatus status = ArchiveStatus::FlateFailed;
+    if (stream && buffer) {
+        status =
+            DrainEntryData(*stream, buffer.get(), [](const uint8_t*, uint32_t) { return true; });
+    }
     stream.reset();
     return status;
 }

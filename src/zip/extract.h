@@ -17,4 +17,9 @@ namespace velmor::zip {
 // entry's times.
 ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName);
 
+// Everything ExtractEntry checks and reads, with nothing written: the same name checks, the
+// data read to its end through decryption and inflation, the CRC-32 and the authentication
+// code. The status ExtractEntry would give, short of what only the disk can refuse.
+ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName);
+
 }  // namespace velmor::zip

@@ -5,6 +5,8 @@
 #include "module/bstr_util.h"
 #include "module/com_call.h"
 #include "module/result_codes.h"
+#include "zip/archive_listing.h"
+#include "zip/archive_update.h"
 #include "zip/pack.h"
 #include "zip/unpack.h"
 
@@ -13,6 +15,16 @@ namespace velmor {
 std::string COrvZip::EnginePassword() const {
     const auto end = std::find(password_.begin(), password_.end(), '\0');
     return std::string(password_.begin(), end);
+}
+
+template <class Body>
+HRESULT COrvZip::Run(long* result, long failure, Body&& body) {
+    if (!result) return E_POINTER;
+    long outcome = failure;
+    const HRESULT hr = ResultCall(&outcome, failure, body);
+    lastResult_ = outcome;
+    *result = outcome;
+    return hr;
 }
 
 STDMETHODIMP COrvZip::SetPassword(BSTR password) {
@@ -35,15 +47,16 @@ STDMETHODIMP COrvZip::SetPassword(BSTR password) {
 }
 
 STDMETHODIMP COrvZip::Pack(BSTR archiveName, BSTR files, long* result) {
-    return ResultCall(result, static_cast<long>(kResultPackError), [&]() -> long {
+    return Run(result, kResultPackError, [&]() -> long {
         // The archive cannot be created with a password that does not fit.
         if (passwordTooLong_) return kResultPackError;
-        return zip::PackFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword());
+        return zip::PackFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
+                              encryption_);
     });
 }
 
 STDMETHODIMP COrvZip::Unpack(BSTR archiveName, BSTR extractPath, long* result) {
-    return ResultCall(result, static_cast<long>(kResultOpenArchiveError), [&]() -> long {
+    return Run(result, kResultOpenArchiveError, [&]() -> long {
         const std::wstring folder = BstrToWString(extractPath);
         if (passwordTooLong_) {
             // The folder still becomes current, as for any archive that cannot be opened.
@@ -56,6 +69,68 @@ STDMETHODIMP COrvZip::Unpack(BSTR archiveName, BSTR extractPath, long* result) {
 
 STDMETHODIMP COrvZip::ErrDescription(long ErrCode, BSTR* result) {
     return SharedErrDescription(ErrCode, result);
+}
+
+STDMETHODIMP COrvZip::List(BSTR archiveName, BSTR* entries) {
+    if (!entries) return E_POINTER;
+    *entries = nullptr;
+    std::wstring text;
+    long outcome = kResultOpenArchiveError;
+    ResultCall(&outcome, static_cast<long>(kResultOpenArchiveError),
+               [&]() -> long { return zip::ListArchive(BstrToWString(archiveName), &text); });
+    lastResult_ = outcome;
+    if (outcome != kResultOk) text.clear();
+    return QuietTextCall(entries, [&] { return text; });
+}
+
+STDMETHODIMP COrvZip::Test(BSTR archiveName, long* result) {
+    return Run(result, kResultOpenArchiveError, [&]() -> long {
+        if (passwordTooLong_) return kResultOpenArchiveError;
+        return zip::TestArchive(BstrToWString(archiveName), EnginePassword());
+    });
+}
+
+STDMETHODIMP COrvZip::UnpackFiles(BSTR archiveName, BSTR names, BSTR extractPath, long* result) {
+    return Run(result, kResultOpenArchiveError, [&]() -> long {
+        if (passwordTooLong_) return kResultOpenArchiveError;
+        return zip::UnpackFiles(BstrToWString(archiveName), BstrToWString(names),
+                                BstrToWString(extractPath), EnginePassword());
+    });
+}
+
+STDMETHODIMP COrvZip::Add(BSTR archiveName, BSTR files, long* result) {
+    return Run(result, kResultPackError, [&]() -> long {
+        if (passwordTooLong_) return kResultPackError;
+        return zip::AddFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
+                             encryption_);
+    });
+}
+
+STDMETHODIMP COrvZip::Remove(BSTR archiveName, BSTR names, long* result) {
+    return Run(result, kResultPackError, [&]() -> long {
+        return zip::RemoveEntries(BstrToWString(archiveName), BstrToWString(names));
+    });
+}
+
+STDMETHODIMP COrvZip::get_Encryption(long* value) {
+    if (!value) return E_POINTER;
+    *value = static_cast<long>(encryption_);
+    return S_OK;
+}
+
+STDMETHODIMP COrvZip::put_Encryption(long value) {
+    if (value != static_cast<long>(zip::EntryEncryption::Traditional) &&
+        value != static_cast<long>(zip::EntryEncryption::Aes256)) {
+        return E_INVALIDARG;
+    }
+    encryption_ = static_cast<zip::EntryEncryption>(value);
+    return S_OK;
+}
+
+STDMETHODIMP COrvZip::get_LastResult(long* value) {
+    if (!value) return E_POINTER;
+    *value = lastResult_;
+    return S_OK;
 }
 
 }  // namespace velmor

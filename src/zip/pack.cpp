@@ -30,7 +30,8 @@ FileList SplitFileList(const std::wstring& list) {
 }
 
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
-               const std::string& password) {
+               const std::string& password, EntryEncryption encryption) {
+    (void)encryption;  // AES entries come with the writer's AES support
     // The list, its appended tab and the terminator must fit the list buffer.
     if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);

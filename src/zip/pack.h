@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result_code.h"
+#include "zip/write/entry_encryption.h"
 #include "zip/write/parallel_pack.h"
 
 namespace velmor::zip {
@@ -26,12 +27,13 @@ FileList SplitFileList(const std::wstring& list);
 // Creates the archive at the first complete pair, adds the pairs in order, stops at
 // the first failure and always finishes a created archive. The entries are made on
 // PackThreads() threads; the archive is the same whatever their number. password: ANSI bytes,
-// empty for none. Returns kResultOk; kResultPackError when the archive cannot be created;
+// empty for none; encryption: how entries are encrypted when there is a password. Returns kResultOk; kResultPackError when the archive cannot be created;
 // kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
 // path or a list beyond its buffer; kResultCloseError (central directory or end record not
 // written) replaces an earlier kResultAddError or kResultFileNamesError.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
-               const std::string& password);
+               const std::string& password,
+               EntryEncryption encryption = EntryEncryption::Traditional);
 
 // Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
 // environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with

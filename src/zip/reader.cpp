@@ -26,9 +26,17 @@ bool CaptureRootFolder(std::wstring* root) {
 
 std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
                                                    const std::string& password) {
+    std::wstring root;
+    if (!CaptureRootFolder(&root)) return nullptr;
+    return Open(fileName, password, root);
+}
+
+std::unique_ptr<ArchiveReader> ArchiveReader::Open(const std::wstring& fileName,
+                                                   const std::string& password,
+                                                   const std::wstring& rootFolder) {
     std::unique_ptr<ArchiveReader> reader(new ArchiveReader());
     reader->password_ = password;
-    if (!CaptureRootFolder(&reader->root_)) return nullptr;
+    reader->root_ = rootFolder;
     if (!reader->source_.Open(fileName)) return nullptr;
     EndRecord end;
     if (!ReadEndRecord(reader->source_, FindEndRecord(reader->source_), &end) ||
@@ -98,6 +106,10 @@ ArchiveStatus ArchiveReader::GetItem(int32_t index, ArchiveEntry* entry) {
     described.modificationTime = times.modification;
     described.compressedSize = cursor.extent().compressedSize;
     described.uncompressedSize = cursor.extent().uncompressedSize;
+    described.crc32 = header.crc32;
+    described.flags = header.flags;
+    described.method = header.method == kMethodAes ? aes.method : header.method;
+    described.aesStrength = header.method == kMethodAes ? aes.strength : 0;
 
     cached_ = described;
     cachedIndex_ = index;

@@ -24,6 +24,11 @@ public:
     // null when the file cannot be opened or has no acceptable end record.
     static std::unique_ptr<ArchiveReader> Open(const std::wstring& fileName,
                                                const std::string& password);
+    // The same with the given root folder (ending in a separator) in place of the current
+    // directory.
+    static std::unique_ptr<ArchiveReader> Open(const std::wstring& fileName,
+                                               const std::string& password,
+                                               const std::wstring& rootFolder);
     ~ArchiveReader();
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;

@@ -29,4 +29,16 @@ bool EnterExtractFolder(const std::wstring& path);
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
                    const std::string& password);
 
+// Reads every entry as UnpackArchive would (names, CRC-32, authentication codes, the
+// password) and writes nothing; the code UnpackArchive would give for the archive, with the
+// current directory as the extraction folder. The current directory stays as it is.
+long TestArchive(const std::wstring& archiveName, const std::string& password);
+
+// Extracts the entries that `names` picks (EntrySelection) below extractPath, which is made
+// when missing, under UnpackArchive's rules. kResultValueNotFound, before anything is made,
+// when a name picks no entry (or the list names none). A relative archiveName resolves
+// against the current directory, which stays as it is.
+long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
+                 const std::wstring& extractPath, const std::string& password);
+
 }  // namespace velmor::zip

@@ -22,6 +22,10 @@ struct ArchiveEntry {
     uint64_t modificationTime = 0;
     uint64_t compressedSize = 0;  // includes the 12-byte encryption header
     uint64_t uncompressedSize = 0;
+    uint32_t crc32 = 0;       // as the central header records it (0 for AE-2 entries)
+    uint16_t method = 0;      // the compression method; for an AES entry, the real one
+    uint16_t flags = 0;       // the central header's general purpose flags
+    uint8_t aesStrength = 0;  // 1, 2, 3 for AES-128, -192, -256; 0: not an AES entry
 };
 
 }  // namespace velmor::zip
