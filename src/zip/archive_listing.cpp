@@ -36,10 +36,14 @@ std::wstring MethodText(uint16_t method) {
 const wchar_t* EncryptionText(const ArchiveEntry& entry) {
     if (entry.flags & kFlagStrongEncryption) return L"strong";
     switch (entry.aesStrength) {
-        case 1: return L"aes128";
-        case 2: return L"aes192";
-        case 3: return L"aes256";
-        default: break;
+        case 1:
+            return L"aes128";
+        case 2:
+            return L"aes192";
+        case 3:
+            return L"aes256";
+        default:
+            break;
     }
     return (entry.flags & kFlagEncrypted) ? L"zipcrypto" : L"";
 }

@@ -17,6 +17,7 @@ enum class ArchiveStatus : int32_t {
     SeekFailed = 0x02000000,       // a required repositioning was impossible
     HeaderLocked = 0x04000000,     // an already written local header can no longer be corrected
     FlateFailed = 0x05000000,  // compressing or decompressing failed, or reading entry data failed
+    Cancelled = 0x06000000,    // the caller stopped the call through its progress sink
 };
 
 }  // namespace velmor::zip

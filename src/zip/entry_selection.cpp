@@ -9,8 +9,8 @@ namespace velmor::zip {
 namespace {
 
 bool SameIgnoringCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength) {
-    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
+           CSTR_EQUAL;
 }
 
 }  // namespace
@@ -51,7 +51,8 @@ bool EntrySelection::Picks(const std::wstring& entryName) {
 }
 
 bool EntrySelection::AllNamesUsed() const {
-    return !used_.empty() && std::all_of(used_.begin(), used_.end(), [](bool used) { return used; });
+    return !used_.empty() &&
+           std::all_of(used_.begin(), used_.end(), [](bool used) { return used; });
 }
 
 }  // namespace velmor::zip

@@ -40,7 +40,8 @@ void ApplyTimes(HANDLE file, const ArchiveEntry& entry) {
 
 // Reads the entry to its end and hands each piece to `write`; the entry's status.
 template <class Write>
-ArchiveStatus DrainEntryData(EntryStream& stream, uint8_t* buffer, Write&& write) {
+ArchiveStatus DrainEntryData(EntryStream& stream, uint8_t* buffer, ProgressTally* tally,
+                             Write&& write) {
     for (;;) {
         const int32_t r = stream.Read(buffer, kEntryChunkSize);
         if (r == static_cast<int32_t>(ReaderCode::CheckByteMismatch)) {
@@ -52,11 +53,13 @@ ArchiveStatus DrainEntryData(EntryStream& stream, uint8_t* buffer, Write&& write
                                                            : ArchiveStatus::FlateFailed;
         }
         if (!write(buffer, static_cast<uint32_t>(r))) return ArchiveStatus::WriteFailed;
+        if (tally && !tally->Add(static_cast<uint32_t>(r))) return ArchiveStatus::Cancelled;
     }
 }
 
-ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer) {
-    return DrainEntryData(stream, buffer, [file](const uint8_t* data, uint32_t size) {
+ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer,
+                            ProgressTally* tally) {
+    return DrainEntryData(stream, buffer, tally, [file](const uint8_t* data, uint32_t size) {
         return WriteAll(file, data, size);
     });
 }
@@ -84,7 +87,8 @@ bool IsFolderEntry(const ArchiveEntry& entry, const std::wstring& targetName) {
 
 }  // namespace
 
-ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName) {
+ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                           ProgressTally* tally) {
     ArchiveEntry entry;
     const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
     if (checked != ArchiveStatus::Ok) return checked;
@@ -106,14 +110,17 @@ ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstr
     EntryStream::Open(cursor, reader.password(), &stream);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
     ArchiveStatus status = ArchiveStatus::FlateFailed;
-    if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get());
+    if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get(), tally);
     if (status == ArchiveStatus::Ok) ApplyTimes(file.get(), entry);
     file.reset();
     stream.reset();
+    // A stopped call leaves no partial file behind.
+    if (status == ArchiveStatus::Cancelled) DeleteFileW(target.c_str());
     return status;
 }
 
-ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName) {
+ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                        ProgressTally* tally) {
     ArchiveEntry entry;
     const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
     if (checked != ArchiveStatus::Ok || IsFolderEntry(entry, targetName)) return checked;
@@ -122,8 +129,8 @@ ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
     ArchiveStatus status = ArchiveStatus::FlateFailed;
     if (stream && buffer) {
-        status =
-            DrainEntryData(*stream, buffer.get(), [](const uint8_t*, uint32_t) { return true; });
+        status = DrainEntryData(*stream, buffer.get(), tally,
+                                [](const uint8_t*, uint32_t) { return true; });
     }
     stream.reset();
     return status;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "zip/archive_status.h"
+#include "zip/progress_tally.h"
 #include "zip/reader.h"
 
 namespace velmor::zip {
@@ -15,11 +16,15 @@ namespace velmor::zip {
 // too long, is refused with NoFile before anything is created. An entry whose data ends
 // early or whose CRC-32 differs is FlateFailed; its partial file stays, without the
 // entry's times.
-ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName);
+// With a tally, each piece written is counted; a call stopped there ends the entry with
+// Cancelled, and its partial file is removed.
+ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                           ProgressTally* tally = nullptr);
 
 // Everything ExtractEntry checks and reads, with nothing written: the same name checks, the
 // data read to its end through decryption and inflation, the CRC-32 and the authentication
 // code. The status ExtractEntry would give, short of what only the disk can refuse.
-ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName);
+ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                        ProgressTally* tally = nullptr);
 
 }  // namespace velmor::zip

@@ -13,24 +13,50 @@ namespace velmor::zip {
 
 namespace {
 
-using EntryStep = ArchiveStatus (*)(ArchiveReader&, int32_t, const std::wstring&);
+using EntryStep = ArchiveStatus (*)(ArchiveReader&, int32_t, const std::wstring&, ProgressTally*);
 
 long ResultFor(ArchiveStatus status) {
-    if (status == ArchiveStatus::Ok) return kResultOk;
-    return status == ArchiveStatus::BadPassword ? kResultWrongPassword : kResultGeneralError;
+    switch (status) {
+        case ArchiveStatus::Ok:
+            return kResultOk;
+        case ArchiveStatus::BadPassword:
+            return kResultWrongPassword;
+        case ArchiveStatus::Cancelled:
+            return kResultCancelled;
+        default:
+            return kResultGeneralError;
+    }
+}
+
+// Uncompressed bytes of the entries a call works on, for its progress.
+int64_t TotalBytes(ArchiveReader& reader, const std::vector<bool>* picked) {
+    int64_t total = 0;
+    ArchiveEntry entry;
+    for (int32_t i = 0; i < reader.entryCount(); ++i) {
+        if (picked && !(*picked)[i]) continue;
+        if (reader.GetItem(i, &entry) == ArchiveStatus::Ok) {
+            total += static_cast<int64_t>(entry.uncompressedSize);
+        }
+    }
+    return total;
 }
 
 // Runs `step` over the entries in directory order (only the picked ones when `picked` is
 // given), stopping at the first failure.
-long RunEntries(ArchiveReader& reader, EntryStep step, const std::vector<bool>* picked) {
+long RunEntries(ArchiveReader& reader, EntryStep step, const std::vector<bool>* picked,
+                ProgressSink* progress) {
+    ProgressTally tally(progress, progress ? TotalBytes(reader, picked) : 0);
+    if (!tally.Start()) return kResultCancelled;
     ArchiveEntry entry;
     const int32_t count = reader.entryCount();
     for (int32_t i = 0; i < count; ++i) {
         if (picked && !(*picked)[i]) continue;
         ArchiveStatus status = reader.GetItem(i, &entry);
-        if (status == ArchiveStatus::Ok) status = step(reader, i, entry.name);
+        tally.SetName(entry.name);
+        if (status == ArchiveStatus::Ok) status = step(reader, i, entry.name, &tally);
         if (status != ArchiveStatus::Ok) return ResultFor(status);
     }
+    tally.Finish();
     return kResultOk;
 }
 
@@ -61,23 +87,25 @@ bool EnterExtractFolder(const std::wstring& path) {
 }
 
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
-                   const std::string& password) {
+                   const std::string& password, ProgressSink* progress) {
     if (!EnterExtractFolder(extractPath)) return kResultOpenArchiveError;
     if (!ArgumentsFit(archiveName, password)) return kResultOpenArchiveError;
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
     if (!reader) return kResultOpenArchiveError;
-    return RunEntries(*reader, &ExtractEntry, nullptr);
+    return RunEntries(*reader, &ExtractEntry, nullptr, progress);
 }
 
-long TestArchive(const std::wstring& archiveName, const std::string& password) {
+long TestArchive(const std::wstring& archiveName, const std::string& password,
+                 ProgressSink* progress) {
     if (!ArgumentsFit(archiveName, password)) return kResultOpenArchiveError;
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
     if (!reader) return kResultOpenArchiveError;
-    return RunEntries(*reader, &TestEntry, nullptr);
+    return RunEntries(*reader, &TestEntry, nullptr, progress);
 }
 
 long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
-                 const std::wstring& extractPath, const std::string& password) {
+                 const std::wstring& extractPath, const std::string& password,
+                 ProgressSink* progress) {
     std::wstring root;
     if (extractPath.size() > kMaxUnpackPathLength || !RootFolderOf(extractPath, &root) ||
         !ArgumentsFit(archiveName, password)) {
@@ -98,7 +126,7 @@ long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
 
     EnsureFolders(std::wstring(), root);
     if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) return kResultOpenArchiveError;
-    return RunEntries(*reader, &ExtractEntry, &picked);
+    return RunEntries(*reader, &ExtractEntry, &picked, progress);
 }
 
 }  // namespace velmor::zip

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/progress_sink.h"
 #include "base/result_code.h"
 
 namespace velmor::zip {
@@ -24,21 +25,29 @@ bool EnterExtractFolder(const std::wstring& path);
 // empty means none.
 // Returns kResultOk; kResultOpenArchiveError when the folder cannot be entered, the archive
 // cannot be opened or an argument does not fit its field (nothing is extracted then);
-// kResultWrongPassword when an entry failed the password check; kResultGeneralError for any
-// other failure. Entries extracted before a failure stay.
+// kResultWrongPassword when an entry failed the password check; kResultCancelled when the
+// progress sink stopped the call; kResultGeneralError for any other failure. Entries
+// extracted before a failure stay; the file of an entry being written when the call was
+// stopped is removed.
+//
+// progress, when given, hears of the uncompressed bytes done out of those of the whole call,
+// on the calling thread: at the start, after every piece, and at the end of a call that
+// completes. This holds for TestArchive and UnpackFiles too.
 long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractPath,
-                   const std::string& password);
+                   const std::string& password, ProgressSink* progress = nullptr);
 
 // Reads every entry as UnpackArchive would (names, CRC-32, authentication codes, the
 // password) and writes nothing; the code UnpackArchive would give for the archive, with the
 // current directory as the extraction folder. The current directory stays as it is.
-long TestArchive(const std::wstring& archiveName, const std::string& password);
+long TestArchive(const std::wstring& archiveName, const std::string& password,
+                 ProgressSink* progress = nullptr);
 
 // Extracts the entries that `names` picks (EntrySelection) below extractPath, which is made
 // when missing, under UnpackArchive's rules. kResultValueNotFound, before anything is made,
 // when a name picks no entry (or the list names none). A relative archiveName resolves
 // against the current directory, which stays as it is.
 long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
-                 const std::wstring& extractPath, const std::string& password);
+                 const std::wstring& extractPath, const std::string& password,
+                 ProgressSink* progress = nullptr);
 
 }  // namespace velmor::zip
