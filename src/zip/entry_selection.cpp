@@ -22,6 +22,12 @@ std::wstring NormalizedEntryName(const std::wstring& name) {
     return result;
 }
 
+bool SameEntryName(const std::wstring& a, const std::wstring& b) {
+    const std::wstring left = NormalizedEntryName(a);
+    const std::wstring right = NormalizedEntryName(b);
+    return SameIgnoringCase(left.c_str(), left.size(), right.c_str(), right.size());
+}
+
 EntrySelection::EntrySelection(const std::wstring& tabSeparatedNames) {
     size_t start = 0;
     while (start <= tabSeparatedNames.size()) {

@@ -27,4 +27,7 @@ private:
 // "\" becomes "/" and trailing separators go.
 std::wstring NormalizedEntryName(const std::wstring& name);
 
+// Whether two entry names name the same entry: separators alike, case as Windows compares it.
+bool SameEntryName(const std::wstring& a, const std::wstring& b);
+
 }  // namespace velmor::zip

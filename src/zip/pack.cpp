@@ -46,8 +46,13 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
             result = kResultAddError;
     }
     if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
-    if (writer && writer->Finish() != ArchiveStatus::Ok) result = kResultCloseError;
-    return result;
+    if (!writer) return result;
+    // A failed Pack leaves the archive's name as it was: the new archive only takes it whole.
+    if (result != kResultOk) {
+        writer->Discard();
+        return result;
+    }
+    return writer->Finish() == ArchiveStatus::Ok ? kResultOk : kResultCloseError;
 }
 
 unsigned PackThreads() {

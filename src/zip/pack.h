@@ -24,13 +24,15 @@ struct FileList {
 // (spaces, commas and backslashes included); an empty field stays empty.
 FileList SplitFileList(const std::wstring& list);
 
-// Creates the archive at the first complete pair, adds the pairs in order, stops at
-// the first failure and always finishes a created archive. The entries are made on
-// PackThreads() threads; the archive is the same whatever their number. password: ANSI bytes,
-// empty for none; encryption: how entries are encrypted when there is a password. Returns kResultOk; kResultPackError when the archive cannot be created;
+// Writes the archive from the first complete pair on: the pairs in order, on PackThreads()
+// threads (the archive is the same whatever their number). The new archive is written beside
+// the old one and takes the archive's name only when complete; on any failure whatever stood
+// under that name stays as it was. password: ANSI bytes, empty for none; encryption: how
+// entries are encrypted when there is a password. Returns kResultOk; kResultPackError when
+// the archive cannot be created (or an existing file of its name cannot be replaced);
 // kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
-// path or a list beyond its buffer; kResultCloseError (central directory or end record not
-// written) replaces an earlier kResultAddError or kResultFileNamesError.
+// path or a list beyond its buffer; kResultCloseError when the central directory, the end
+// record or the replacement cannot be written.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password,
                EntryEncryption encryption = EntryEncryption::Traditional);

@@ -133,20 +133,43 @@ ArchiveStatus ArchiveWriter::CompleteEntry(WriterEntry& entry, const EncodedEntr
 }
 
 ArchiveStatus ArchiveWriter::Finish() {
+    std::vector<std::vector<uint8_t>> headers;
+    headers.reserve(entries_.size());
+    for (const WriterEntry& entry : entries_) headers.push_back(CentralHeaderBytes(entry));
+    return FinishWithDirectory(headers, std::string());
+}
+
+ArchiveStatus ArchiveWriter::FinishWithDirectory(
+    const std::vector<std::vector<uint8_t>>& centralHeaders, const std::string& comment) {
     if (finished_ || !output_) return ArchiveStatus::BadArgument;
     finished_ = true;
     const uint64_t start = written_;
     bool complete = true;
-    for (const WriterEntry& entry : entries_) {
-        if (!Append(CentralHeaderBytes(entry))) {
+    for (const std::vector<uint8_t>& header : centralHeaders) {
+        if (!Append(header)) {
             complete = false;
             break;
         }
     }
-    if (complete) complete = Append(EndRecordsBytes(entries_.size(), start, written_ - start));
+    if (complete) {
+        std::vector<uint8_t> end = EndRecordsBytes(centralHeaders.size(), start, written_ - start);
+        const uint16_t commentLength =
+            static_cast<uint16_t>(std::min<size_t>(comment.size(), 0xFFFF));
+        end[end.size() - 2] = static_cast<uint8_t>(commentLength & 0xFF);
+        end[end.size() - 1] = static_cast<uint8_t>(commentLength >> 8);
+        end.insert(end.end(), comment.begin(), comment.begin() + commentLength);
+        complete = Append(end);
+    }
     entries_.clear();
-    output_.reset();  // closes the archive file
+    if (complete) complete = output_->Commit();
+    output_.reset();  // closes the file; one not committed is removed
     return complete ? ArchiveStatus::Ok : ArchiveStatus::WriteFailed;
+}
+
+void ArchiveWriter::Discard() {
+    finished_ = true;
+    entries_.clear();
+    output_.reset();
 }
 
 }  // namespace velmor::zip

@@ -53,9 +53,17 @@ public:
     // in the file, unlisted, and later records still sit at their true positions.
     ArchiveStatus AddEntry(const std::wstring& entryName, const std::wstring& sourcePath);
 
-    // Writes the central directory and the end record and closes the file; Ok or
-    // WriteFailed. A second call gives BadArgument.
+    // Writes the central directory and the end record, closes the file and commits it as
+    // the archive; Ok or WriteFailed. A second call gives BadArgument.
     ArchiveStatus Finish();
+    // The same with the given central headers, in this order, in place of the entries' own,
+    // and the archive comment behind the end record.
+    ArchiveStatus FinishWithDirectory(const std::vector<std::vector<uint8_t>>& centralHeaders,
+                                      const std::string& comment);
+    // Drops what was written: the archive's name keeps what stood there before.
+    void Discard();
+    // The entries added so far, in order.
+    const std::vector<WriterEntry>& entries() const { return entries_; }
 
     // Bytes written so far: the offset at which the next record starts.
     uint64_t written() const { return written_; }
