@@ -22,6 +22,9 @@ struct ClassCase {
     const wchar_t* progId;
     const wchar_t* viProgId;
     std::vector<const wchar_t*> methods;  // in DISPID order from 1
+    // The default interface, where it derives from the first one, and its own functions.
+    const IID* defaultIid = nullptr;
+    UINT ownFuncs = 0;
 };
 
 const std::vector<ClassCase>& Classes() {
@@ -30,7 +33,10 @@ const std::vector<ClassCase>& Classes() {
          &IID_IOrvZip,
          L"Velmor.Zip.1",
          L"Velmor.Zip",
-         {L"SetPassword", L"Pack", L"Unpack", L"ErrDescription"}},
+         {L"SetPassword", L"Pack", L"Unpack", L"ErrDescription", L"List", L"Test", L"UnpackFiles",
+          L"Add", L"Remove", L"Encryption", L"LastResult"},
+         &IID_IOrvZip2,
+         8},
         {&CLSID_OrvFtp,
          &IID_IOrvFtp,
          L"Velmor.Ftp.1",
@@ -73,6 +79,11 @@ TEST_F(DispatchTest, EveryClassIsCreatableByClsidAndProgIdWithItsInterfaceMap) {
                                          unknown.receiveVoid()));
         ComPtr<IDispatch> dual, dispatch;
         EXPECT_EQ(S_OK, unknown->QueryInterface(*c.iid, dual.receiveVoid()));
+        if (c.defaultIid) {
+            ComPtr<IDispatch> newer;
+            EXPECT_EQ(S_OK, unknown->QueryInterface(*c.defaultIid, newer.receiveVoid()));
+            EXPECT_EQ(dual.get(), newer.get());
+        }
         EXPECT_EQ(S_OK, unknown->QueryInterface(IID_IDispatch, dispatch.receiveVoid()));
         EXPECT_EQ(dual.get(), dispatch.get());
         const IID* foreignDual = (c.iid == &IID_IOrvGps) ? &IID_IOrvZip : &IID_IOrvGps;
@@ -102,8 +113,8 @@ TEST_F(DispatchTest, TypeInformationAnswersNamesDispidsAndParameterNames) {
         ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, 0, info.receive()));
         TYPEATTR* attr = nullptr;
         ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
-        EXPECT_TRUE(IsEqualIID(attr->guid, *c.iid));
-        EXPECT_EQ(c.methods.size(), attr->cFuncs);
+        EXPECT_TRUE(IsEqualIID(attr->guid, c.defaultIid ? *c.defaultIid : *c.iid));
+        EXPECT_EQ(c.defaultIid ? c.ownFuncs : c.methods.size(), attr->cFuncs);
         info->ReleaseTypeAttr(attr);
 
         for (size_t i = 0; i < c.methods.size(); ++i) {

@@ -55,7 +55,8 @@ bool RelocateCentralHeader(std::vector<uint8_t>& header, uint64_t offset) {
     const bool marked = ReadU32(fixed + kLocalHeaderOffsetAt) == kZip64Marker32;
     if (!marked && offset <= kZip64Limit32) {
         const uint32_t value = static_cast<uint32_t>(offset);
-        for (int i = 0; i < 4; ++i) fixed[kLocalHeaderOffsetAt + i] = static_cast<uint8_t>(value >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            fixed[kLocalHeaderOffsetAt + i] = static_cast<uint8_t>(value >> (8 * i));
         return true;
     }
     const size_t position = Zip64OffsetPosition(fixed);
