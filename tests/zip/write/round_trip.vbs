@@ -144,10 +144,10 @@ Check Not fso.FileExists(fso.BuildPath(work, "lone.zip")), "no archive for a lis
 Check zip.ErrDescription(53) = messages(53), "message 53"
 r = zip.Pack(fso.BuildPath(work, "missing.zip"), "x.txt" & vbTab & fso.BuildPath(src, "nope.txt"))
 Check r = 51, "a missing source: " & r
-Check fso.GetFile(fso.BuildPath(work, "missing.zip")).Size = 22, "end record alone after a missing first source"
+Check Not fso.FileExists(fso.BuildPath(work, "missing.zip")), "no archive after a missing first source"
 Check zip.ErrDescription(51) = messages(51), "message 51"
 r = zip.Unpack(fso.BuildPath(work, "missing.zip"), work)
-Check r = 54, "Unpack of an archive without entries: " & r
+Check r = 54, "Unpack of an archive that is not there: " & r
 Check zip.ErrDescription(54) = messages(54), "message 54"
 r = zip.Pack(fso.BuildPath(work, "no\such\folder.zip"), FileList())
 Check r = 50, "an uncreatable archive: " & r
