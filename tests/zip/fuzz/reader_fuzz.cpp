@@ -1,7 +1,8 @@
 // Opens the input as an archive in memory and reads every entry to the end, once without a
 // password and once with the one the seed archives use: end record with its Zip64 records,
 // directory walk, the overlap guard, header checks with Zip64 blocks, attribute and time
-// mapping, decryption, inflation, CRC-32 and AES code checks.
+// mapping, decryption, inflation, CRC-32 and AES code checks; and the stored entries that
+// updating an archive copies, with their central headers moved to new offsets.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "zip/read/reader_end_record.h"
 #include "zip/read/reader_entry_mapping.h"
 #include "zip/read/reader_overlap.h"
+#include "zip/read/stored_entries.h"
 #include "zip/format/utf8.h"
 
 using namespace velmor::zip;
@@ -66,6 +68,13 @@ void ReadArchive(const uint8_t* data, size_t size, const std::string& password) 
     if (!ReadEndRecord(source, FindEndRecord(source), &end) || !SettleEntryCount(source, &end) ||
         !EntriesLieApart(source, end)) {
         return;
+    }
+    StoredArchive stored;
+    if (ReadStoredEntries(source, end, &stored)) {
+        for (StoredEntry& entry : stored.entries) {
+            RelocateCentralHeader(entry.centralHeader, entry.spanStart);
+            RelocateCentralHeader(entry.centralHeader, (uint64_t{1} << 32) + entry.spanStart);
+        }
     }
     CentralDirectoryCursor cursor(source, end);
     cursor.First();

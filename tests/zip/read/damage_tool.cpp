@@ -14,8 +14,9 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
-#include "zip/format/crc32.h"
+#include "zip/archive_listing.h"
 #include "zip/unpack.h"
+#include "zip/format/crc32.h"
 
 namespace {
 
@@ -163,6 +164,20 @@ public:
         }
         if (nothingExtracted && !ListTree(root_).empty()) {
             std::printf("FAULT %s: entries extracted before the refusal\n", label.c_str());
+            return false;
+        }
+        // Test reads what Unpack reads and gives its code, short of what only the disk refuses;
+        // neither it nor List writes anything.
+        const std::vector<std::wstring> tree = ListTree(root_);
+        const long tested = velmor::zip::TestArchive(archive_, password);
+        std::wstring listing;
+        const long listed = velmor::zip::ListArchive(archive_, &listing);
+        if (tested != result && !(result == 100 && tested == 0)) {
+            std::printf("FAULT %s: Test gave %ld, Unpack %ld\n", label.c_str(), tested, result);
+            return false;
+        }
+        if ((result == 54) != (listed == 54) || ListTree(root_) != tree) {
+            std::printf("FAULT %s: List gave %ld, Unpack %ld\n", label.c_str(), listed, result);
             return false;
         }
         const std::wstring inside = L"box\\up1\\up2\\out\\";

@@ -12,6 +12,8 @@
 #include "zip/read/reader_cursor.h"
 #include "zip/read/reader_end_record.h"
 #include "zip/read/reader_overlap.h"
+#include "zip/read/stored_entries.h"
+#include "zip/format/zip64.h"
 
 namespace velmor::zip {
 namespace {
@@ -310,6 +312,67 @@ TEST(ZipMemoryReader, EntriesThatShareDataAreFound) {
         const Contents got = ReadAll(c.bytes);
         ASSERT_TRUE(got.opened);
         EXPECT_EQ(got.apart, c.apart);
+    }
+}
+
+// A stored central header moved to a new local header offset: in its own field while it fits,
+// in the Zip64 block behind the sizes that block already holds when it does not, or where
+// the field held the marker already.
+TEST(StoredEntries, CentralHeaderFollowsItsEntryToAnyOffset) {
+    struct Case {
+        const char* what;
+        bool sizeInBlock;  // the uncompressed size already lives in a Zip64 block
+        bool offsetInBlock;
+        uint64_t to;
+    };
+    const Case cases[] = {
+        {"fits its field", false, false, 1234},
+        {"past 4 GiB, no block yet", false, false, (uint64_t{1} << 32) + 5},
+        {"past 4 GiB, behind the size in the block", true, false, uint64_t{1} << 33},
+        {"marker already, small value", true, true, 77},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CentralFileHeader fixed;
+        fixed.versionNeeded = 20;
+        fixed.nameLength = 1;
+        fixed.uncompressedSize = c.sizeInBlock ? kZip64Marker32 : 10;
+        fixed.localHeaderOffset = c.offsetInBlock ? kZip64Marker32 : 9;
+        Zip64ExtraField block;
+        block.hasUncompressedSize = c.sizeInBlock;
+        block.uncompressedSize = 5000000000;
+        block.hasLocalHeaderOffset = c.offsetInBlock;
+        block.localHeaderOffset = 1;
+        std::vector<uint8_t> extra;
+        if (c.sizeInBlock) Encode(block, extra);
+        fixed.extraLength = static_cast<uint16_t>(extra.size());
+        fixed.commentLength = 2;
+        std::vector<uint8_t> header;
+        Encode(fixed, header);
+        header.push_back('n');
+        header.insert(header.end(), extra.begin(), extra.end());
+        header.push_back('c');
+        header.push_back('c');
+
+        ASSERT_TRUE(RelocateCentralHeader(header, c.to));
+        CentralFileHeader moved;
+        ASSERT_TRUE(Decode(header.data(), moved));
+        ASSERT_EQ(header.size(), kCentralHeaderSize + 1 + moved.extraLength + 2u);
+        EXPECT_EQ(header.back(), 'c');  // the comment stays behind the extra field
+        const bool inBlock = c.offsetInBlock || c.to > kZip64Limit32;
+        EXPECT_EQ(moved.versionNeeded, inBlock && !c.offsetInBlock ? 45 : 20);
+        if (!inBlock) {
+            EXPECT_EQ(moved.localHeaderOffset, c.to);
+            continue;
+        }
+        EXPECT_EQ(moved.localHeaderOffset, kZip64Marker32);
+        Zip64ExtraField read;
+        read.hasUncompressedSize = c.sizeInBlock;
+        read.hasLocalHeaderOffset = true;
+        ASSERT_TRUE(
+            ReadZip64Extra(header.data() + kCentralHeaderSize + 1, moved.extraLength, read));
+        EXPECT_EQ(read.localHeaderOffset, c.to);
+        if (c.sizeInBlock) EXPECT_EQ(read.uncompressedSize, 5000000000u);
     }
 }
 
