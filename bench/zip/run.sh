@@ -2,7 +2,8 @@
 # run.sh BUILD_DIR: Pack and Unpack timings against Info-ZIP and the raw zlib floor, the cost
 # of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, peak memory
 # on one 512 MiB file, and Pack and Unpack of one 5 GiB file (Zip64) against zip -8 and unzip
-# with their peak memory. Prints a table with every ratio.
+# with their peak memory; List, Test and Add against unzip -l, unzip -t and packing again.
+# Prints a table with every ratio.
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -136,6 +137,29 @@ rm -rf "$work/out-huge"
 huz=$(timed_rss unzip -q -o "$work/huge-infozip.zip" -d "$work/out-huge-unzip" | field wall)
 rm -rf "$work/out-huge-unzip"
 
+# Looking inside and changing in place: List of 10,000 entries against unzip -l, Test of the
+# corpus archive against unzip -t, and Add of one small file to the 512 MiB archive against
+# packing it again.
+many="$work/many.zip"
+[ -f "$many" ] || /usr/bin/python3 - "$many" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    for i in range(10000):
+        z.writestr(f"folder{i // 100:03d}/entry{i:05d}.txt", f"entry {i}\n" * (i % 7))
+PY
+lst=() lstu=() tst=() tstu=() add=()
+printf 'added.txt\t%s\n' "$(head -1 "$list" | cut -f2)" > "$work/add.list"
+for ((i = 0; i < runs; i++)); do
+  lst+=("$(wine "$bench" list "$(winpath "$many")" | field seconds)")
+  lstu+=("$(wall unzip -l "$many")")
+  tst+=("$(wine "$bench" test "$(winpath "$work/infozip.zip")" - | field seconds)")
+  tstu+=("$(wall unzip -tq "$work/infozip.zip")")
+  cp "$work/big.zip" "$work/big-add.zip"
+  add+=("$(wine "$bench" add "$(winpath "$work/big-add.zip")" "$(winpath "$work/add.list")" | field seconds)")
+done
+unzip -tq "$work/big-add.zip" >/dev/null || echo "WARNING: the archive after Add does not test clean"
+rm -f "$work/big-add.zip"
+
 cmp -s "$work/ours.zip" "$work/ours-1.zip" || echo "WARNING: one thread and several packed different archives"
 p1=$(best "${pack1[@]}")
 p=$(best "${pack[@]}") pp=$(best "${packpw[@]}") f=$(best "${floor[@]}") nf=$(best "${native[@]}") z=$(best "${zip8[@]}")
@@ -183,3 +207,12 @@ row "Pack / zip -8, 5 GiB" "$(ratio "$hp" "$hz")" 1.00
 row "Unpack / unzip, 5 GiB" "$(ratio "$hu" "$huz")" 1.00
 row "peak MiB (process), Pack of 5 GiB" "$hp_mem" 32
 row "peak MiB (process), Unpack of 5 GiB" "$hu_mem" 32
+l=$(best "${lst[@]}") lu=$(best "${lstu[@]}") t=$(best "${tst[@]}") tu=$(best "${tstu[@]}") a=$(best "${add[@]}")
+printf '%-40s %10.3f\n' "List of 10,000 entries, s" "$l"
+printf '%-40s %10.3f\n' "unzip -l of 10,000 entries, s" "$lu"
+printf '%-40s %10.3f\n' "Test of the corpus archive, s" "$t"
+printf '%-40s %10.3f\n' "unzip -t of it, s" "$tu"
+printf '%-40s %10.3f\n' "Add of one file to 512 MiB, s" "$a"
+row "List / unzip -l, 10,000 entries" "$(ratio "$l" "$lu")" 1.00
+row "Test / unzip -t, corpus" "$(ratio "$t" "$tu")" 1.00
+row "Add one file / Pack again, 512 MiB" "$(ratio "$a" "$bp")" 0.10

@@ -20,6 +20,8 @@
 
 #include "zip/format/aes_crypto.h"
 #include "zip/format/aes_ctr.h"
+#include "zip/archive_listing.h"
+#include "zip/archive_update.h"
 #include "zip/pack.h"
 #include "zip/unpack.h"
 
@@ -130,7 +132,7 @@ int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) {
-        std::fprintf(stderr, "usage: zip_bench pack|unpack|floor ...\n");
+        std::fprintf(stderr, "usage: zip_bench pack|unpack|list|test|add|floor|cngfloor ...\n");
         return 2;
     }
     const std::wstring mode = argv[1];
@@ -149,6 +151,20 @@ int main() {
         const std::wstring pw = argv[4];
         result =
             velmor::zip::UnpackArchive(argv[2], argv[3], pw == L"-" ? std::string() : Narrow(pw));
+    } else if (mode == L"list") {
+        std::wstring text;
+        result = velmor::zip::ListArchive(argv[2], &text);
+    } else if (mode == L"test" && argc >= 4) {
+        const std::wstring pw = argv[3];
+        result = velmor::zip::TestArchive(argv[2], pw == L"-" ? std::string() : Narrow(pw));
+    } else if (mode == L"add" && argc >= 4) {
+        std::wstring list;
+        for (const std::wstring& line : ListLines(argv[3])) {
+            if (!list.empty()) list += L'\t';
+            list += line;
+        }
+        result = velmor::zip::AddFiles(argv[2], list, std::string(),
+                                       velmor::zip::EntryEncryption::Traditional);
     } else if (mode == L"cngfloor" && argc >= 5) {
         result = CngFloor(std::wcstol(argv[2], nullptr, 10), std::wcstoll(argv[3], nullptr, 10),
                           Narrow(argv[4]));
