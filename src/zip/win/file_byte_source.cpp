@@ -1,5 +1,7 @@
 #include "zip/win/file_byte_source.h"
 
+#include <cstring>
+
 namespace velmor::zip {
 
 FileByteSource::~FileByteSource() { Close(); }
@@ -16,6 +18,7 @@ bool FileByteSource::Open(const std::wstring& path) {
 }
 
 void FileByteSource::Close() {
+    for (Window& window : windows_) window.size = 0;
     file_.reset();
     seekable_ = false;
 }
@@ -37,19 +40,42 @@ bool FileByteSource::SeekTo(uint64_t position) {
     return SetFilePointerEx(file_.get(), target, nullptr, FILE_BEGIN) != FALSE;
 }
 
-bool FileByteSource::ReadAt(uint64_t position, void* buffer, uint32_t size) {
+bool FileByteSource::ReadDirect(uint64_t position, uint8_t* out, uint32_t size, uint32_t* got) {
+    *got = 0;
     if (!SeekTo(position)) return false;
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint32_t done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        if (!ReadFile(file_.get(), out + done, size - done, &got, nullptr)) {
+    while (*got < size) {
+        DWORD piece = 0;
+        if (!ReadFile(file_.get(), out + *got, size - *got, &piece, nullptr)) {
             error_ = true;
             return false;
         }
-        if (got == 0) return false;  // end of file before the block was complete
-        done += got;
+        if (piece == 0) break;  // the end of the file
+        *got += piece;
     }
+    return true;
+}
+
+bool FileByteSource::ReadAt(uint64_t position, void* buffer, uint32_t size) {
+    auto* out = static_cast<uint8_t*>(buffer);
+    uint32_t got = 0;
+    if (size > kSmallRead) return ReadDirect(position, out, size, &got) && got == size;
+    for (Window& window : windows_) {
+        if (window.size > 0 && position >= window.start &&
+            position - window.start + size <= window.size) {
+            std::memcpy(out, window.bytes.data() + (position - window.start), size);
+            window.lastUse = ++uses_;
+            return true;
+        }
+    }
+    Window& window = windows_[0].lastUse <= windows_[1].lastUse ? windows_[0] : windows_[1];
+    window.bytes.resize(kWindowSize);
+    window.size = 0;
+    if (!ReadDirect(position, window.bytes.data(), kWindowSize, &got)) return false;
+    window.start = position;
+    window.size = got;
+    window.lastUse = ++uses_;
+    if (got < size) return false;  // end of file before the block was complete
+    std::memcpy(out, window.bytes.data(), size);
     return true;
 }
 

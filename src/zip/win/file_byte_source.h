@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -29,8 +30,23 @@ public:
     bool ReadAt(uint64_t position, void* buffer, uint32_t size) override;
 
 private:
-    bool SeekTo(uint64_t position);
+    // Small reads (headers, names, extra fields) come from two windows of the file read ahead,
+    // so that walking the directory and the local headers costs a read call per window rather
+    // than several per entry; larger reads go to the file directly.
+    static constexpr uint32_t kSmallRead = 4096;
+    static constexpr uint32_t kWindowSize = 64 * 1024;
+    struct Window {
+        std::vector<uint8_t> bytes;
+        uint64_t start = 0;
+        uint32_t size = 0;  // bytes held; 0: empty
+        uint64_t lastUse = 0;
+    };
 
+    bool SeekTo(uint64_t position);
+    bool ReadDirect(uint64_t position, uint8_t* out, uint32_t size, uint32_t* got);
+
+    Window windows_[2];
+    uint64_t uses_ = 0;
     ScopedFileHandle file_;
     bool seekable_ = false;
     bool error_ = false;
