@@ -67,13 +67,35 @@ def raw_data(path):
     return out
 
 
+def seven_zip_list(path):
+    """(name, size, CRC) of each entry as 7z l -slt gives them; folders without the slash."""
+    out = subprocess.run(["7z", "l", "-slt", "-p-", path], check=True,
+                         stdout=subprocess.PIPE).stdout.decode()
+    entries, item = [], {}
+    for line in out.split("\n")[out.split("\n").index("----------"):] + [""]:
+        key, _, value = line.strip().partition(" = ")
+        if not line.strip() and "Path" in item:
+            entries.append((item["Path"], item.get("Size", "0"), item.get("CRC", "") or "00000000"))
+            item = {}
+        elif value or key in ("CRC",):
+            item[key] = value
+    return entries
+
+
 def list_and_test(exe, archives):
     for path, password in archives:
         label = os.path.basename(path)
         code, text = tool(exe, "list", winpath(path))
         with zipfile.ZipFile(path) as z:
             want = [expected_line(i) for i in z.infolist()]
-        check(code == 0 and text.replace("\r", "").split("\n") == want, f"{label}: list differs")
+        lines = text.replace("\r", "").split("\n")
+        check(code == 0 and lines == want, f"{label}: list differs from zipfile")
+        fields = [line.split("\t") for line in lines]
+        ours = [(f[0].rstrip("/"), f[1], f[4] if f[6] in ("", "zipcrypto") else "")
+                for f in fields]
+        theirs = [(n, s, c if ours[i][2] else "") for i, (n, s, c) in
+                  enumerate(seven_zip_list(path))]
+        check(ours == theirs, f"{label}: list differs from 7z l")
         code, _ = tool(exe, "test", winpath(path), "-", password or "")
         check((code == 0) == all(peers_pass(path, password)), f"{label}: test gave {code}")
         if password:
