@@ -85,7 +85,7 @@ bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
 const wchar_t* const kIids[] = {
     L"{B37523A5-3B4A-4EE2-8463-513755AC0ECD}", L"{683447C1-0CC8-4F11-9D4E-ABBD1FCFB980}",
     L"{1FF13534-2E82-4CE1-958D-003D9A0B2361}", L"{D330A549-4D14-4F1A-8CC3-46363C234038}",
-    L"{AF5D8BB0-9F2E-4EA4-B658-90E0F94855D0}"};
+    L"{AF5D8BB0-9F2E-4EA4-B658-90E0F94855D0}", L"{0CFE162F-549B-425F-BB60-108CF51225CD}"};
 
 // What this library can touch below a classes root: the names directly below the root and
 // below CLSID (so that any stray key shows), and the full subtrees of its own keys.
@@ -100,8 +100,10 @@ RegistrySnapshot ClassesView(HKEY root, const std::wstring& base) {
         add(std::wstring(L"CLSID\\") + kClsids[i]);
         add(kProgIds[i]);
         add(std::wstring(kProgIds[i]) + L".1");
-        add(std::wstring(L"Interface\\") + kIids[i]);
-        add(std::wstring(L"Wow6432Node\\Interface\\") + kIids[i]);
+    }
+    for (const wchar_t* iid : kIids) {
+        add(std::wstring(L"Interface\\") + iid);
+        add(std::wstring(L"Wow6432Node\\Interface\\") + iid);
     }
     add(std::wstring(L"TypeLib\\") + kLibId);
     return view;
