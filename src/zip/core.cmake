@@ -14,8 +14,8 @@ velmor_core_library(NAME velmor_zip_core_crypto SOURCES openssl/aes_crypto_opens
     LIBS OpenSSL::Crypto)
 
 # The writer over an output and a source seam: records, entry data (CRC-32, DEFLATE, the
-# cipher) and the order of writes.
+# cipher or AES) and the order of writes.
 velmor_core_library(NAME velmor_zip_write_core
-    SOURCES write/deflater.cpp write/writer_entry.cpp write/entry_layout.cpp
+    SOURCES write/deflater.cpp write/writer_entry.cpp write/entry_layout.cpp write/aes_entry_encryptor.cpp
         write/entry_encoder.cpp write/writer.cpp write/parallel_pack.cpp
     LIBS velmor_zip_core)

@@ -31,7 +31,6 @@ FileList SplitFileList(const std::wstring& list) {
 
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password, EntryEncryption encryption) {
-    (void)encryption;  // AES entries come with the writer's AES support
     // The list, its appended tab and the terminator must fit the list buffer.
     if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);
@@ -40,7 +39,7 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
     std::unique_ptr<ArchiveWriter> writer;
     if (!fileList.pairs.empty()) {
         if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
-        writer = ArchiveWriter::Create(archiveName, password);
+        writer = ArchiveWriter::Create(archiveName, password, encryption);
         if (!writer) return kResultPackError;
         if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok)
             result = kResultAddError;

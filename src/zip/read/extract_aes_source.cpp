@@ -5,24 +5,6 @@
 
 namespace velmor::zip {
 
-namespace {
-
-// Key material leaves no copy behind on the stack.
-class WipedBytes {
-public:
-    uint8_t* data() { return bytes_; }
-    ~WipedBytes() {
-        // Written through a volatile pointer so that the stores are not optimised away.
-        volatile uint8_t* p = bytes_;
-        for (size_t i = 0; i < sizeof bytes_; ++i) p[i] = 0;
-    }
-
-private:
-    uint8_t bytes_[2 * kAesMaxKeySize + kAesVerifierSize] = {};
-};
-
-}  // namespace
-
 AesEntrySource::AesEntrySource(ByteSource& source, uint64_t start, uint64_t dataSize,
                                const AesEntryInfo& info, const std::string& password,
                                AesCrypto& crypto)
@@ -51,7 +33,7 @@ ReaderCode AesEntrySource::Start() {
     }
     // An empty password is never a WinZip password: nothing to derive.
     if (password_.empty()) return ReaderCode::CheckByteMismatch;
-    WipedBytes derived;
+    WipedKeyBytes derived;
     if (!crypto_.DerivePbkdf2Sha1(password_, front, info_.saltSize, kAesPbkdf2Iterations,
                                   derived.data(), info_.derivedSize())) {
         return ReaderCode::IoError;

@@ -1,5 +1,6 @@
 // The writer's platform on Win32: sources are files on disk, names go to the ANSI code
-// page (or UTF-8), encryption headers take the system's random bytes.
+// page (or UTF-8), encryption headers and AES salts take the system's random bytes, AES
+// entries CNG.
 #include "zip/write/entry_source.h"
 
 #include "zip/format/records.h"
@@ -46,6 +47,8 @@ public:
     bool FillRandom(uint8_t* out, size_t size) override {
         return velmor::zip::FillRandom(out, size);
     }
+
+    AesCrypto& Crypto() override { return PlatformAesCrypto(); }
 };
 
 }  // namespace
@@ -56,10 +59,12 @@ WriterPlatform& SystemWriterPlatform() {
 }
 
 std::unique_ptr<ArchiveWriter> ArchiveWriter::Create(const std::wstring& path,
-                                                     const std::string& password) {
+                                                     const std::string& password,
+                                                     EntryEncryption encryption) {
     std::unique_ptr<ArchiveOutput> file = CreateArchiveFile(path);
     if (!file) return nullptr;
-    return std::make_unique<ArchiveWriter>(std::move(file), password);
+    return std::make_unique<ArchiveWriter>(std::move(file), password, SystemWriterPlatform(),
+                                           encryption);
 }
 
 }  // namespace velmor::zip

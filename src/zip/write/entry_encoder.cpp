@@ -7,8 +7,13 @@
 
 namespace velmor::zip {
 
-EntryEncoder::EntryEncoder(WriterPlatform& platform, const std::string& password)
-    : platform_(platform), password_(password), input_(kIoBufferSize), output_(kIoBufferSize) {}
+EntryEncoder::EntryEncoder(WriterPlatform& platform, const std::string& password,
+                           EntryEncryption encryption)
+    : platform_(platform),
+      password_(password),
+      aes_(!password.empty() && encryption == EntryEncryption::Aes256),
+      input_(kIoBufferSize),
+      output_(kIoBufferSize) {}
 
 EntryEncoder::~EntryEncoder() = default;
 
@@ -22,22 +27,31 @@ EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t metho
         return result;
     }
     const bool encrypted = !password_.empty();
-    // The header's random bytes are drawn first: without them nothing is written.
-    uint8_t random[kEncryptionHeaderRandomSize];
-    if (encrypted && !platform_.FillRandom(random, sizeof random)) {
+    const AesEntryInfo aesInfo = AesInfoForNewEntry(method, description.size);
+    const uint32_t overhead =
+        aes_ ? aesInfo.overhead() : (encrypted ? uint32_t{kEncryptionHeaderSize} : 0);
+    // The random bytes (header bytes or salt) are drawn first: without them nothing is written.
+    uint8_t random[kAesMaxSaltSize];
+    static_assert(sizeof random >= kEncryptionHeaderRandomSize, "room for either");
+    if (encrypted &&
+        !platform_.FillRandom(random, aes_ ? aesInfo.saltSize : kEncryptionHeaderRandomSize)) {
         result.status = ArchiveStatus::WriteFailed;
         return result;
     }
-    const bool zip64Sizes = NeedsZip64Sizes(method, encrypted, description.size);
+    const bool zip64Sizes = NeedsZip64Sizes(method, overhead, description.size);
     result.begun = true;
     if (!sink.Begin(description, zip64Sizes)) {
         result.status = ArchiveStatus::WriteFailed;
         return result;
     }
     // A header without the Zip64 sizes says at most 32 bits of either size: data beyond
-    // that could never be described, so the entry ends as soon as they appear.
-    const uint64_t limit = zip64Sizes ? UINT64_MAX : kZip64Limit32;
-    if (encrypted) {
+    // that could never be described, so the entry ends as soon as they appear. An AES
+    // entry keeps room for its code.
+    const uint64_t limit =
+        (zip64Sizes ? UINT64_MAX : kZip64Limit32) - (aes_ ? kAesAuthCodeSize : 0);
+    if (aes_) {
+        if (!StartAes(aesInfo, random, sink, result)) return result;
+    } else if (encrypted) {
         keys_ = CipherKeys(password_);
         uint8_t header[kEncryptionHeaderSize];
         // The check byte is the DOS time's high byte, since bit 3 is always set here.
@@ -53,11 +67,34 @@ EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t metho
     const bool done = method == kMethodStored ? Stored(*source, limit, sink, result)
                                               : Deflated(*source, limit, sink, result);
     if (!done) return result;
+    if (aes_) {
+        uint8_t code[kAesAuthCodeSize];
+        const bool finished = aesEncryptor_->Finish(code);
+        aesEncryptor_.reset();
+        if (!finished || !sink.Data(code, kAesAuthCodeSize)) {
+            result.status = ArchiveStatus::WriteFailed;
+            return result;
+        }
+        result.compressedSize += kAesAuthCodeSize;
+        return result;  // its local header is written again with the sizes read
+    }
     // An encrypted stored entry announced its compressed size in a header it cannot rewrite.
     if (encrypted && method == kMethodStored && result.bytesRead != description.size) {
         result.status = ArchiveStatus::HeaderLocked;
     }
     return result;
+}
+
+bool EntryEncoder::StartAes(const AesEntryInfo& info, const uint8_t* salt, EntrySink& sink,
+                            EncodedEntry& result) {
+    std::vector<uint8_t> front;
+    aesEncryptor_ = AesEntryEncryptor::Create(platform_.Crypto(), password_, info, salt, &front);
+    if (!aesEncryptor_ || !sink.Data(front.data(), static_cast<uint32_t>(front.size()))) {
+        result.status = ArchiveStatus::WriteFailed;
+        return false;
+    }
+    result.compressedSize = front.size();
+    return true;
 }
 
 bool EntryEncoder::Emit(uint8_t* data, uint32_t size, uint64_t limit, EntrySink& sink,
@@ -67,7 +104,14 @@ bool EntryEncoder::Emit(uint8_t* data, uint32_t size, uint64_t limit, EntrySink&
         result.status = ArchiveStatus::HeaderLocked;
         return false;
     }
-    if (!password_.empty()) keys_.Encrypt(data, data, size);
+    if (aes_) {
+        if (!aesEncryptor_->Encrypt(data, size)) {
+            result.status = ArchiveStatus::WriteFailed;
+            return false;
+        }
+    } else if (!password_.empty()) {
+        keys_.Encrypt(data, data, size);
+    }
     if (!sink.Data(data, size)) {
         result.status = ArchiveStatus::WriteFailed;
         return false;

@@ -1,5 +1,6 @@
 // Making one entry's data: the source read once from its start, its CRC-32 taken, the
-// bytes deflated (or stored) and, with a password, encrypted behind the 12-byte header.
+// bytes deflated (or stored) and, with a password, encrypted: behind the 12-byte header with
+// the traditional cipher, or between salt and verifier and the authentication code with AES.
 // What it makes goes to a sink piece by piece, so no entry is ever held whole. An encoder
 // owns its buffers and compressor and serves one thread; one per thread may run at once.
 #pragma once
@@ -11,7 +12,9 @@
 
 #include "zip/archive_status.h"
 #include "zip/format/cipher.h"
+#include "zip/write/aes_entry_encryptor.h"
 #include "zip/write/deflater.h"
+#include "zip/write/entry_encryption.h"
 #include "zip/write/entry_source.h"
 
 namespace velmor::zip {
@@ -30,19 +33,21 @@ public:
 };
 
 struct EncodedEntry {
-    // Ok; NoFile (source not opened); WriteFailed (no random bytes, a compressor error, or
-    // the sink stopped); HeaderLocked (the data outgrew what the written header can say).
+    // Ok; NoFile (source not opened); WriteFailed (no random bytes, a compressor or AES
+    // error, or the sink stopped); HeaderLocked (the data outgrew what the written header can say).
     ArchiveStatus status = ArchiveStatus::Ok;
     bool begun = false;  // Begin was called: bytes of the entry may exist
     uint32_t crc32 = 0;
     uint64_t bytesRead = 0;
-    uint64_t compressedSize = 0;  // entry data, the encryption header included
+    uint64_t compressedSize = 0;  // entry data, the encryption header (or AES salt,
+                                  // verifier and code) included
 };
 
 class EntryEncoder {
 public:
-    // password: ANSI bytes, empty for none.
-    EntryEncoder(WriterPlatform& platform, const std::string& password);
+    // password: ANSI bytes, empty for none; encryption: the scheme a password selects.
+    EntryEncoder(WriterPlatform& platform, const std::string& password,
+                 EntryEncryption encryption = EntryEncryption::Traditional);
     ~EntryEncoder();
     EntryEncoder(const EntryEncoder&) = delete;
     EntryEncoder& operator=(const EntryEncoder&) = delete;
@@ -50,6 +55,9 @@ public:
     EncodedEntry Encode(const std::wstring& sourcePath, uint16_t method, EntrySink& sink);
 
 private:
+    // Salt, verifier and keys of an AES entry; false with result.status set when they fail.
+    bool StartAes(const AesEntryInfo& info, const uint8_t* salt, EntrySink& sink,
+                  EncodedEntry& result);
     // Encrypts (with a password) and hands over a piece of entry data held in one of the
     // encoder's buffers; false when the entry must end, with result.status saying why.
     bool Emit(uint8_t* data, uint32_t size, uint64_t limit, EntrySink& sink, EncodedEntry& result);
@@ -58,7 +66,9 @@ private:
 
     WriterPlatform& platform_;
     const std::string password_;
+    const bool aes_;  // a password encrypts with AES-256 rather than the traditional cipher
     CipherKeys keys_;
+    std::unique_ptr<AesEntryEncryptor> aesEncryptor_;  // the current AES entry's
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_;
     std::unique_ptr<Deflater> deflater_;  // made by the first deflated entry, reset for each

@@ -1,6 +1,6 @@
 #include "zip/write/entry_layout.h"
 
-#include "zip/format/cipher.h"
+#include "zip/format/aes_format.h"
 #include "zip/format/crc32.h"
 #include "zip/format/records.h"
 #include "zip/format/utf8.h"
@@ -12,6 +12,11 @@ namespace velmor::zip {
 namespace {
 
 bool Over32(uint64_t value) { return value > kZip64Limit32; }
+
+// An AES entry names its real method in its 0x9901 block only.
+uint16_t HeaderMethod(const WriterEntry& entry) {
+    return entry.aesBlock.empty() ? entry.method : kMethodAes;
+}
 
 uint32_t Field32(uint64_t value) {
     return Over32(value) ? kZip64Marker32 : static_cast<uint32_t>(value);
@@ -29,14 +34,15 @@ uint64_t DeflatedSizeBound(uint64_t size) {
     return size + (size >> 12) + (size >> 14) + (size >> 25) + 7;
 }
 
-bool NeedsZip64Sizes(uint16_t method, bool encrypted, uint64_t sourceSize) {
+bool NeedsZip64Sizes(uint16_t method, uint32_t encryptionOverhead, uint64_t sourceSize) {
     const uint64_t data = method == kMethodStored ? sourceSize : DeflatedSizeBound(sourceSize);
-    return Over32(data + (encrypted ? kEncryptionHeaderSize : 0)) || Over32(sourceSize);
+    return Over32(data + encryptionOverhead) || Over32(sourceSize);
 }
 
 uint16_t VersionNeededFor(const WriterEntry& entry) {
     const bool zip64 = entry.zip64Sizes || Over32(entry.localHeaderOffset) ||
                        Over32(entry.compressedSize) || Over32(entry.uncompressedSize);
+    if (!entry.aesBlock.empty()) return kAesVersionNeeded;
     return zip64 ? kZip64VersionNeeded : kVersionNeeded;
 }
 
@@ -68,7 +74,7 @@ std::vector<uint8_t> LocalHeaderBytes(const WriterEntry& entry) {
     LocalFileHeader h;
     h.versionNeeded = VersionNeededFor(entry);
     h.flags = entry.localFlags;
-    h.method = entry.method;
+    h.method = HeaderMethod(entry);
     h.dosDateTime = entry.dosDateTime;
     h.crc32 = entry.crc32;
     h.compressedSize =
@@ -77,7 +83,7 @@ std::vector<uint8_t> LocalHeaderBytes(const WriterEntry& entry) {
         entry.zip64Sizes ? kZip64Marker32 : static_cast<uint32_t>(entry.uncompressedSize);
     h.nameLength = static_cast<uint16_t>(entry.storedName.size());
     h.extraLength = static_cast<uint16_t>(entry.localTimestampBlock.size() + zip64.size() +
-                                          entry.unicodePathBlock.size());
+                                          entry.unicodePathBlock.size() + entry.aesBlock.size());
     std::vector<uint8_t> bytes;
     bytes.reserve(kLocalHeaderSize + entry.storedName.size() + h.extraLength);
     Encode(h, bytes);
@@ -85,6 +91,7 @@ std::vector<uint8_t> LocalHeaderBytes(const WriterEntry& entry) {
     AppendBytes(bytes, entry.localTimestampBlock);
     AppendBytes(bytes, zip64);
     AppendBytes(bytes, entry.unicodePathBlock);
+    AppendBytes(bytes, entry.aesBlock);
     return bytes;
 }
 
@@ -103,14 +110,14 @@ std::vector<uint8_t> CentralHeaderBytes(const WriterEntry& entry) {
     h.versionMadeBy = kVersionMadeBy;
     h.versionNeeded = VersionNeededFor(entry);
     h.flags = entry.centralFlags;
-    h.method = entry.method;
+    h.method = HeaderMethod(entry);
     h.dosDateTime = entry.dosDateTime;
     h.crc32 = entry.crc32;
     h.compressedSize = Field32(entry.compressedSize);
     h.uncompressedSize = Field32(entry.uncompressedSize);
     h.nameLength = static_cast<uint16_t>(entry.storedName.size());
     h.extraLength = static_cast<uint16_t>(entry.centralTimestampBlock.size() + zip64.size() +
-                                          entry.unicodePathBlock.size());
+                                          entry.unicodePathBlock.size() + entry.aesBlock.size());
     h.externalAttributes = entry.externalAttributes;
     h.localHeaderOffset = Field32(entry.localHeaderOffset);
     std::vector<uint8_t> bytes;
@@ -120,6 +127,7 @@ std::vector<uint8_t> CentralHeaderBytes(const WriterEntry& entry) {
     AppendBytes(bytes, entry.centralTimestampBlock);
     AppendBytes(bytes, zip64);
     AppendBytes(bytes, entry.unicodePathBlock);
+    AppendBytes(bytes, entry.aesBlock);
     return bytes;
 }
 

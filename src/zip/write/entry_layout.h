@@ -16,10 +16,12 @@ namespace velmor::zip {
 uint64_t DeflatedSizeBound(uint64_t size);
 
 // Whether a local header must carry the Zip64 sizes: when the data of a source of this
-// size may not fit 32 bits (stored: size plus the encryption header; deflated: the bound).
-bool NeedsZip64Sizes(uint16_t method, bool encrypted, uint64_t sourceSize);
+// size may not fit 32 bits (stored: the size, deflated: the bound, plus the overhead of the
+// encryption: the traditional header, or AES salt, verifier and code).
+bool NeedsZip64Sizes(uint16_t method, uint32_t encryptionOverhead, uint64_t sourceSize);
 
-// 45 for an entry that has a Zip64 field anywhere, else 20; the same in both headers.
+// 51 for an AES entry, else 45 for an entry that has a Zip64 field anywhere, else 20; the
+// same in both headers.
 uint16_t VersionNeededFor(const WriterEntry& entry);
 
 // The Info-ZIP Unicode Path block (version 1, CRC-32 of the stored bytes, the UTF-8 name)

@@ -1,5 +1,5 @@
-// Where the writer's entries come from: the names' stored form, the source files and the
-// random bytes of encryption headers, behind one seam. The Win32 one reads files on disk
+// Where the writer's entries come from: the names' stored form, the source files, the
+// random bytes of encryption headers and AES salts, and the AES primitives, behind one seam. The Win32 one reads files on disk
 // (win/writer_platform.cpp); tests plug in sources held in memory.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "zip/format/aes_crypto.h"
 #include "zip/stored_name.h"
 
 namespace velmor::zip {
@@ -30,8 +31,8 @@ public:
     virtual uint32_t Read(void* buffer, uint32_t size) = 0;
 };
 
-// OpenSource and FillRandom may run on several threads at once; EncodeName runs on the
-// thread that adds the entries.
+// OpenSource, FillRandom and Crypto (and what it makes) may run on several threads at once;
+// EncodeName runs on the thread that adds the entries.
 class WriterPlatform {
 public:
     virtual ~WriterPlatform() = default;
@@ -42,9 +43,10 @@ public:
     virtual std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                                     SourceDescription* description) = 0;
     virtual bool FillRandom(uint8_t* out, size_t size) = 0;
+    virtual AesCrypto& Crypto() = 0;
 };
 
-// Files on disk, the ANSI code page and the system's random generator.
+// Files on disk, the ANSI code page, the system's random generator and CNG.
 WriterPlatform& SystemWriterPlatform();
 
 }  // namespace velmor::zip

@@ -169,8 +169,8 @@ void Packer::Work() {
         } else {
             try {
                 if (!encoder)
-                    encoder =
-                        std::make_unique<EntryEncoder>(writer_.platform(), writer_.password());
+                    encoder = std::make_unique<EntryEncoder>(writer_.platform(), writer_.password(),
+                                                             writer_.encryption());
                 QueueSink sink(*this, index);
                 result = encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.

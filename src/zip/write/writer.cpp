@@ -4,6 +4,7 @@
 
 #include "zip/format/records.h"
 #include "zip/stored_name.h"
+#include "zip/write/aes_entry_encryptor.h"
 #include "zip/write/entry_layout.h"
 
 namespace velmor::zip {
@@ -27,9 +28,11 @@ private:
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
-                             WriterPlatform& platform)
+                             WriterPlatform& platform, EntryEncryption encryption)
     : output_(std::move(output)),
       password_(password.substr(0, password.find('\0'))),
+      encryption_(encryption),
+      aes_(!password_.empty() && encryption == EntryEncryption::Aes256),
       platform_(platform) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
@@ -74,7 +77,7 @@ ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName,
     EntryPlan plan;
     const ArchiveStatus planned = PlanEntry(entryName, sourcePath, &plan);
     if (planned != ArchiveStatus::Ok) return planned;
-    if (!encoder_) encoder_ = std::make_unique<EntryEncoder>(platform_, password_);
+    if (!encoder_) encoder_ = std::make_unique<EntryEncoder>(platform_, password_, encryption_);
     DirectSink sink(*this, plan);
     return EndEntry(plan, encoder_->Encode(plan.sourcePath, plan.entry.method, sink));
 }
@@ -93,9 +96,15 @@ bool ArchiveWriter::BeginEntry(EntryPlan& plan, const SourceDescription& descrip
                        entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     entry.crc32 = 0;
-    entry.compressedSize = entry.method == kMethodStored
-                               ? description.size + (encrypted ? kEncryptionHeaderSize : 0)
-                               : 0;
+    uint32_t overhead = encrypted ? kEncryptionHeaderSize : 0;
+    entry.aesBlock.clear();
+    if (aes_) {
+        const AesEntryInfo info = AesInfoForNewEntry(entry.method, description.size);
+        AppendAesExtra(info, entry.aesBlock);
+        entry.aesChecksCrc = info.checksCrc();
+        overhead = info.overhead();
+    }
+    entry.compressedSize = entry.method == kMethodStored ? description.size + overhead : 0;
     entry.uncompressedSize = description.size;
     entry.localHeaderOffset = written_;
     return Append(LocalHeaderBytes(entry));
@@ -113,16 +122,16 @@ ArchiveStatus ArchiveWriter::EndEntry(EntryPlan& plan, const EncodedEntry& encod
 }
 
 ArchiveStatus ArchiveWriter::CompleteEntry(WriterEntry& entry, const EncodedEntry& encoded) {
-    entry.crc32 = encoded.crc32;
+    entry.crc32 = entry.aesBlock.empty() || entry.aesChecksCrc ? encoded.crc32 : 0;
     entry.compressedSize = encoded.compressedSize;
     entry.uncompressedSize = encoded.bytesRead;
-    if (!password_.empty()) {
+    if (!password_.empty() && !aes_) {
         // The local header stays as written; the descriptor carries the final values.
         if (!Append(DataDescriptorBytes(entry))) return Abandon(ArchiveStatus::WriteFailed);
         return ArchiveStatus::Ok;
     }
-    entry.localFlags =
-        (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) | entry.nameFlags;
+    entry.localFlags = (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) |
+                       (aes_ ? kFlagEncrypted : 0) | entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     const std::vector<uint8_t> header = LocalHeaderBytes(entry);
     if (!output_->SeekTo(entry.localHeaderOffset)) return Abandon(ArchiveStatus::SeekFailed);

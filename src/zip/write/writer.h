@@ -1,14 +1,15 @@
 // The archive writer: creates a ZIP archive and fills it with entries read from
 // files on disk, then appends the central directory and the end record.
 //
-//   auto writer = ArchiveWriter::Create(L"out.zip", password);   // null: cannot create
+//   auto writer = ArchiveWriter::Create(L"out.zip", password, encryption);  // null: cannot create
 //   writer->AddEntry(L"docs\\a.txt", L"C:\\data\\a.txt");         // any number of times
 //   writer->Finish();                                            // exactly once
 //
 // Entries whose name ends in an archive-like suffix are stored, all others deflated
-// (raw DEFLATE, level 8). With a non-empty password every entry is encrypted with
-// the traditional cipher and followed by a data descriptor; without one, the local
-// header is rewritten in place with the final CRC-32 and sizes. Data move through
+// (raw DEFLATE, level 8). With a non-empty password every entry is encrypted: with the
+// traditional cipher and followed by a data descriptor, or as a WinZip AES-256 entry
+// (method 99, the 0x9901 block) whose local header is rewritten in place with the final
+// CRC-32 and sizes, as every unencrypted one's is. Data move through
 // 16 KiB buffers; no entry is ever held in memory whole. Sizes, offsets and counts that
 // do not fit the 32-bit records go to the Zip64 records, and only those.
 //
@@ -24,6 +25,7 @@
 #include "zip/archive_status.h"
 #include "zip/write/archive_output.h"
 #include "zip/write/entry_encoder.h"
+#include "zip/write/entry_encryption.h"
 #include "zip/write/entry_source.h"
 #include "zip/write/writer_entry.h"
 
@@ -38,10 +40,13 @@ struct EntryPlan {
 class ArchiveWriter {
 public:
     // Creates (or truncates) the archive file. password: ANSI bytes; empty means none.
-    static std::unique_ptr<ArchiveWriter> Create(const std::wstring& path,
-                                                 const std::string& password);
+    // encryption: how a password encrypts the entries.
+    static std::unique_ptr<ArchiveWriter> Create(
+        const std::wstring& path, const std::string& password,
+        EntryEncryption encryption = EntryEncryption::Traditional);
     ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
-                  WriterPlatform& platform = SystemWriterPlatform());
+                  WriterPlatform& platform = SystemWriterPlatform(),
+                  EntryEncryption encryption = EntryEncryption::Traditional);
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -69,6 +74,7 @@ public:
     uint64_t written() const { return written_; }
     size_t entryCount() const { return entries_.size(); }
     const std::string& password() const { return password_; }
+    EntryEncryption encryption() const { return encryption_; }
     WriterPlatform& platform() const { return platform_; }
 
     // The steps of AddEntry. PlanEntry touches nothing on disk (Ok or BadArgument).
@@ -92,6 +98,8 @@ private:
 
     std::unique_ptr<ArchiveOutput> output_;
     std::string password_;
+    EntryEncryption encryption_;
+    bool aes_;  // entries are AES entries: a password and AES-256 asked for
     WriterPlatform& platform_;
     uint64_t written_ = 0;
     std::vector<WriterEntry> entries_;

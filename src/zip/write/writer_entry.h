@@ -10,12 +10,13 @@ namespace velmor::zip {
 
 constexpr uint16_t kVersionMadeBy = 0x0B17;  // format 2.3, host 11 (NTFS)
 constexpr uint16_t kVersionNeeded = 20;
+constexpr uint16_t kAesVersionNeeded = 51;  // AES encryption
 
 struct WriterEntry {
     uint16_t centralFlags = 0;
     uint16_t localFlags = 0;
     uint16_t nameFlags = 0;  // kFlagUtf8Name for a name stored as UTF-8, in both flags
-    uint16_t method = 0;
+    uint16_t method = 0;     // the real method: stored or deflated, for AES entries too
     uint32_t dosDateTime = 0;
     uint32_t crc32 = 0;
     uint64_t compressedSize = 0;
@@ -28,7 +29,9 @@ struct WriterEntry {
     std::vector<uint8_t> localTimestampBlock;    // 17 bytes
     std::vector<uint8_t> centralTimestampBlock;  // 9 bytes
     std::vector<uint8_t> unicodePathBlock;       // empty unless the stored name needs one
-    std::string storedName;                      // ANSI or UTF-8 bytes, slashes as separators
+    std::vector<uint8_t> aesBlock;  // the 0x9901 block of an AES entry, in both headers; else empty
+    bool aesChecksCrc = false;      // an AES entry stores its CRC-32 (AE-1)
+    std::string storedName;         // ANSI or UTF-8 bytes, slashes as separators
 };
 
 // Stored (0) when the text from the name's last full stop to its end is one of

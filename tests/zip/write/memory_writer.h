@@ -21,7 +21,8 @@ struct MemoryContent {
 };
 
 // Names of characters below U+0100 are stored as Latin-1 (an 8-bit code page), others as
-// UTF-8 with bit 11. Random bytes are a fixed pattern. A path never added is missing.
+// UTF-8 with bit 11. Random bytes are a fixed pattern. A path never added is missing. AES
+// entries use the platform's primitives (OpenSSL in the Linux build).
 class MemoryPlatform final : public WriterPlatform {
 public:
     void Add(const std::wstring& path, MemoryContent content) {
@@ -31,6 +32,7 @@ public:
     std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                             SourceDescription* d) override;
     bool FillRandom(uint8_t* out, size_t size) override;
+    AesCrypto& Crypto() override { return PlatformAesCrypto(); }
     int opens() const;
 
 private:

@@ -1,11 +1,19 @@
-// Records where sizes, offsets and counts outgrow 32 bits.
+// Records where sizes, offsets and counts outgrow 32 bits; AES entries read back by the
+// reader's core.
 #include <gtest/gtest.h>
 
 #include "memory_writer.h"
+#include "zip/format/aes_format.h"
+#include "zip/format/cipher.h"
 #include "zip/format/records.h"
 #include "zip/format/zip64.h"
+#include "zip/read/extract_entry_stream.h"
+#include "zip/read/reader_byte_source.h"
+#include "zip/read/reader_cursor.h"
+#include "zip/read/reader_end_record.h"
 #include "zip/write/entry_layout.h"
 #include "zip/write/entry_encoder.h"
+#include "zip/write/writer.h"
 
 namespace velmor::zip {
 namespace {
@@ -17,7 +25,9 @@ TEST(ZipWriterCore, Zip64FieldsOnlyWhereAFieldOverflows) {
     EXPECT_FALSE(NeedsZip64Sizes(kMethodDeflated, false, 0xFF000000u));  // its bound stays below
     EXPECT_TRUE(NeedsZip64Sizes(kMethodDeflated, false, 0xFFFFFFFFu - 2000));
     EXPECT_FALSE(NeedsZip64Sizes(kMethodStored, false, 0xFFFFFFFEu));
-    EXPECT_TRUE(NeedsZip64Sizes(kMethodStored, true, 0xFFFFFFF3u));  // with the 12-byte header
+    EXPECT_TRUE(NeedsZip64Sizes(kMethodStored, kEncryptionHeaderSize, 0xFFFFFFF3u));
+    EXPECT_FALSE(NeedsZip64Sizes(kMethodStored, 28, 0xFFFFFFFEu - 28));  // AES salt, verifier, code
+    EXPECT_TRUE(NeedsZip64Sizes(kMethodStored, 28, 0xFFFFFFFEu - 27));
 
     struct Case {
         bool zip64Sizes;
@@ -117,6 +127,102 @@ TEST(ZipWriterCore, DataGrowingPastTheirHeaderEndTheEntry) {
     EXPECT_FALSE(sink.zip64);
     EXPECT_LE(sink.bytes, kMarker);
     EXPECT_GT(sink.bytes, kMarker - 16384);
+}
+
+// AES-256 entries from the writer: method 99 with the 0x9901 block in both headers, sizes
+// with the 28 bytes around the data, and the reader's core takes them back with the password,
+// refuses a wrong one and notices a changed byte.
+TEST(ZipWriterCore, AesEntriesReadBackThroughTheReader) {
+    struct Source {
+        const wchar_t* name;
+        std::string data;
+        uint16_t version;  // AE-1 keeps the CRC-32, AE-2 (short sources) does not
+    };
+    const Source sources[] = {
+        {L"n.zip", std::string(5000, '\x9c'), kAesVersion1},
+        {L"t.txt", std::string(70000, 'a') + "tail", kAesVersion1},
+        {L"e.txt", "", kAesVersion2},
+        {L"s.zip", "short", kAesVersion2},
+    };
+    test::MemoryPlatform platform;
+    std::vector<uint8_t> bytes;
+    {
+        ArchiveWriter writer(std::make_unique<test::MemoryOutput>(bytes), "pw", platform,
+                             EntryEncryption::Aes256);
+        for (const Source& s : sources) {
+            platform.Add(s.name, {std::vector<uint8_t>(s.data.begin(), s.data.end())});
+            ASSERT_EQ(writer.AddEntry(s.name, s.name), ArchiveStatus::Ok);
+        }
+        ASSERT_EQ(writer.Finish(), ArchiveStatus::Ok);
+    }
+    for (const std::string password : {"pw", "wrong"}) {
+        SCOPED_TRACE(password);
+        MemoryByteSource source(bytes.data(), bytes.size());
+        EndRecord end;
+        ASSERT_TRUE(ReadEndRecord(source, FindEndRecord(source), &end));
+        CentralDirectoryCursor cursor(source, end);
+        ASSERT_EQ(cursor.First(), ReaderCode::ReaderOk);
+        for (const Source& s : sources) {
+            const CentralFileHeader& h = cursor.header();
+            std::vector<uint8_t> extra;
+            std::string name;
+            ASSERT_EQ(cursor.ReadCurrentName(&name, &extra), ReaderCode::ReaderOk);
+            AesEntryInfo info;
+            ASSERT_TRUE(FindAesExtra(extra.data(), extra.size(), &info)) << name;
+            EXPECT_EQ(h.method, kMethodAes);
+            EXPECT_EQ(h.flags & kFlagEncrypted, kFlagEncrypted);
+            EXPECT_EQ(info.version, s.version);
+            EXPECT_EQ(info.strength, 3);
+            EXPECT_EQ(info.method, MethodForEntryName(s.name));
+            if (info.method == kMethodStored) EXPECT_EQ(h.compressedSize, s.data.size() + 28);
+            if (s.version == kAesVersion2) EXPECT_EQ(h.crc32, 0u);
+            LocalFileHeader local;
+            ASSERT_TRUE(Decode(bytes.data() + h.localHeaderOffset, local));
+            EXPECT_EQ(local.method, kMethodAes);
+            EXPECT_EQ(local.crc32, h.crc32);
+            EXPECT_EQ(local.compressedSize, h.compressedSize);
+            EXPECT_EQ(local.flags & kFlagDataDescriptor, 0);
+            AesEntryInfo localInfo;
+            EXPECT_TRUE(FindAesExtra(
+                bytes.data() + h.localHeaderOffset + kLocalHeaderSize + local.nameLength,
+                local.extraLength, &localInfo));
+
+            std::unique_ptr<EntryStream> stream;
+            const ReaderCode open = EntryStream::Open(cursor, password, &stream);
+            std::string got;
+            int32_t n = 0;
+            uint8_t buffer[4096];
+            if (open == ReaderCode::ReaderOk) {
+                while ((n = stream->Read(buffer, sizeof buffer)) > 0)
+                    got.append(buffer, buffer + n);
+            } else {
+                n = static_cast<int32_t>(open);
+            }
+            if (password == "pw") {
+                EXPECT_EQ(n, 0);
+                EXPECT_EQ(stream->Finish(), ReaderCode::ReaderOk);
+                EXPECT_TRUE(got == s.data);
+            } else {
+                EXPECT_EQ(n, static_cast<int32_t>(ReaderCode::CheckByteMismatch));
+            }
+            cursor.Next();
+        }
+    }
+    // One byte of the first (stored) entry's encrypted data changed: the code no longer matches.
+    bytes[kLocalHeaderSize + 5 + 17 + 11 + 18 + 100] ^= 1;
+    MemoryByteSource source(bytes.data(), bytes.size());
+    EndRecord end;
+    ASSERT_TRUE(ReadEndRecord(source, FindEndRecord(source), &end));
+    CentralDirectoryCursor cursor(source, end);
+    cursor.First();
+    std::unique_ptr<EntryStream> stream;
+    const std::string password = "pw";
+    ASSERT_EQ(EntryStream::Open(cursor, password, &stream), ReaderCode::ReaderOk);
+    uint8_t buffer[4096];
+    int32_t n;
+    while ((n = stream->Read(buffer, sizeof buffer)) > 0) {
+    }
+    EXPECT_EQ(n == 0 ? stream->Finish() : static_cast<ReaderCode>(n), ReaderCode::AuthCodeMismatch);
 }
 
 }  // namespace
