@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR: Pack and Unpack timings against Info-ZIP and the raw zlib floor, the cost
-# of a password, AES-256 Unpack of a 7-Zip archive against its unencrypted twin, peak memory
+# of a password, AES-256 Pack against traditional Pack (with CNG's own share), AES-256 Unpack
+# of a 7-Zip archive against its unencrypted twin, peak memory
 # on one 512 MiB file, and Pack and Unpack of one 5 GiB file (Zip64) against zip -8 and unzip
 # with their peak memory; List, Test and Add against unzip -l, unzip -t and packing again.
 # Prints a table with every ratio.
@@ -54,7 +55,7 @@ pack_rss() {
   out=$(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" pack "$@" 2>&1)
   echo "$(echo "$out" | field seconds) $(echo "$out" | field maxrss_kib)"
 }
-pack=() pack1=() packpw=() floor=() native=() zip8=() unpack=() unzip_=() un7z=() unaes=() cng=()
+pack=() pack1=() packpw=() packaes=() packpw1=() packaes1=() cngpack=() floor=() native=() zip8=() unpack=() unzip_=() un7z=() unaes=() cng=()
 pack_kib=0 pack1_kib=0
 for ((i = 0; i < runs; i++)); do
   rm -f "$work/ours.zip" "$work/ours-1.zip" "$work/ours-pw.zip" "$work/infozip.zip"
@@ -63,6 +64,18 @@ for ((i = 0; i < runs; i++)); do
   read -r s k < <(VELMOR_PACK_THREADS=1 pack_rss "$(winpath "$work/ours-1.zip")" "$(winpath "$list")" -)
   pack1+=("$s"); ((k > pack1_kib)) && pack1_kib=$k
   packpw+=("$(wine "$bench" pack "$(winpath "$work/ours-pw.zip")" "$(winpath "$list")" bench-pass | field seconds)")
+  rm -f "$work/ours-aes.zip" "$work/ours-aes-1.zip" "$work/ours-pw-1.zip"
+  packaes+=("$(wine "$bench" pack "$(winpath "$work/ours-aes.zip")" "$(winpath "$list")" bench-pass aes | field seconds)")
+  packpw1+=("$(VELMOR_PACK_THREADS=1 wine "$bench" pack "$(winpath "$work/ours-pw-1.zip")" "$(winpath "$list")" bench-pass | field seconds)")
+  packaes1+=("$(VELMOR_PACK_THREADS=1 wine "$bench" pack "$(winpath "$work/ours-aes-1.zip")" "$(winpath "$list")" bench-pass aes | field seconds)")
+  # CNG alone for what that AES Pack derived, encrypted and authenticated, on one thread.
+  read -r pack_entries pack_bytes < <(/usr/bin/python3 - "$work/ours-aes-1.zip" <<'PY'
+import sys, zipfile
+infos = [i for i in zipfile.ZipFile(sys.argv[1]).infolist() if i.compress_type == 99]
+print(len(infos), sum(i.compress_size - 28 for i in infos))
+PY
+)
+  cngpack+=("$(wine "$bench" cngfloor "$pack_entries" "$pack_bytes" bench-pass | field seconds)")
   floor+=("$(wine "$bench" floor "$(winpath "$list")" | field seconds)")
   native+=("$(/usr/bin/python3 "$here/native_floor.py" "$corpus" | field seconds)")
   zip8+=("$(cd "$corpus" && wall zip -8 -q -r "$work/infozip.zip" .)")
@@ -162,6 +175,7 @@ rm -f "$work/big-add.zip"
 
 cmp -s "$work/ours.zip" "$work/ours-1.zip" || echo "WARNING: one thread and several packed different archives"
 p1=$(best "${pack1[@]}")
+pa=$(best "${packaes[@]}") pp1=$(best "${packpw1[@]}") pa1=$(best "${packaes1[@]}") cp=$(best "${cngpack[@]}")
 p=$(best "${pack[@]}") pp=$(best "${packpw[@]}") f=$(best "${floor[@]}") nf=$(best "${native[@]}") z=$(best "${zip8[@]}")
 u=$(best "${unpack[@]}") uz=$(best "${unzip_[@]}")
 u7=$(best "${un7z[@]}") ua=$(best "${unaes[@]}") cf=$(best "${cng[@]}")
@@ -176,6 +190,10 @@ printf '%-40s %10.3f\n' "zip -8 -q -r, s" "$z"
 printf '%-40s %10.3f\n' "floor: zlib level 8 + CRC-32, s" "$f"
 printf '%-40s %10.3f\n' "same floor, Linux build of zlib, s" "$nf"
 printf '%-40s %10.3f\n' "Pack with password, s" "$pp"
+printf '%-40s %10.3f\n' "Pack with AES-256, s" "$pa"
+printf '%-40s %10.3f\n' "Pack with password on one thread, s" "$pp1"
+printf '%-40s %10.3f\n' "Pack with AES-256 on one thread, s" "$pa1"
+printf '%-40s %10.3f\n' "CNG alone for that AES Pack, s" "$cp"
 printf '%-40s %10.3f\n' "Unpack, s" "$u"
 printf '%-40s %10.3f\n' "unzip -q -o, s" "$uz"
 printf '%-40s %10.3f\n' "Unpack, 7-Zip archive, s" "$u7"
@@ -191,6 +209,10 @@ printf '%-40s %10.3f   (no target: the floor Pack stands on)\n' "floor / zip -8"
 printf '%-40s %10.3f   (no target: the two builds of zlib)\n' "floor / floor of the Linux build" "$(ratio "$f" "$nf")"
 row "Unpack / unzip" "$(ratio "$u" "$uz")" 1.00
 row "Pack with password / Pack" "$(ratio "$pp" "$p")" 1.25
+printf '%-40s %10.3f   (no target)\n' "AES-256 Pack / traditional Pack" "$(ratio "$pa" "$pp")"
+printf '%-40s %10.3f   (no target)\n' "the same, one thread" "$(ratio "$pa1" "$pp1")"
+printf '%-40s %10.3f   (no target: AES Pack without its CNG share)\n' \
+  "(AES Pack - CNG) / traditional, 1 thread" "$(ratio "$(echo "$pa1 - $cp" | bc -l)" "$pp1")"
 row "AES-256 Unpack / Unpack (7-Zip archives)" "$(ratio "$ua" "$u7")" 1.50
 printf '%-40s %10.3f   (no target: AES Unpack without its CNG share)\n' "(AES Unpack - CNG) / Unpack" \
   "$(ratio "$(echo "$ua - $cf" | bc -l)" "$u7")"

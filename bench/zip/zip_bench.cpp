@@ -1,10 +1,13 @@
 // Timing and memory probe for the ZIP engine, driven by run.sh.
-//   zip_bench pack ARCHIVE LISTFILE PASSWORD|-    Pack job over a "name<TAB>path" list file
+//   zip_bench pack ARCHIVE LISTFILE PASSWORD|- [aes]
+//                                                 Pack job over a "name<TAB>path" list file;
+//                                                 aes: the password encrypts with AES-256
 //   zip_bench unpack ARCHIVE FOLDER PASSWORD|-    Unpack job
 //   zip_bench floor LISTFILE                      raw zlib level-8 deflate + CRC-32 of the same files
 //   zip_bench cngfloor ENTRIES BYTES PASSWORD     what the platform's CNG alone costs an AES-256
-//                                                 archive: one key derivation per entry, counter
-//                                                 blocks and HMAC-SHA1 over BYTES
+//                                                 archive, read or written: one key derivation
+//                                                 per entry, counter blocks and HMAC-SHA1 over
+//                                                 BYTES
 // Prints "seconds=<wall> result=<code> peak_mib=<peak private bytes growth>".
 #include <windows.h>
 #include <psapi.h>
@@ -146,7 +149,10 @@ int main() {
             list += line;
         }
         const std::wstring pw = argv[4];
-        result = velmor::zip::PackFiles(argv[2], list, pw == L"-" ? std::string() : Narrow(pw));
+        const bool aes = argc >= 6 && std::wstring(argv[5]) == L"aes";
+        result = velmor::zip::PackFiles(
+            argv[2], list, pw == L"-" ? std::string() : Narrow(pw),
+            aes ? velmor::zip::EntryEncryption::Aes256 : velmor::zip::EntryEncryption::Traditional);
     } else if (mode == L"unpack" && argc >= 5) {
         const std::wstring pw = argv[4];
         result =

@@ -1,5 +1,6 @@
 // AesCrypto over CNG. Every object owns the algorithm provider and the key or hash
-// handle it opened, and closes them when it goes.
+// handle it opened, and closes them when it goes. Nothing is shared between calls or
+// objects, so the packing workers may derive, encrypt and authenticate at the same time.
 #include <windows.h>
 
 #include <bcrypt.h>

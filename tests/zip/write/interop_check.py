@@ -1,19 +1,24 @@
 #!/usr/bin/python3
 """Archives written by the engine's Pack job must satisfy Info-ZIP unzip, 7-Zip and
 Python's zipfile: integrity, the same bytes back, and the same modification times.
+AES-256 archives (which unzip cannot decrypt) go to 7-Zip, bsdtar and the engine's own
+Unpack instead, and zipfile checks their records.
 
-usage: interop_check.py WINE PACK_TOOL_EXE WORK_DIR
+usage: interop_check.py WINE PACK_TOOL_EXE WORK_DIR UNPACK_TOOL_EXE
 Runs under the caller's TZ; Wine and Python must see the same zone.
 """
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import time
 import zipfile
+import zlib
 
 WINE, TOOL, WORK = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
+UNPACK_TOOL = sys.argv[4]
 PASSWORD = "Pa55 w0rd!"
 failures = []
 
@@ -48,6 +53,8 @@ SOURCES = [
     ("blob.bin", "blob.bin", noise_bytes(100_000, 3), 1500000001),  # odd second
     ("nested/inner.zip", "inner.zip", noise_bytes(20_000, 4), 1400000000),
     ("empty.txt", "empty.txt", b"", 1300000000),
+    ("tiny.txt", "tiny.txt", b"0123456789", 1300000002),  # AES keeps no CRC-32 below 20 bytes
+    ("big\\log.txt", "big/log.txt", text_bytes(3_000_000, 5) + noise_bytes(1_500_000, 6), 1600000004),
 ]
 
 
@@ -60,8 +67,8 @@ def make_sources(root):
         os.utime(path, (mtime, mtime))
 
 
-def pack(archive, password, root):
-    args = [WINE, TOOL, winpath(archive), password or "-"]
+def pack(archive, password, root, aes=False):
+    args = [WINE, TOOL, *(["--aes"] if aes else []), winpath(archive), password or "-"]
     for name, rel, _, _ in SOURCES:
         args += [name, winpath(os.path.join(root, rel))]
     run = subprocess.run(args, capture_output=True, text=True)
@@ -124,6 +131,64 @@ def check_archive(archive, password, work):
     compare_tree(out, label + " via 7z", exact_mtime=False)
 
 
+def aes_block(info):
+    """(version, vendor, strength, method) of the 0x9901 block, or None."""
+    extra = info.extra
+    while len(extra) >= 4:
+        tag, size = struct.unpack("<HH", extra[:4])
+        if tag == 0x9901 and size == 7:
+            return struct.unpack("<H2sBH", extra[4:11])
+        extra = extra[4 + size:]
+    return None
+
+
+def check_aes_archive(archive, work, wrong_password_too):
+    label = os.path.basename(archive)
+    with zipfile.ZipFile(archive) as zf:
+        infos = zf.infolist()
+        check([i.filename for i in infos] == [stored_name(n) for n, *_ in SOURCES],
+              f"{label}: names {[i.filename for i in infos]}")
+        for info, (name, _, data, _) in zip(infos, SOURCES):
+            stored = os.path.splitext(info.filename)[1].lower() == ".zip"
+            version = 2 if len(data) < 20 else 1
+            check((info.compress_type, info.flag_bits & 0x9, info.extract_version) == (99, 1, 51),
+                  f"{label}: {name} method {info.compress_type} flags {info.flag_bits:#x} "
+                  f"version {info.extract_version}")
+            check(aes_block(info) == (version, b"AE", 3, 0 if stored else 8),
+                  f"{label}: {name} AES block {aes_block(info)}")
+            check(info.CRC == (zlib.crc32(data) if version == 1 else 0), f"{label}: {name} CRC")
+            if stored:
+                check(info.compress_size == len(data) + 28, f"{label}: {name} packed size")
+    run = subprocess.run(["7z", "t", "-p" + PASSWORD, archive], capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: 7z t rc {run.returncode}: {run.stdout[-400:]}")
+    out = os.path.join(work, label + ".7z")
+    run = subprocess.run(["7z", "x", "-y", "-p" + PASSWORD, "-o" + out, archive],
+                         capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: 7z x rc {run.returncode}")
+    compare_tree(out, label + " via 7z", exact_mtime=False)
+    out = os.path.join(work, label + ".bsdtar")
+    os.makedirs(out)
+    run = subprocess.run(["bsdtar", "-x", "--passphrase", PASSWORD, "-f", archive, "-C", out],
+                         capture_output=True, text=True)
+    check(run.returncode == 0, f"{label}: bsdtar rc {run.returncode}: {run.stderr[-400:]}")
+    compare_tree(out, label + " via bsdtar", exact_mtime=False)
+    out = os.path.join(work, label + ".unpack")
+    os.makedirs(out)
+    run = subprocess.run([WINE, UNPACK_TOOL, winpath(archive), winpath(out), PASSWORD],
+                         capture_output=True, text=True)
+    check(run.stdout.split()[-1:] == ["0"], f"{label}: Unpack gives {run.stdout!r}")
+    compare_tree(out, label + " via Unpack", exact_mtime=False)
+    if not wrong_password_too:
+        return
+    run = subprocess.run(["7z", "t", "-pnot-it", archive], capture_output=True, text=True)
+    check(run.returncode != 0, f"{label}: 7z t took a wrong password")
+    out = os.path.join(work, label + ".wrong")
+    os.makedirs(out)
+    run = subprocess.run([WINE, UNPACK_TOOL, winpath(archive), winpath(out), "not-it"],
+                         capture_output=True, text=True)
+    check(run.stdout.split()[-1:] == ["55"], f"{label}: Unpack with a wrong password gives {run.stdout!r}")
+
+
 def main():
     shutil.rmtree(WORK, ignore_errors=True)
     src = os.path.join(WORK, "src")
@@ -137,6 +202,10 @@ def main():
             pack(archive, password, src)
             if os.path.exists(archive):
                 check_archive(archive, password, WORK)
+        archive = os.path.join(WORK, f"aes-{threads}.zip")
+        pack(archive, PASSWORD, src, aes=True)
+        if os.path.exists(archive):
+            check_aes_archive(archive, WORK, wrong_password_too=threads == "1")
     if failures:
         print(f"{len(failures)} interop failure(s) under TZ={os.environ.get('TZ')}")
         return 1

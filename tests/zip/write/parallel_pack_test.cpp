@@ -46,7 +46,7 @@ struct Outcome {
 constexpr size_t kBudget = 4 * kPieceSize;
 
 Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsigned threads,
-             uint64_t failAt) {
+             uint64_t failAt, EntryEncryption encryption) {
     static const std::vector<uint8_t> text = Text(100000, 1), noise = Noise(60000, 2),
                                       large = Text(1 << 20, 3), largeNoise = Noise(700000, 4);
     MemoryPlatform platform;
@@ -57,7 +57,8 @@ Outcome Pack(const std::vector<FileListPair>& list, const char* password, unsign
     platform.Add(L"large-noise", {largeNoise});         // stored: more than all that may wait
     platform.Add(L"shrunk", {Text(1000, 5), 0, 5000});  // the size at open was larger
     Outcome o;
-    ArchiveWriter writer(std::make_unique<MemoryOutput>(o.bytes, failAt), password, platform);
+    ArchiveWriter writer(std::make_unique<MemoryOutput>(o.bytes, failAt), password, platform,
+                         encryption);
     o.added = AddEntries(writer, list, threads, kBudget);
     o.finished = writer.Finish();
     o.opens = platform.opens();
@@ -86,10 +87,12 @@ TEST(ZipParallelPack, AnyNumberOfThreadsWritesTheOneThreadArchive) {
         const char* password;
         ArchiveStatus status;
         uint64_t failAt;
+        EntryEncryption encryption = EntryEncryption::Traditional;
     };
     const Case cases[] = {
         {"stored, deflated, empty and large", mixed, "", ArchiveStatus::Ok, ~0ull},
         {"the same, encrypted", mixed, "pw", ArchiveStatus::Ok, ~0ull},
+        {"the same, AES-256", mixed, "pw", ArchiveStatus::Ok, ~0ull, EntryEncryption::Aes256},
         {"many small entries", small, "", ArchiveStatus::Ok, ~0ull},
         {"a missing source in the middle", missing, "", ArchiveStatus::NoFile, ~0ull},
         {"an empty name in the middle", badName, "pw", ArchiveStatus::BadArgument, ~0ull},
@@ -100,11 +103,11 @@ TEST(ZipParallelPack, AnyNumberOfThreadsWritesTheOneThreadArchive) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Outcome one = Pack(c.list, c.password, 1, c.failAt);
+        const Outcome one = Pack(c.list, c.password, 1, c.failAt, c.encryption);
         EXPECT_EQ(one.added, c.status);
         for (const unsigned threads : {2u, 3u, 8u}) {
             SCOPED_TRACE(threads);
-            const Outcome many = Pack(c.list, c.password, threads, c.failAt);
+            const Outcome many = Pack(c.list, c.password, threads, c.failAt, c.encryption);
             EXPECT_EQ(many.added, one.added);
             EXPECT_EQ(many.finished, one.finished);
             // Writes come in other pieces, so a failing output cuts the file elsewhere.
