@@ -135,7 +135,8 @@ long AddFiles(const std::wstring& archiveName, const std::wstring& list,
 
     // The new archive first: an existing file that cannot be replaced is refused before it is
     // read.
-    std::unique_ptr<ArchiveWriter> writer = ArchiveWriter::Create(archiveName, password);
+    std::unique_ptr<ArchiveWriter> writer =
+        ArchiveWriter::Create(archiveName, password, encryption);
     if (!writer) return kResultPackError;
     ExistingArchive archive;
     if (!ReadExisting(archiveName, &archive)) return kResultOpenArchiveError;

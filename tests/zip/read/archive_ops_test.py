@@ -123,9 +123,13 @@ def update(exe, work, path, password, src):
     new = os.path.join(work, "new.txt")
     open(new, "w").write("new entry\n" * 100)
     pairs = f"SAMPLE\\README.TXT\t{winpath(new)}\textra/new.txt\t{winpath(new)}"
-    code, _ = tool(exe, "add", winpath(mine), pairs, password or "")
+    aes = ["aes"] if "aes" in label else []  # an AES archive gets AES entries
+    code, _ = tool(exe, "add", winpath(mine), pairs, password or "", *aes)
     after = raw_data(mine)
     check(code == 0 and all(peers_pass(mine, password)), f"{label}: add gave {code} or peers fail")
+    if aes:
+        added = zipfile.ZipFile(mine).getinfo("extra/new.txt")
+        check(aes_info(added) == (8, 3), f"{label}: add wrote no AES-256 entry")
     check(zipfile.ZipFile(mine).testzip() is None if not password else True, f"{label}: testzip")
     kept = {k: v for k, v in before.items() if k != "sample/readme.txt"}
     check(all(after.get(k) == v for k, v in kept.items()), f"{label}: add changed kept entries")
