@@ -145,48 +145,32 @@ def aes_block(info):
 def check_aes_archive(archive, work, wrong_password_too):
     label = os.path.basename(archive)
     with zipfile.ZipFile(archive) as zf:
-        infos = zf.infolist()
-        check([i.filename for i in infos] == [stored_name(n) for n, *_ in SOURCES],
-              f"{label}: names {[i.filename for i in infos]}")
-        for info, (name, _, data, _) in zip(infos, SOURCES):
-            stored = os.path.splitext(info.filename)[1].lower() == ".zip"
-            version = 2 if len(data) < 20 else 1
-            check((info.compress_type, info.flag_bits & 0x9, info.extract_version) == (99, 1, 51),
-                  f"{label}: {name} method {info.compress_type} flags {info.flag_bits:#x} "
-                  f"version {info.extract_version}")
-            check(aes_block(info) == (version, b"AE", 3, 0 if stored else 8),
-                  f"{label}: {name} AES block {aes_block(info)}")
-            check(info.CRC == (zlib.crc32(data) if version == 1 else 0), f"{label}: {name} CRC")
-            if stored:
-                check(info.compress_size == len(data) + 28, f"{label}: {name} packed size")
-    run = subprocess.run(["7z", "t", "-p" + PASSWORD, archive], capture_output=True, text=True)
-    check(run.returncode == 0, f"{label}: 7z t rc {run.returncode}: {run.stdout[-400:]}")
-    out = os.path.join(work, label + ".7z")
-    run = subprocess.run(["7z", "x", "-y", "-p" + PASSWORD, "-o" + out, archive],
-                         capture_output=True, text=True)
-    check(run.returncode == 0, f"{label}: 7z x rc {run.returncode}")
-    compare_tree(out, label + " via 7z", exact_mtime=False)
-    out = os.path.join(work, label + ".bsdtar")
-    os.makedirs(out)
-    run = subprocess.run(["bsdtar", "-x", "--passphrase", PASSWORD, "-f", archive, "-C", out],
-                         capture_output=True, text=True)
-    check(run.returncode == 0, f"{label}: bsdtar rc {run.returncode}: {run.stderr[-400:]}")
-    compare_tree(out, label + " via bsdtar", exact_mtime=False)
-    out = os.path.join(work, label + ".unpack")
-    os.makedirs(out)
-    run = subprocess.run([WINE, UNPACK_TOOL, winpath(archive), winpath(out), PASSWORD],
-                         capture_output=True, text=True)
-    check(run.stdout.split()[-1:] == ["0"], f"{label}: Unpack gives {run.stdout!r}")
-    compare_tree(out, label + " via Unpack", exact_mtime=False)
-    if not wrong_password_too:
-        return
-    run = subprocess.run(["7z", "t", "-pnot-it", archive], capture_output=True, text=True)
-    check(run.returncode != 0, f"{label}: 7z t took a wrong password")
-    out = os.path.join(work, label + ".wrong")
-    os.makedirs(out)
-    run = subprocess.run([WINE, UNPACK_TOOL, winpath(archive), winpath(out), "not-it"],
-                         capture_output=True, text=True)
-    check(run.stdout.split()[-1:] == ["55"], f"{label}: Unpack with a wrong password gives {run.stdout!r}")
+        for info, (name, _, data, _) in zip(zf.infolist(), SOURCES):
+            ae = 2 if len(data) < 20 else 1
+            got = (info.filename, info.compress_type, info.flag_bits & 9, info.extract_version,
+                   aes_block(info), info.CRC)
+            want = (stored_name(name), 99, 1, 51, (ae, b"AE", 3, 0 if name.endswith(".zip") else 8),
+                    zlib.crc32(data) if ae == 1 else 0)
+            check(got == want, f"{label}: {name} records {got} != {want}")
+    readers = {"7z": ["7z", "x", "-y", "-p" + PASSWORD, "-o{out}", archive],
+               "bsdtar": ["bsdtar", "-x", "--passphrase", PASSWORD, "-f", archive, "-C", "{out}"],
+               "Unpack": [WINE, UNPACK_TOOL, winpath(archive), "{winout}", PASSWORD]}
+    for reader, args in readers.items():
+        out = os.path.join(work, f"{label}.{reader}")
+        os.makedirs(out)
+        run = subprocess.run([a.format(out=out, winout=winpath(out)) for a in args],
+                             capture_output=True, text=True)
+        check(run.returncode == 0 and (reader != "Unpack" or run.stdout.split()[-1:] == ["0"]),
+              f"{label}: {reader} failed: {run.stdout[-300:]} {run.stderr[-300:]}")
+        compare_tree(out, f"{label} via {reader}", exact_mtime=False)
+    if wrong_password_too:
+        out = os.path.join(work, label + ".wrong")
+        os.makedirs(out)
+        seven = subprocess.run(["7z", "t", "-pnot-it", archive], capture_output=True)
+        ours = subprocess.run([WINE, UNPACK_TOOL, winpath(archive), winpath(out), "not-it"],
+                              capture_output=True, text=True)
+        check(seven.returncode != 0 and ours.stdout.split()[-1:] == ["55"],
+              f"{label}: a wrong password was taken: Unpack {ours.stdout!r}")
 
 
 def main():
