@@ -1,6 +1,7 @@
 // Where the writer's entries come from: the names' stored form, the source files, the
-// random bytes of encryption headers and AES salts, and the AES primitives, behind one seam. The Win32 one reads files on disk
-// (win/writer_platform.cpp); tests plug in sources held in memory.
+// random bytes of encryption headers and AES salts, and the AES primitives, behind one seam.
+// The Win32 one reads files on disk (win/writer_platform.cpp); tests plug in sources held in
+// memory.
 #pragma once
 
 #include <cstddef>

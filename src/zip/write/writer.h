@@ -1,17 +1,17 @@
 // The archive writer: creates a ZIP archive and fills it with entries read from
 // files on disk, then appends the central directory and the end record.
 //
-//   auto writer = ArchiveWriter::Create(L"out.zip", password, encryption);  // null: cannot create
-//   writer->AddEntry(L"docs\\a.txt", L"C:\\data\\a.txt");         // any number of times
-//   writer->Finish();                                            // exactly once
+//   auto writer = ArchiveWriter::Create(L"out.zip", password, encryption);  // null: failed
+//   writer->AddEntry(L"docs\\a.txt", L"C:\\data\\a.txt");  // any number of times
+//   writer->Finish();                                     // exactly once
 //
 // Entries whose name ends in an archive-like suffix are stored, all others deflated
 // (raw DEFLATE, level 8). With a non-empty password every entry is encrypted: with the
 // traditional cipher and followed by a data descriptor, or as a WinZip AES-256 entry
 // (method 99, the 0x9901 block) whose local header is rewritten in place with the final
-// CRC-32 and sizes, as every unencrypted one's is. Data move through
-// 16 KiB buffers; no entry is ever held in memory whole. Sizes, offsets and counts that
-// do not fit the 32-bit records go to the Zip64 records, and only those.
+// CRC-32 and sizes, as every unencrypted one's is. Data move through 16 KiB buffers; no
+// entry is ever held in memory whole. Sizes, offsets and counts that do not fit the 32-bit
+// records go to the Zip64 records, and only those.
 //
 // AddEntry is three steps, which the parallel packer also drives one by one: PlanEntry
 // (the name), an EntryEncoder making the data into BeginEntry and EntryData, and EndEntry.

@@ -54,7 +54,8 @@ SOURCES = [
     ("nested/inner.zip", "inner.zip", noise_bytes(20_000, 4), 1400000000),
     ("empty.txt", "empty.txt", b"", 1300000000),
     ("tiny.txt", "tiny.txt", b"0123456789", 1300000002),  # AES keeps no CRC-32 below 20 bytes
-    ("big\\log.txt", "big/log.txt", text_bytes(3_000_000, 5) + noise_bytes(1_500_000, 6), 1600000004),
+    ("big\\log.txt", "big/log.txt", text_bytes(3_000_000, 5) + noise_bytes(1_500_000, 6),
+     1600000004),
 ]
 
 
