@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress_sink.h"
 #include "base/result_code.h"
 #include "zip/write/entry_encryption.h"
 #include "zip/write/parallel_pack.h"
@@ -31,9 +32,13 @@ FileList SplitFileList(const std::wstring& list);
 // kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
 // path or a list beyond its buffer; kResultCloseError (central directory or end record not
 // written) replaces an earlier kResultAddError or kResultFileNamesError.
+// progress, when given, hears on the calling thread of the source bytes read out of those of
+// the whole list; kResultCancelled when it stops the call, which then ends without finishing
+// the archive.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password,
-               EntryEncryption encryption = EntryEncryption::Traditional);
+               EntryEncryption encryption = EntryEncryption::Traditional,
+               ProgressSink* progress = nullptr);
 
 // Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
 // environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with

@@ -1,5 +1,6 @@
 #include "zip/write/parallel_pack.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -31,10 +32,53 @@ struct Job {
     EncodedEntry result;
 };
 
+// The writer's platform with every source byte the workers read counted, for the progress
+// that the calling thread reports.
+class CountingSource final : public EntrySource {
+public:
+    CountingSource(std::unique_ptr<EntrySource> inner, std::atomic<uint64_t>& count)
+        : inner_(std::move(inner)), count_(count) {}
+    uint32_t Read(void* buffer, uint32_t size) override {
+        const uint32_t read = inner_->Read(buffer, size);
+        count_.fetch_add(read, std::memory_order_relaxed);
+        return read;
+    }
+
+private:
+    std::unique_ptr<EntrySource> inner_;
+    std::atomic<uint64_t>& count_;
+};
+
+class CountingPlatform final : public WriterPlatform {
+public:
+    explicit CountingPlatform(WriterPlatform& inner) : inner_(inner) {}
+    bool EncodeName(const std::wstring& name, StoredName* stored) override {
+        return inner_.EncodeName(name, stored);
+    }
+    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
+                                            SourceDescription* description) override {
+        std::unique_ptr<EntrySource> source = inner_.OpenSource(path, description);
+        if (!source) return source;
+        return std::make_unique<CountingSource>(std::move(source), read_);
+    }
+    bool FillRandom(uint8_t* out, size_t size) override { return inner_.FillRandom(out, size); }
+    uint64_t read() const { return read_.load(std::memory_order_relaxed); }
+
+private:
+    WriterPlatform& inner_;
+    std::atomic<uint64_t> read_{0};
+};
+
 class Packer {
 public:
-    Packer(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, size_t waitingBudget)
-        : writer_(writer), jobs_(pairs.size()), waitingBudget_(waitingBudget) {
+    Packer(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, size_t waitingBudget,
+           ProgressTally* progress)
+        : writer_(writer),
+          pairs_(pairs),
+          jobs_(pairs.size()),
+          waitingBudget_(waitingBudget),
+          progress_(progress),
+          platform_(writer.platform()) {
         limit_ = jobs_.size();
         for (size_t i = 0; i < jobs_.size(); ++i) {
             Job& job = jobs_[i];
@@ -109,9 +153,24 @@ private:
         return failed;
     }
 
+    // On the calling thread: the bytes read so far under the name of the entry being written;
+    // false when the caller stopped the call.
+    bool Report(size_t index) {
+        if (!progress_) return true;
+        progress_->SetName(pairs_[index].entryName);
+        const uint64_t read = platform_.read();
+        const uint64_t fresh = read - reported_;
+        reported_ = read;
+        return progress_->Add(fresh);
+    }
+
     ArchiveWriter& writer_;
+    const std::vector<FileListPair>& pairs_;
     std::vector<Job> jobs_;
     const size_t waitingBudget_;
+    ProgressTally* progress_;
+    CountingPlatform platform_;
+    uint64_t reported_ = 0;
     size_t limit_ = 0;
     std::mutex mutex_;
     std::condition_variable workersCv_;
@@ -169,8 +228,7 @@ void Packer::Work() {
         } else {
             try {
                 if (!encoder)
-                    encoder =
-                        std::make_unique<EntryEncoder>(writer_.platform(), writer_.password());
+                    encoder = std::make_unique<EntryEncoder>(platform_, writer_.password());
                 QueueSink sink(*this, index);
                 result = encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.
@@ -214,8 +272,13 @@ ArchiveStatus Packer::WriteJob(size_t index) {
         lock.unlock();
         workersCv_.notify_all();
         const bool written = writer_.EntryData(piece.data(), static_cast<uint32_t>(piece.size()));
+        const bool wanted = Report(index);
         lock.lock();
         if (!written) return writer_.EndEntry(job.plan, Cancel(job, lock));
+        if (!wanted) {
+            Cancel(job, lock);
+            return ArchiveStatus::Cancelled;
+        }
     }
     const EncodedEntry result = job.result;
     lock.unlock();
@@ -231,6 +294,7 @@ ArchiveStatus Packer::Run() {
         workersCv_.notify_all();
         const ArchiveStatus status = WriteJob(i);
         if (status != ArchiveStatus::Ok) return status;
+        if (!Report(i)) return ArchiveStatus::Cancelled;
     }
     return ArchiveStatus::Ok;
 }
@@ -238,16 +302,17 @@ ArchiveStatus Packer::Run() {
 }  // namespace
 
 ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
-                         unsigned threads, size_t waitingBudget) {
-    if (threads <= 1 || pairs.size() <= 1) {
+                         unsigned threads, size_t waitingBudget, ProgressTally* progress) {
+    // The calling thread reports while a worker reads, so progress always takes the packer.
+    if (!progress && (threads <= 1 || pairs.size() <= 1)) {
         for (const FileListPair& pair : pairs) {
             const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);
             if (status != ArchiveStatus::Ok) return status;
         }
         return ArchiveStatus::Ok;
     }
-    Packer packer(writer, pairs, waitingBudget);  // joins its workers on every way out
-    packer.Start(std::min(threads, kMaxPackThreads));
+    Packer packer(writer, pairs, waitingBudget, progress);  // joins its workers on every way out
+    packer.Start(std::max(1u, std::min(threads, kMaxPackThreads)));
     return packer.Run();
 }
 
