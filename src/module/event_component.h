@@ -52,7 +52,7 @@ public:
 
     STDMETHODIMP GetClassInfo(ITypeInfo** out) override {
         if (!out) return E_POINTER;
-        return ClassTypeInfo().GetTI(LOCALE_USER_DEFAULT, out);
+        return CoclassTypeInfo(*Clsid, out);
     }
 
     STDMETHODIMP GetGUID(DWORD kind, GUID* out) override {
@@ -69,11 +69,6 @@ protected:
     EventSource& events() noexcept { return events_; }
 
 private:
-    static TypeInfoHolder& ClassTypeInfo() noexcept {
-        static TypeInfoHolder holder(Clsid);
-        return holder;
-    }
-
     EventSource events_;
 };
 

@@ -4,9 +4,19 @@
 
 #include <vector>
 
+#include "module/module.h"
 #include "module/scoped_bstr.h"
 
 namespace velmor {
+
+HRESULT CoclassTypeInfo(const CLSID& clsid, ITypeInfo** out) noexcept {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    ComPtr<ITypeLib> lib;
+    const HRESULT hr = LoadRegTypeLib(kLibId, kLibMajor, kLibMinor, kLibLocale, lib.receive());
+    if (FAILED(hr)) return hr;
+    return lib->GetTypeInfoOfGuid(clsid, out);
+}
 
 HRESULT EventSource::PutHandler(const VARIANT& handler) noexcept {
     VARIANT value;

@@ -19,6 +19,9 @@ constexpr ULONGLONG kProgressEventIntervalMs = 100;
 // The DISPID of the source interfaces' Progress event.
 constexpr DISPID kProgressEventId = 1;
 
+// The type information of a coclass, from the registered type library.
+HRESULT CoclassTypeInfo(const CLSID& clsid, ITypeInfo** out) noexcept;
+
 class EventSource {
 public:
     EventSource(const IID& source, IConnectionPointContainer* container) noexcept

@@ -30,10 +30,11 @@ struct Job {
     bool cancelled = false;  // the writer takes nothing more of it
     bool finished = false;
     EncodedEntry result;
+    std::atomic<uint64_t> sourceRead{0};  // counted by the worker's platform
 };
 
-// The writer's platform with every source byte the workers read counted, for the progress
-// that the calling thread reports.
+// The writer's platform with every source byte a worker reads counted for the entry it makes,
+// for the progress that the calling thread reports. One per worker.
 class CountingSource final : public EntrySource {
 public:
     CountingSource(std::unique_ptr<EntrySource> inner, std::atomic<uint64_t>& count)
@@ -52,21 +53,22 @@ private:
 class CountingPlatform final : public WriterPlatform {
 public:
     explicit CountingPlatform(WriterPlatform& inner) : inner_(inner) {}
+    // Where the sources opened from now on count their bytes.
+    void CountInto(std::atomic<uint64_t>* count) { count_ = count; }
     bool EncodeName(const std::wstring& name, StoredName* stored) override {
         return inner_.EncodeName(name, stored);
     }
     std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                             SourceDescription* description) override {
         std::unique_ptr<EntrySource> source = inner_.OpenSource(path, description);
-        if (!source) return source;
-        return std::make_unique<CountingSource>(std::move(source), read_);
+        if (!source || !count_) return source;
+        return std::make_unique<CountingSource>(std::move(source), *count_);
     }
     bool FillRandom(uint8_t* out, size_t size) override { return inner_.FillRandom(out, size); }
-    uint64_t read() const { return read_.load(std::memory_order_relaxed); }
 
 private:
     WriterPlatform& inner_;
-    std::atomic<uint64_t> read_{0};
+    std::atomic<uint64_t>* count_ = nullptr;
 };
 
 class Packer {
@@ -77,8 +79,7 @@ public:
           pairs_(pairs),
           jobs_(pairs.size()),
           waitingBudget_(waitingBudget),
-          progress_(progress),
-          platform_(writer.platform()) {
+          progress_(progress) {
         limit_ = jobs_.size();
         for (size_t i = 0; i < jobs_.size(); ++i) {
             Job& job = jobs_[i];
@@ -153,14 +154,14 @@ private:
         return failed;
     }
 
-    // On the calling thread: the bytes read so far under the name of the entry being written;
-    // false when the caller stopped the call.
+    // On the calling thread: the source bytes of the entries written and of the one being
+    // written, under its name; false when the caller stopped the call.
     bool Report(size_t index) {
         if (!progress_) return true;
         progress_->SetName(pairs_[index].entryName);
-        const uint64_t read = platform_.read();
-        const uint64_t fresh = read - reported_;
-        reported_ = read;
+        const uint64_t read = jobs_[index].sourceRead.load(std::memory_order_relaxed);
+        const uint64_t fresh = read - reportedOfHead_;
+        reportedOfHead_ = read;
         return progress_->Add(fresh);
     }
 
@@ -169,8 +170,7 @@ private:
     std::vector<Job> jobs_;
     const size_t waitingBudget_;
     ProgressTally* progress_;
-    CountingPlatform platform_;
-    uint64_t reported_ = 0;
+    uint64_t reportedOfHead_ = 0;  // of the entry being written
     size_t limit_ = 0;
     std::mutex mutex_;
     std::condition_variable workersCv_;
@@ -213,6 +213,7 @@ private:
 };
 
 void Packer::Work() {
+    CountingPlatform platform(writer_.platform());
     std::unique_ptr<EntryEncoder> encoder;
     for (;;) {
         size_t index;
@@ -228,7 +229,8 @@ void Packer::Work() {
         } else {
             try {
                 if (!encoder)
-                    encoder = std::make_unique<EntryEncoder>(platform_, writer_.password());
+                    encoder = std::make_unique<EntryEncoder>(platform, writer_.password());
+                platform.CountInto(progress_ ? &job.sourceRead : nullptr);
                 QueueSink sink(*this, index);
                 result = encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.
@@ -295,6 +297,7 @@ ArchiveStatus Packer::Run() {
         const ArchiveStatus status = WriteJob(i);
         if (status != ArchiveStatus::Ok) return status;
         if (!Report(i)) return ArchiveStatus::Cancelled;
+        reportedOfHead_ = 0;
     }
     return ArchiveStatus::Ok;
 }
