@@ -59,8 +59,9 @@ bool ProgressEvents::Progress(const std::wstring& name, int64_t done, int64_t to
     if (cancelled_) return false;
     const bool last = total >= 0 && done >= total;
     const ULONGLONG now = GetTickCount64();
-    if (started_ && !(last && !finished_) && now - lastFired_ < kProgressEventIntervalMs) {
-        return true;
+    if (started_) {
+        // The end is told once, at once; anything else waits for the interval.
+        if (last ? finished_ : now - lastFired_ < kProgressEventIntervalMs) return true;
     }
     started_ = true;
     if (last) finished_ = true;

@@ -191,9 +191,9 @@ TEST_F(EventsTest, FtpGetAndPutWithoutWindow) {
     long result = -1;
     ftp->CloseSession();
     ASSERT_EQ(S_OK, ftp->OpenSession(&result));
-    ASSERT_EQ(S_OK, ftp->Connect(ScopedBstr(TestServer::Address()).get(),
-                                 ScopedBstr(L"tester").get(), ScopedBstr(L"secret").get(),
-                                 &result));
+    ASSERT_EQ(S_OK,
+              ftp->Connect(ScopedBstr(TestServer::Address()).get(), ScopedBstr(L"tester").get(),
+                           ScopedBstr(L"secret").get(), &result));
     ASSERT_EQ(0, result);
     Sink sink;
     ComPtr<IConnectionPoint> point;
