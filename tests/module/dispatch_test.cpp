@@ -102,6 +102,16 @@ TEST_F(DispatchTest, TypeInformationAnswersNamesDispidsAndParameterNames) {
         ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, 0, info.receive()));
         TYPEATTR* attr = nullptr;
         ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+        // The default interface is the published one or a later one deriving from it.
+        while (!IsEqualIID(attr->guid, *c.iid) && attr->cImplTypes == 1) {
+            HREFTYPE base = 0;
+            ComPtr<ITypeInfo> older;
+            ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &base));
+            ASSERT_EQ(S_OK, info->GetRefTypeInfo(base, older.receive()));
+            info->ReleaseTypeAttr(attr);
+            info = older;
+            ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
+        }
         EXPECT_TRUE(IsEqualIID(attr->guid, *c.iid));
         EXPECT_EQ(c.methods.size(), attr->cFuncs);
         info->ReleaseTypeAttr(attr);

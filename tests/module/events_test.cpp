@@ -169,15 +169,20 @@ TEST_F(EventsTest, ZipPackAndUnpack) {
     }
     EXPECT_LT(kept, 4);
 
-    // The whole Unpack, and a Pack cancelled at its second event.
+    // The whole Unpack, and a Pack cancelled at its second event, on workers and on the
+    // calling thread alone.
     second.events.clear();
     second.onEvent = [](size_t) { return false; };
     EXPECT_EQ(0, Unpack(archive, out));
     ExpectPaced(second.events, 0);
     second.onEvent = [](size_t i) { return i == 1; };
-    second.events.clear();
-    EXPECT_EQ(77, Pack(folder.file(L"b.zip")));
-    EXPECT_EQ(2u, second.events.size());
+    for (const wchar_t* threads : {L"4", L"1"}) {
+        SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", threads);
+        second.events.clear();
+        EXPECT_EQ(77, Pack(folder.file(L"b.zip")));
+        EXPECT_EQ(2u, second.events.size());
+    }
+    SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", nullptr);
 }
 
 TEST_F(EventsTest, FtpGetAndPutWithoutWindow) {

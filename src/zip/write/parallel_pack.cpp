@@ -302,12 +302,64 @@ ArchiveStatus Packer::Run() {
     return ArchiveStatus::Ok;
 }
 
+// One entry's data straight into the archive on the calling thread, the progress told of the
+// source bytes after every piece.
+class ReportingSink final : public EntrySink {
+public:
+    ReportingSink(ArchiveWriter& writer, EntryPlan& plan, ProgressTally& progress,
+                  const std::atomic<uint64_t>& read)
+        : writer_(writer), plan_(plan), progress_(progress), read_(read) {}
+    bool Begin(const SourceDescription& description, bool zip64Sizes) override {
+        return writer_.BeginEntry(plan_, description, zip64Sizes);
+    }
+    bool Data(const uint8_t* data, uint32_t size) override {
+        return writer_.EntryData(data, size) && Report();
+    }
+    // False when the caller stopped the call.
+    bool Report() {
+        const uint64_t read = read_.load(std::memory_order_relaxed);
+        const bool wanted = progress_.Add(read - reported_);
+        reported_ = read;
+        return wanted;
+    }
+
+private:
+    ArchiveWriter& writer_;
+    EntryPlan& plan_;
+    ProgressTally& progress_;
+    const std::atomic<uint64_t>& read_;
+    uint64_t reported_ = 0;
+};
+
+// AddEntry's steps one by one on the calling thread, with progress.
+ArchiveStatus AddReporting(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
+                           ProgressTally& progress) {
+    CountingPlatform platform(writer.platform());
+    std::atomic<uint64_t> read{0};
+    platform.CountInto(&read);
+    EntryEncoder encoder(platform, writer.password());
+    for (const FileListPair& pair : pairs) {
+        progress.SetName(pair.entryName);
+        read = 0;
+        EntryPlan plan;
+        const ArchiveStatus planned = writer.PlanEntry(pair.entryName, pair.sourcePath, &plan);
+        if (planned != ArchiveStatus::Ok) return planned;
+        ReportingSink sink(writer, plan, progress, read);
+        const ArchiveStatus status =
+            writer.EndEntry(plan, encoder.Encode(plan.sourcePath, plan.entry.method, sink));
+        if (progress.cancelled() || !sink.Report()) return ArchiveStatus::Cancelled;
+        if (status != ArchiveStatus::Ok) return status;
+    }
+    return ArchiveStatus::Ok;
+}
+
 }  // namespace
 
 ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
                          unsigned threads, size_t waitingBudget, ProgressTally* progress) {
-    // The calling thread reports while a worker reads, so progress always takes the packer.
-    if (!progress && (threads <= 1 || pairs.size() <= 1)) {
+    if ((threads <= 1 || pairs.size() <= 1) && progress)
+        return AddReporting(writer, pairs, *progress);
+    if (threads <= 1 || pairs.size() <= 1) {
         for (const FileListPair& pair : pairs) {
             const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);
             if (status != ArchiveStatus::Ok) return status;
@@ -315,7 +367,7 @@ ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>&
         return ArchiveStatus::Ok;
     }
     Packer packer(writer, pairs, waitingBudget, progress);  // joins its workers on every way out
-    packer.Start(std::max(1u, std::min(threads, kMaxPackThreads)));
+    packer.Start(std::min(threads, kMaxPackThreads));
     return packer.Run();
 }
 

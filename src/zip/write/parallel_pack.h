@@ -31,11 +31,11 @@ struct FileListPair {
     std::wstring sourcePath;
 };
 
-// Adds the pairs in order with up to `threads` workers (1 or fewer, without progress: on the
-// calling thread alone, through ArchiveWriter::AddEntry). Ok, or the status of the first entry
+// Adds the pairs in order with up to `threads` workers (1 or fewer: on the calling thread
+// alone, through ArchiveWriter::AddEntry's steps). Ok, or the status of the first entry
 // that failed. waitingBudget: bytes that may wait behind the entry being written.
-// progress, when given, hears on the calling thread of the source bytes the workers have read,
-// with the name of the entry being written, after every piece written; when it stops the call,
+// progress, when given, hears on the calling thread of the source bytes read for the entries
+// written and the one being written, under its name, after every piece written; when it stops the call,
 // AddEntries gives Cancelled with the entry being written left unfinished.
 ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
                          unsigned threads, size_t waitingBudget = kWaitingBudget,
