@@ -58,10 +58,11 @@ cp "$bin/VelmorCOM.tlb" "$pkg/x64/"
 cp "$bin/VelmorCOM_h.h" "$bin/VelmorCOM_i.c" "$pkg/include/"
 cp "$root"/docs/*.md "$root"/docs/*.png "$pkg/docs/"
 cp "$root/examples/hello_velmor.vbs" "$root/examples/hello_velmor.js" "$root/examples/VelmorCOM.bas" \
+   "$root/examples/VelmorProgress.cls" "$root/examples/zip_progress.js" \
    "$root/examples/host/host_example.cpp" "$pkg/examples/"
 cp "$root"/examples/package/*.cmd "$root/examples/package/README.txt" "$pkg/"
 # Windows text: CRLF line ends (the VBA editor and cmd.exe need them).
-find "$pkg" -type f \( -name '*.cmd' -o -name '*.bas' -o -name '*.vbs' -o -name '*.js' \
+find "$pkg" -type f \( -name '*.cmd' -o -name '*.bas' -o -name '*.cls' -o -name '*.vbs' -o -name '*.js' \
      -o -name '*.txt' -o -name '*.md' -o -name '*.cpp' -o -name '*.h' -o -name '*.c' \) \
      -exec sed -i 's/\r*$/\r/' {} +
 (cd "$pkg" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |

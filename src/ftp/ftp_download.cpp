@@ -19,8 +19,10 @@ void ShowStatus(ProgressView& view, UINT text) { view.SetStatusText(LoadResource
 
 }  // namespace
 
-long FtpDownload::GetFile(const std::wstring& localFile, const std::wstring& remoteFile) {
-    return Run(PrepareLocalPath(localFile), PrepareRemotePath(remoteFile));
+long FtpDownload::GetFile(const std::wstring& localFile, const std::wstring& remoteFile,
+                          ProgressSink* progress) {
+    TransferReport report(progress, remoteFile);
+    return Run(PrepareLocalPath(localFile), PrepareRemotePath(remoteFile), report);
 }
 
 void FtpDownload::Pause() {
@@ -28,7 +30,8 @@ void FtpDownload::Pause() {
     Sleep(pauseMs_);
 }
 
-long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteFile) {
+long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteFile,
+                      TransferReport& report) {
     context_.BeginTransfer();
     if (!context_.connectionHandle) {
         view_.Close();
@@ -67,7 +70,11 @@ long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteF
     TransferProgress progress(context_, view_, kFormats);
     progress.Start(found.size);
 
-    long result = Transfer(*api, remote.get(), *local, progress);
+    long result =
+        report.Start(found.outcome == Lookup::kFound ? static_cast<int64_t>(found.size) : -1)
+            ? Transfer(*api, remote.get(), *local, progress, report)
+            : kResultCancelled;
+    if (result == kResultOk) report.Finish();
     // A file that cannot be completed on disk is as good as lost.
     if (!local->Close() && result == kResultOk) result = kResultGeneralError;
     local.reset();
@@ -77,7 +84,7 @@ long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteF
 }
 
 long FtpDownload::Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
-                           TransferProgress& progress) {
+                           TransferProgress& progress, TransferReport& report) {
     const DWORD chunkSize = context_.chunkSize;
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
@@ -93,6 +100,7 @@ long FtpDownload::Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
         if (read == 0) return kResultOk;
         if (!local.Write(buffer.get(), read)) return kResultGeneralError;
         progress.Advance(read);
+        if (!report.Advance(read)) return kResultCancelled;
         Pause();
         if (context_.cancelFlag) return kResultCancelled;
     }

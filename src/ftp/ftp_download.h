@@ -12,6 +12,7 @@
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
 #include "ftp/transfer_progress.h"
+#include "ftp/transfer_report.h"
 
 namespace velmor::ftp {
 
@@ -23,12 +24,16 @@ public:
                 DWORD pauseMs = kChunkPauseMs)
         : context_(context), api_(api), view_(view), files_(files), pauseMs_(pauseMs) {}
 
-    // Takes the names as the caller gave them and prepares them itself.
-    long GetFile(const std::wstring& localFile, const std::wstring& remoteFile);
+    // Takes the names as the caller gave them and prepares them itself. progress, when given,
+    // hears of the bytes received under the remote name as given; when it stops the
+    // download, GetFile gives kResultCancelled and removes the local file.
+    long GetFile(const std::wstring& localFile, const std::wstring& remoteFile,
+                 ProgressSink* progress = nullptr);
 
 private:
-    long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-    long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local, TransferProgress& progress);
+    long Run(const std::wstring& localFile, const std::wstring& remoteFile, TransferReport& report);
+    long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local, TransferProgress& progress,
+                  TransferReport& report);
     void Pause();
 
     FtpContext& context_;

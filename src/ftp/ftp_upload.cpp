@@ -18,11 +18,14 @@ constexpr ProgressFormats kFormats = {IDS_FTP_UPLOAD_BYTES, IDS_FTP_UPLOAD_PERCE
 
 }  // namespace
 
-long FtpUpload::PutFile(const std::wstring& localFile, const std::wstring& remoteFile) {
-    return Run(PrepareLocalPath(localFile), PrepareRemotePath(remoteFile));
+long FtpUpload::PutFile(const std::wstring& localFile, const std::wstring& remoteFile,
+                        ProgressSink* progress) {
+    TransferReport report(progress, remoteFile);
+    return Run(PrepareLocalPath(localFile), PrepareRemotePath(remoteFile), report);
 }
 
-long FtpUpload::Run(const std::wstring& localFile, const std::wstring& remoteFile) {
+long FtpUpload::Run(const std::wstring& localFile, const std::wstring& remoteFile,
+                    TransferReport& report) {
     context_.BeginTransfer();
     ProgressWindowScope windowScope(view_);
     if (!context_.connectionHandle) return kResultNotConnected;
@@ -41,13 +44,16 @@ long FtpUpload::Run(const std::wstring& localFile, const std::wstring& remoteFil
     TransferProgress progress(context_, view_, kFormats);
     progress.Start(local->Size());
 
-    long result = Transfer(*api, *local, remote.get(), progress);
+    long result = report.Start(static_cast<int64_t>(local->Size()))
+                      ? Transfer(*api, *local, remote.get(), progress, report)
+                      : kResultCancelled;
     local.reset();
     // Closing the handle ends the transfer; the server has the whole file only
     // when that succeeds too.
     if (!api->CloseHandle(remote.release()) && result == kResultOk) {
         result = kResultGeneralError;
     }
+    if (result == kResultOk) report.Finish();
     // No half file stays on the server. When the host ended the session during
     // the upload, no connection is left to delete it with.
     if (result != kResultOk && context_.connectionHandle.get() == connection &&
@@ -58,7 +64,7 @@ long FtpUpload::Run(const std::wstring& localFile, const std::wstring& remoteFil
 }
 
 long FtpUpload::Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
-                         TransferProgress& progress) {
+                         TransferProgress& progress, TransferReport& report) {
     const DWORD chunkSize = context_.chunkSize;
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
@@ -74,6 +80,7 @@ long FtpUpload::Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
             return kResultGeneralError;
         }
         progress.Advance(read);
+        if (!report.Advance(read)) return kResultCancelled;
         view_.PumpMessages();
         if (context_.cancelFlag) return kResultCancelled;
     }

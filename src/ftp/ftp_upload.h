@@ -11,6 +11,7 @@
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
 #include "ftp/transfer_progress.h"
+#include "ftp/transfer_report.h"
 
 namespace velmor::ftp {
 
@@ -19,12 +20,16 @@ public:
     FtpUpload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files)
         : context_(context), api_(api), view_(view), files_(files) {}
 
-    // Takes the names as the caller gave them and prepares them itself.
-    long PutFile(const std::wstring& localFile, const std::wstring& remoteFile);
+    // Takes the names as the caller gave them and prepares them itself. progress, when given,
+    // hears of the bytes sent under the remote name as given; when it stops the upload,
+    // PutFile gives kResultCancelled and removes the remote file.
+    long PutFile(const std::wstring& localFile, const std::wstring& remoteFile,
+                 ProgressSink* progress = nullptr);
 
 private:
-    long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-    long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote, TransferProgress& progress);
+    long Run(const std::wstring& localFile, const std::wstring& remoteFile, TransferReport& report);
+    long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote, TransferProgress& progress,
+                  TransferReport& report);
 
     FtpContext& context_;
     FtpApi& api_;

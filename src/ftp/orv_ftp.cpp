@@ -6,6 +6,7 @@
 #include "ftp/ftp_upload.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_window.h"
+#include "ftp/windowless_view.h"
 #include "ftp/win/schannel_tls_factory.h"
 #include "ftp/wininet_api.h"
 #include "module/bstr_util.h"
@@ -29,10 +30,15 @@ FtpPlatform& Platform() {
 }
 
 // One engine call: the shared context, the real WinINet and the progress
-// window over this library's dialog resource.
+// window over this library's dialog resource, or the same without the window.
 struct FtpCall {
+    explicit FtpCall(bool showWindow = true)
+        : view(showWindow ? static_cast<ftp::ProgressView&>(window) : windowless) {}
+
     ftp::FtpContext& context = ftp::FtpContext::Process();
     ftp::ProgressWindow window{context, ModuleInstance()};
+    ftp::WindowlessView windowless{window};
+    ftp::ProgressView& view;
     ftp::FtpSession session{context, Platform().api, window,
                             ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
 };
@@ -47,7 +53,19 @@ void PinLibrary() {
 
 }  // namespace
 
+template <class Body>
+HRESULT COrvFtp::Run(long* result, Body&& body) {
+    if (!result) return E_POINTER;
+    long outcome = kResultGeneralError;
+    const HRESULT hr =
+        events().busy() ? S_OK : ResultCall(&outcome, static_cast<long>(kResultGeneralError), body);
+    lastResult_ = outcome;
+    *result = outcome;
+    return hr;
+}
+
 STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
+    if (events().busy()) return S_OK;
     return ActionCall([&] {
         FtpCall().session.SetProxy(BstrToWString(proxyName), BstrToWString(login),
                                    BstrToWString(password));
@@ -55,7 +73,7 @@ STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
 }
 
 STDMETHODIMP COrvFtp::OpenSession(long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Run(result, [&] {
         const long opened = FtpCall().session.OpenSession();
         if (opened == kResultOk) PinLibrary();
         return opened;
@@ -63,44 +81,43 @@ STDMETHODIMP COrvFtp::OpenSession(long* result) {
 }
 
 STDMETHODIMP COrvFtp::CloseSession() {
+    if (events().busy()) return S_OK;
     return ActionCall([&] { FtpCall().session.CloseSession(); });
 }
 
 STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
-        FtpCall call;
-        ftp::FtpDownload download(call.context, Platform().api, call.window, Platform().files,
+    return Run(result, [&] {
+        FtpCall call(showWindow_);
+        ProgressEvents progress(events());
+        ftp::FtpDownload download(call.context, Platform().api, call.view, Platform().files,
                                   ftp::kChunkPauseMs);
-        return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile));
+        return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
 
 STDMETHODIMP COrvFtp::SetCurDir(BSTR path, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.SetCurDir(BstrToWString(path)); });
+    return Run(result, [&] { return FtpCall().session.SetCurDir(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::DeleteFile(BSTR fileName, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.DeleteFile(BstrToWString(fileName)); });
+    return Run(result, [&] { return FtpCall().session.DeleteFile(BstrToWString(fileName)); });
 }
 
 STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
-        FtpCall call;
-        ftp::FtpUpload upload(call.context, Platform().api, call.window, Platform().files);
-        return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile));
+    return Run(result, [&] {
+        FtpCall call(showWindow_);
+        ProgressEvents progress(events());
+        ftp::FtpUpload upload(call.context, Platform().api, call.view, Platform().files);
+        return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
 
 STDMETHODIMP COrvFtp::CreateDirectory(BSTR path, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.CreateDirectory(BstrToWString(path)); });
+    return Run(result, [&] { return FtpCall().session.CreateDirectory(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::FileExists(BSTR file, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.FileExists(BstrToWString(file)); });
+    return Run(result, [&] { return FtpCall().session.FileExists(BstrToWString(file)); });
 }
 
 STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
@@ -108,10 +125,33 @@ STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
 }
 
 STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Run(result, [&] {
         return FtpCall().session.Connect(BstrToWString(server), BstrToWString(userName),
                                          BstrToWString(password));
     });
+}
+
+STDMETHODIMP COrvFtp::get_ShowProgressWindow(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = showWindow_ ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::put_ShowProgressWindow(VARIANT_BOOL value) {
+    showWindow_ = value != VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::put_OnProgress(VARIANT handler) { return events().PutHandler(handler); }
+
+STDMETHODIMP COrvFtp::putref_OnProgress(IDispatch* handler) {
+    return events().PutHandlerRef(handler);
+}
+
+STDMETHODIMP COrvFtp::get_LastResult(long* value) {
+    if (!value) return E_POINTER;
+    *value = lastResult_;
+    return S_OK;
 }
 
 }  // namespace velmor

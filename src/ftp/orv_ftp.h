@@ -2,11 +2,12 @@
 // with a progress window.
 #pragma once
 #include "VelmorCOM_h.h"
-#include "module/dispatch_component.h"
+#include "module/event_component.h"
 
 namespace velmor {
 
-class COrvFtp : public DispatchComponent<IOrvFtp, &IID_IOrvFtp> {
+class COrvFtp : public EventComponent<IOrvFtp2, &IID_IOrvFtp2, &CLSID_OrvFtp, &DIID__IOrvFtpEvents,
+                                      &IID_IOrvFtp> {
 public:
     STDMETHODIMP SetProxy(BSTR proxyName, BSTR login, BSTR password) override;
     STDMETHODIMP OpenSession(long* result) override;
@@ -20,6 +21,22 @@ public:
     STDMETHODIMP FileExists(BSTR file, long* result) override;
     STDMETHODIMP ErrDescription(long ErrCode, BSTR* result) override;
     STDMETHODIMP Connect(BSTR server, BSTR userName, BSTR password, long* result) override;
+
+    STDMETHODIMP get_ShowProgressWindow(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_ShowProgressWindow(VARIANT_BOOL value) override;
+    STDMETHODIMP put_OnProgress(VARIANT handler) override;
+    STDMETHODIMP putref_OnProgress(IDispatch* handler) override;
+    STDMETHODIMP get_LastResult(long* value) override;
+
+private:
+    // Runs a method's work, keeps its result as LastResult and hands it out. A call made
+    // from inside the object's own event handler gives kResultGeneralError at once and
+    // leaves the running transfer alone.
+    template <class Body>
+    HRESULT Run(long* result, Body&& body);
+
+    bool showWindow_ = true;
+    long lastResult_ = 0;
 };
 
 }  // namespace velmor

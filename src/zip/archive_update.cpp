@@ -130,7 +130,7 @@ long AddFiles(const std::wstring& archiveName, const std::wstring& list,
     if (fileList.pairs.empty()) return kResultOk;
     if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
     if (!ArchiveExists(archiveName)) {
-        return PackFiles(archiveName, list, password, encryption);
+        return PackFiles(archiveName, list, password, encryption, progress);
     }
 
     // The new archive first: an existing file that cannot be replaced is refused before it is
@@ -157,9 +157,10 @@ long AddFiles(const std::wstring& archiveName, const std::wstring& list,
     std::vector<std::vector<uint8_t>> headers;
     const ArchiveStatus copied = CopyKeptEntries(archive, kept, *writer, tally, &headers);
     if (copied != ArchiveStatus::Ok) return ResultOfCopy(copied);
-    if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok) {
-        return kResultAddError;
-    }
+    const ArchiveStatus status =
+        AddEntries(*writer, fileList.pairs, PackThreads(), kWaitingBudget, &tally);
+    if (status == ArchiveStatus::Cancelled) return kResultCancelled;
+    if (status != ArchiveStatus::Ok) return kResultAddError;
 
     // The directory: the old order with the replaced entries in their places, then the new.
     const std::vector<WriterEntry>& added = writer->entries();

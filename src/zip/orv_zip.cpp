@@ -21,10 +21,19 @@ template <class Body>
 HRESULT COrvZip::Run(long* result, long failure, Body&& body) {
     if (!result) return E_POINTER;
     long outcome = failure;
-    const HRESULT hr = ResultCall(&outcome, failure, body);
+    const HRESULT hr = events().busy() ? (outcome = kResultGeneralError, S_OK)
+                                       : ResultCall(&outcome, failure, body);
     lastResult_ = outcome;
     *result = outcome;
     return hr;
+}
+
+template <class Body>
+HRESULT COrvZip::RunWithEvents(long* result, long failure, Body&& body) {
+    return Run(result, failure, [&]() -> long {
+        ProgressEvents progress(events());
+        return body(&progress);
+    });
 }
 
 STDMETHODIMP COrvZip::SetPassword(BSTR password) {
@@ -47,23 +56,23 @@ STDMETHODIMP COrvZip::SetPassword(BSTR password) {
 }
 
 STDMETHODIMP COrvZip::Pack(BSTR archiveName, BSTR files, long* result) {
-    return Run(result, kResultPackError, [&]() -> long {
+    return RunWithEvents(result, kResultPackError, [&](ProgressSink* progress) -> long {
         // The archive cannot be created with a password that does not fit.
         if (passwordTooLong_) return kResultPackError;
         return zip::PackFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
-                              encryption_);
+                              encryption_, progress);
     });
 }
 
 STDMETHODIMP COrvZip::Unpack(BSTR archiveName, BSTR extractPath, long* result) {
-    return Run(result, kResultOpenArchiveError, [&]() -> long {
+    return RunWithEvents(result, kResultOpenArchiveError, [&](ProgressSink* progress) -> long {
         const std::wstring folder = BstrToWString(extractPath);
         if (passwordTooLong_) {
             // The folder still becomes current, as for any archive that cannot be opened.
             zip::EnterExtractFolder(folder);
             return kResultOpenArchiveError;
         }
-        return zip::UnpackArchive(BstrToWString(archiveName), folder, EnginePassword());
+        return zip::UnpackArchive(BstrToWString(archiveName), folder, EnginePassword(), progress);
     });
 }
 
@@ -75,40 +84,42 @@ STDMETHODIMP COrvZip::List(BSTR archiveName, BSTR* entries) {
     if (!entries) return E_POINTER;
     *entries = nullptr;
     std::wstring text;
-    long outcome = kResultOpenArchiveError;
-    ResultCall(&outcome, static_cast<long>(kResultOpenArchiveError),
-               [&]() -> long { return zip::ListArchive(BstrToWString(archiveName), &text); });
+    long outcome = kResultGeneralError;
+    if (!events().busy()) {
+        ResultCall(&outcome, static_cast<long>(kResultOpenArchiveError),
+                   [&]() -> long { return zip::ListArchive(BstrToWString(archiveName), &text); });
+    }
     lastResult_ = outcome;
     if (outcome != kResultOk) text.clear();
     return QuietTextCall(entries, [&] { return text; });
 }
 
 STDMETHODIMP COrvZip::Test(BSTR archiveName, long* result) {
-    return Run(result, kResultOpenArchiveError, [&]() -> long {
+    return RunWithEvents(result, kResultOpenArchiveError, [&](ProgressSink* progress) -> long {
         if (passwordTooLong_) return kResultOpenArchiveError;
-        return zip::TestArchive(BstrToWString(archiveName), EnginePassword());
+        return zip::TestArchive(BstrToWString(archiveName), EnginePassword(), progress);
     });
 }
 
 STDMETHODIMP COrvZip::UnpackFiles(BSTR archiveName, BSTR names, BSTR extractPath, long* result) {
-    return Run(result, kResultOpenArchiveError, [&]() -> long {
+    return RunWithEvents(result, kResultOpenArchiveError, [&](ProgressSink* progress) -> long {
         if (passwordTooLong_) return kResultOpenArchiveError;
         return zip::UnpackFiles(BstrToWString(archiveName), BstrToWString(names),
-                                BstrToWString(extractPath), EnginePassword());
+                                BstrToWString(extractPath), EnginePassword(), progress);
     });
 }
 
 STDMETHODIMP COrvZip::Add(BSTR archiveName, BSTR files, long* result) {
-    return Run(result, kResultPackError, [&]() -> long {
+    return RunWithEvents(result, kResultPackError, [&](ProgressSink* progress) -> long {
         if (passwordTooLong_) return kResultPackError;
         return zip::AddFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
-                             encryption_);
+                             encryption_, progress);
     });
 }
 
 STDMETHODIMP COrvZip::Remove(BSTR archiveName, BSTR names, long* result) {
-    return Run(result, kResultPackError, [&]() -> long {
-        return zip::RemoveEntries(BstrToWString(archiveName), BstrToWString(names));
+    return RunWithEvents(result, kResultPackError, [&](ProgressSink* progress) -> long {
+        return zip::RemoveEntries(BstrToWString(archiveName), BstrToWString(names), progress);
     });
 }
 
@@ -131,6 +142,12 @@ STDMETHODIMP COrvZip::get_LastResult(long* value) {
     if (!value) return E_POINTER;
     *value = lastResult_;
     return S_OK;
+}
+
+STDMETHODIMP COrvZip::put_OnProgress(VARIANT handler) { return events().PutHandler(handler); }
+
+STDMETHODIMP COrvZip::putref_OnProgress(IDispatch* handler) {
+    return events().PutHandlerRef(handler);
 }
 
 }  // namespace velmor

@@ -5,12 +5,13 @@
 #include <string>
 
 #include "VelmorCOM_h.h"
-#include "module/dispatch_component.h"
+#include "module/event_component.h"
 #include "zip/write/entry_encryption.h"
 
 namespace velmor {
 
-class COrvZip : public DispatchComponent<IOrvZip2, &IID_IOrvZip2, &IID_IOrvZip> {
+class COrvZip : public EventComponent<IOrvZip2, &IID_IOrvZip2, &CLSID_OrvZip, &DIID__IOrvZipEvents,
+                                      &IID_IOrvZip> {
 public:
     // The password buffer: ANSI code page bytes with their terminator; all zero = none.
     static constexpr size_t kPasswordCapacity = 128;
@@ -28,13 +29,19 @@ public:
     STDMETHODIMP get_Encryption(long* value) override;
     STDMETHODIMP put_Encryption(long value) override;
     STDMETHODIMP get_LastResult(long* value) override;
+    STDMETHODIMP put_OnProgress(VARIANT handler) override;
+    STDMETHODIMP putref_OnProgress(IDispatch* handler) override;
 
 private:
     // The password as the engine takes it: the buffer's bytes up to the terminator.
     std::string EnginePassword() const;
-    // Runs a method's work, keeps its result as LastResult and hands it out.
+    // Runs a method's work, keeps its result as LastResult and hands it out. A call made
+    // from inside the object's own event handler gives kResultGeneralError at once.
     template <class Body>
     HRESULT Run(long* result, long failure, Body&& body);
+    // Run for a long call: body(ProgressSink*) reports through the object's events.
+    template <class Body>
+    HRESULT RunWithEvents(long* result, long failure, Body&& body);
 
     std::array<char, kPasswordCapacity> password_{};
     // The last SetPassword was given a password longer than the buffer; it is not used

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <thread>
 
+#include "zip/source_total.h"
 #include "zip/write/writer.h"
 
 namespace velmor::zip {
@@ -30,7 +31,7 @@ FileList SplitFileList(const std::wstring& list) {
 }
 
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
-               const std::string& password, EntryEncryption encryption) {
+               const std::string& password, EntryEncryption encryption, ProgressSink* progress) {
     // The list, its appended tab and the terminator must fit the list buffer.
     if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);
@@ -39,10 +40,16 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
     std::unique_ptr<ArchiveWriter> writer;
     if (!fileList.pairs.empty()) {
         if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
+        ProgressTally tally(progress, progress ? SourceTotal(fileList.pairs) : 0);
+        tally.SetName(fileList.pairs.front().entryName);
+        if (!tally.Start()) return kResultCancelled;
         writer = ArchiveWriter::Create(archiveName, password, encryption);
         if (!writer) return kResultPackError;
-        if (AddEntries(*writer, fileList.pairs, PackThreads()) != ArchiveStatus::Ok)
-            result = kResultAddError;
+        const ArchiveStatus added = AddEntries(*writer, fileList.pairs, PackThreads(),
+                                               kWaitingBudget, progress ? &tally : nullptr);
+        if (added == ArchiveStatus::Cancelled) return kResultCancelled;
+        if (added != ArchiveStatus::Ok) result = kResultAddError;
+        if (result == kResultOk && !fileList.endsWithLoneName) tally.Finish();
     }
     if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
     if (!writer) return result;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress_sink.h"
 #include "base/result_code.h"
 #include "zip/write/entry_encryption.h"
 #include "zip/write/parallel_pack.h"
@@ -33,9 +34,12 @@ FileList SplitFileList(const std::wstring& list);
 // kResultAddError when an entry cannot be added; kResultFileNamesError for a name without a
 // path or a list beyond its buffer; kResultCloseError when the central directory, the end
 // record or the replacement cannot be written.
+// progress, when given, hears on the calling thread of the source bytes read out of those of
+// the whole list; kResultCancelled when it stops the call, and then nothing is written.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password,
-               EntryEncryption encryption = EntryEncryption::Traditional);
+               EntryEncryption encryption = EntryEncryption::Traditional,
+               ProgressSink* progress = nullptr);
 
 // Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
 // environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with

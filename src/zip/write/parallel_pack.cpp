@@ -1,5 +1,6 @@
 #include "zip/write/parallel_pack.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -29,12 +30,57 @@ struct Job {
     bool cancelled = false;  // the writer takes nothing more of it
     bool finished = false;
     EncodedEntry result;
+    std::atomic<uint64_t> sourceRead{0};  // counted by the worker's platform
+};
+
+// The writer's platform with every source byte a worker reads counted for the entry it makes,
+// for the progress that the calling thread reports. One per worker.
+class CountingSource final : public EntrySource {
+public:
+    CountingSource(std::unique_ptr<EntrySource> inner, std::atomic<uint64_t>& count)
+        : inner_(std::move(inner)), count_(count) {}
+    uint32_t Read(void* buffer, uint32_t size) override {
+        const uint32_t read = inner_->Read(buffer, size);
+        count_.fetch_add(read, std::memory_order_relaxed);
+        return read;
+    }
+
+private:
+    std::unique_ptr<EntrySource> inner_;
+    std::atomic<uint64_t>& count_;
+};
+
+class CountingPlatform final : public WriterPlatform {
+public:
+    explicit CountingPlatform(WriterPlatform& inner) : inner_(inner) {}
+    // Where the sources opened from now on count their bytes.
+    void CountInto(std::atomic<uint64_t>* count) { count_ = count; }
+    bool EncodeName(const std::wstring& name, StoredName* stored) override {
+        return inner_.EncodeName(name, stored);
+    }
+    std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
+                                            SourceDescription* description) override {
+        std::unique_ptr<EntrySource> source = inner_.OpenSource(path, description);
+        if (!source || !count_) return source;
+        return std::make_unique<CountingSource>(std::move(source), *count_);
+    }
+    bool FillRandom(uint8_t* out, size_t size) override { return inner_.FillRandom(out, size); }
+    AesCrypto& Crypto() override { return inner_.Crypto(); }
+
+private:
+    WriterPlatform& inner_;
+    std::atomic<uint64_t>* count_ = nullptr;
 };
 
 class Packer {
 public:
-    Packer(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, size_t waitingBudget)
-        : writer_(writer), jobs_(pairs.size()), waitingBudget_(waitingBudget) {
+    Packer(ArchiveWriter& writer, const std::vector<FileListPair>& pairs, size_t waitingBudget,
+           ProgressTally* progress)
+        : writer_(writer),
+          pairs_(pairs),
+          jobs_(pairs.size()),
+          waitingBudget_(waitingBudget),
+          progress_(progress) {
         limit_ = jobs_.size();
         for (size_t i = 0; i < jobs_.size(); ++i) {
             Job& job = jobs_[i];
@@ -109,9 +155,23 @@ private:
         return failed;
     }
 
+    // On the calling thread: the source bytes of the entries written and of the one being
+    // written, under its name; false when the caller stopped the call.
+    bool Report(size_t index) {
+        if (!progress_) return true;
+        progress_->SetName(pairs_[index].entryName);
+        const uint64_t read = jobs_[index].sourceRead.load(std::memory_order_relaxed);
+        const uint64_t fresh = read - reportedOfHead_;
+        reportedOfHead_ = read;
+        return progress_->Add(fresh);
+    }
+
     ArchiveWriter& writer_;
+    const std::vector<FileListPair>& pairs_;
     std::vector<Job> jobs_;
     const size_t waitingBudget_;
+    ProgressTally* progress_;
+    uint64_t reportedOfHead_ = 0;  // of the entry being written
     size_t limit_ = 0;
     std::mutex mutex_;
     std::condition_variable workersCv_;
@@ -154,6 +214,7 @@ private:
 };
 
 void Packer::Work() {
+    CountingPlatform platform(writer_.platform());
     std::unique_ptr<EntryEncoder> encoder;
     for (;;) {
         size_t index;
@@ -169,8 +230,9 @@ void Packer::Work() {
         } else {
             try {
                 if (!encoder)
-                    encoder = std::make_unique<EntryEncoder>(writer_.platform(), writer_.password(),
+                    encoder = std::make_unique<EntryEncoder>(platform, writer_.password(),
                                                              writer_.encryption());
+                platform.CountInto(progress_ ? &job.sourceRead : nullptr);
                 QueueSink sink(*this, index);
                 result = encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.
@@ -214,8 +276,13 @@ ArchiveStatus Packer::WriteJob(size_t index) {
         lock.unlock();
         workersCv_.notify_all();
         const bool written = writer_.EntryData(piece.data(), static_cast<uint32_t>(piece.size()));
+        const bool wanted = Report(index);
         lock.lock();
         if (!written) return writer_.EndEntry(job.plan, Cancel(job, lock));
+        if (!wanted) {
+            Cancel(job, lock);
+            return ArchiveStatus::Cancelled;
+        }
     }
     const EncodedEntry result = job.result;
     lock.unlock();
@@ -231,6 +298,59 @@ ArchiveStatus Packer::Run() {
         workersCv_.notify_all();
         const ArchiveStatus status = WriteJob(i);
         if (status != ArchiveStatus::Ok) return status;
+        if (!Report(i)) return ArchiveStatus::Cancelled;
+        reportedOfHead_ = 0;
+    }
+    return ArchiveStatus::Ok;
+}
+
+// One entry's data straight into the archive on the calling thread, the progress told of the
+// source bytes after every piece.
+class ReportingSink final : public EntrySink {
+public:
+    ReportingSink(ArchiveWriter& writer, EntryPlan& plan, ProgressTally& progress,
+                  const std::atomic<uint64_t>& read)
+        : writer_(writer), plan_(plan), progress_(progress), read_(read) {}
+    bool Begin(const SourceDescription& description, bool zip64Sizes) override {
+        return writer_.BeginEntry(plan_, description, zip64Sizes);
+    }
+    bool Data(const uint8_t* data, uint32_t size) override {
+        return writer_.EntryData(data, size) && Report();
+    }
+    // False when the caller stopped the call.
+    bool Report() {
+        const uint64_t read = read_.load(std::memory_order_relaxed);
+        const bool wanted = progress_.Add(read - reported_);
+        reported_ = read;
+        return wanted;
+    }
+
+private:
+    ArchiveWriter& writer_;
+    EntryPlan& plan_;
+    ProgressTally& progress_;
+    const std::atomic<uint64_t>& read_;
+    uint64_t reported_ = 0;
+};
+
+// AddEntry's steps one by one on the calling thread, with progress.
+ArchiveStatus AddReporting(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
+                           ProgressTally& progress) {
+    CountingPlatform platform(writer.platform());
+    std::atomic<uint64_t> read{0};
+    platform.CountInto(&read);
+    EntryEncoder encoder(platform, writer.password());
+    for (const FileListPair& pair : pairs) {
+        progress.SetName(pair.entryName);
+        read = 0;
+        EntryPlan plan;
+        const ArchiveStatus planned = writer.PlanEntry(pair.entryName, pair.sourcePath, &plan);
+        if (planned != ArchiveStatus::Ok) return planned;
+        ReportingSink sink(writer, plan, progress, read);
+        const ArchiveStatus status =
+            writer.EndEntry(plan, encoder.Encode(plan.sourcePath, plan.entry.method, sink));
+        if (progress.cancelled() || !sink.Report()) return ArchiveStatus::Cancelled;
+        if (status != ArchiveStatus::Ok) return status;
     }
     return ArchiveStatus::Ok;
 }
@@ -238,7 +358,9 @@ ArchiveStatus Packer::Run() {
 }  // namespace
 
 ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
-                         unsigned threads, size_t waitingBudget) {
+                         unsigned threads, size_t waitingBudget, ProgressTally* progress) {
+    if ((threads <= 1 || pairs.size() <= 1) && progress)
+        return AddReporting(writer, pairs, *progress);
     if (threads <= 1 || pairs.size() <= 1) {
         for (const FileListPair& pair : pairs) {
             const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);
@@ -246,7 +368,7 @@ ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>&
         }
         return ArchiveStatus::Ok;
     }
-    Packer packer(writer, pairs, waitingBudget);  // joins its workers on every way out
+    Packer packer(writer, pairs, waitingBudget, progress);  // joins its workers on every way out
     packer.Start(std::min(threads, kMaxPackThreads));
     return packer.Run();
 }

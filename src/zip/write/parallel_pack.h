@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "zip/archive_status.h"
+#include "zip/progress_tally.h"
 
 namespace velmor::zip {
 
@@ -31,9 +32,13 @@ struct FileListPair {
 };
 
 // Adds the pairs in order with up to `threads` workers (1 or fewer: on the calling thread
-// alone, through ArchiveWriter::AddEntry). Ok, or the status of the first entry that failed.
-// waitingBudget: bytes that may wait behind the entry being written.
+// alone, through ArchiveWriter::AddEntry's steps). Ok, or the status of the first entry
+// that failed. waitingBudget: bytes that may wait behind the entry being written.
+// progress, when given, hears on the calling thread of the source bytes read for the entries
+// written and the one being written, under its name, after every piece written; when it stops the call,
+// AddEntries gives Cancelled with the entry being written left unfinished.
 ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>& pairs,
-                         unsigned threads, size_t waitingBudget = kWaitingBudget);
+                         unsigned threads, size_t waitingBudget = kWaitingBudget,
+                         ProgressTally* progress = nullptr);
 
 }  // namespace velmor::zip
