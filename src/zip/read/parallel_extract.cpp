@@ -24,7 +24,11 @@ namespace {
 struct Piece {
     std::unique_ptr<uint8_t[]> bytes;
     uint32_t size = 0;
+    bool spare = false;  // a buffer of kExtractPieceSize, to be used again
 };
+
+// Buffers the calling thread has written out and workers may fill again.
+constexpr size_t kSpareBuffers = 4;
 
 // A job's exchange between its worker and the calling thread, under the extractor's mutex.
 struct Slot {
@@ -75,11 +79,9 @@ public:
 
     ArchiveStatus Run() {
         for (size_t i = 0; i < limit_; ++i) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                head_ = i;
-            }
-            workersCv_.notify_all();
+            std::unique_lock<std::mutex> lock(mutex_);
+            head_ = i;
+            WakeWorkers(lock);
             const ArchiveStatus status = WriteJob(i);
             if (status != ArchiveStatus::Ok) return status;
         }
@@ -88,7 +90,20 @@ public:
 
 private:
     void Work(ByteSource* source);
-    ArchiveStatus ReadJob(size_t index, ByteSource& source);
+    ArchiveStatus ReadJob(size_t index, ByteSource& source, std::unique_ptr<uint8_t[]>& buffer);
+    std::unique_ptr<uint8_t[]> TakeBuffer();
+    // Each thread waits on its condition only after saying so under the mutex, so that a
+    // change nobody waits for costs no wake-up. Both unlock.
+    void WakeWriter(std::unique_lock<std::mutex>& lock) {
+        const bool waiting = writerWaiting_;
+        lock.unlock();
+        if (waiting) writerCv_.notify_one();
+    }
+    void WakeWorkers(std::unique_lock<std::mutex>& lock) {
+        const bool waiting = blockedWorkers_ > 0;
+        lock.unlock();
+        if (waiting) workersCv_.notify_all();
+    }
     bool Push(size_t index, Piece&& piece);
     ArchiveStatus WriteJob(size_t index);
     ArchiveStatus Abandon(size_t index, ArchiveStatus status) {
@@ -116,10 +131,14 @@ private:
     size_t head_ = 0;    // the job being written
     size_t queued_ = 0;  // bytes waiting in all jobs
     bool stop_ = false;
+    bool writerWaiting_ = false;
+    size_t blockedWorkers_ = 0;
+    std::vector<std::unique_ptr<uint8_t[]>> spare_;
     std::vector<std::thread> threads_;
 };
 
 void Extractor::Work(ByteSource* source) {
+    std::unique_ptr<uint8_t[]> buffer;  // the piece being filled, kExtractPieceSize bytes
     for (;;) {
         size_t index;
         {
@@ -131,61 +150,83 @@ void Extractor::Work(ByteSource* source) {
         const ExtractJob& job = jobs_[index];
         if (job.status == ArchiveStatus::Ok && job.hasData) {
             try {
-                status = job.located ? ReadJob(index, *source) : ArchiveStatus::FlateFailed;
+                status = job.located ? ReadJob(index, *source, buffer) : ArchiveStatus::FlateFailed;
             } catch (...) {
                 status = ArchiveStatus::FlateFailed;  // no memory for a stream or a piece
             }
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            slots_[index].result = status;
-            slots_[index].finished = true;
-        }
-        writerCv_.notify_one();
+        std::unique_lock<std::mutex> lock(mutex_);
+        slots_[index].result = status;
+        slots_[index].finished = true;
+        WakeWriter(lock);
     }
 }
 
 // Reads one entry to its end into pieces; the entry's status as one thread would find it.
 // The stream is asked for kEntryChunkSize bytes at a time, as on one thread, so that a
-// failure cuts the data at the same byte.
-ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source) {
+// failure cuts the data at the same byte. Pieces are as large as kExtractPieceSize allows, so
+// that the calling thread is woken seldom; the last one of an entry is cut to its size.
+ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source,
+                                 std::unique_ptr<uint8_t[]>& buffer) {
     std::unique_ptr<EntryStream> stream;
     EntryStream::Open(source, jobs_[index].location, password_, &stream);
     if (!stream) return ArchiveStatus::FlateFailed;
-    std::unique_ptr<uint8_t[]> scratch;  // for a target that needs no bytes
-    Piece piece;
+    uint32_t size = 0;
     for (;;) {
-        std::unique_ptr<uint8_t[]>& buffer = keepData_ ? piece.bytes : scratch;
-        if (!buffer) buffer.reset(new uint8_t[kExtractPieceSize]);
-        const int32_t r =
-            stream->Read(buffer.get() + (keepData_ ? piece.size : 0), kEntryChunkSize);
-        if (r > 0) piece.size += static_cast<uint32_t>(r);
+        if (!buffer) buffer = TakeBuffer();
+        const int32_t r = stream->Read(buffer.get() + (keepData_ ? size : 0), kEntryChunkSize);
+        if (r > 0) size += static_cast<uint32_t>(r);
         // What was read before a failure reaches the target too, as on one thread.
-        const bool full = kExtractPieceSize - piece.size < kEntryChunkSize;
-        if ((r <= 0 || full) && piece.size > 0) {
+        const bool full = kExtractPieceSize - size < kEntryChunkSize;
+        if ((r <= 0 || full) && size > 0) {
+            Piece piece;
+            piece.size = size;
+            if (keepData_ && full) {
+                piece.bytes = std::move(buffer);
+                piece.spare = true;
+            } else if (keepData_) {
+                piece.bytes.reset(new uint8_t[size]);
+                std::copy_n(buffer.get(), size, piece.bytes.get());
+            }
             if (!Push(index, std::move(piece))) return ArchiveStatus::Cancelled;
-            piece = Piece();
+            size = 0;
         }
         if (r < 0) return ReadFailureStatus(r);
         if (r == 0) return FinishStatus(stream->Finish());
     }
 }
 
+std::unique_ptr<uint8_t[]> Extractor::TakeBuffer() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!spare_.empty()) {
+            std::unique_ptr<uint8_t[]> buffer = std::move(spare_.back());
+            spare_.pop_back();
+            return buffer;
+        }
+    }
+    return std::unique_ptr<uint8_t[]>(new uint8_t[kExtractPieceSize]);
+}
+
 // Queues a piece once there is room; false when the calling thread wants no more of it.
 bool Extractor::Push(size_t index, Piece&& piece) {
     std::unique_lock<std::mutex> lock(mutex_);
     Slot& slot = slots_[index];
-    workersCv_.wait(lock, [&] {
+    const auto room = [&] {
         if (stop_ || slot.cancelled) return true;
         if (index == head_) return slot.pieces.size() < kExtractStreamingPieces;
         return queued_ - slots_[head_].queuedBytes + piece.size <= waitingBudget_;
-    });
+    };
+    if (!room()) {
+        ++blockedWorkers_;
+        workersCv_.wait(lock, room);
+        --blockedWorkers_;
+    }
     if (stop_ || slot.cancelled) return false;
     slot.queuedBytes += piece.size;
     queued_ += piece.size;
     slot.pieces.push_back(std::move(piece));
-    lock.unlock();
-    writerCv_.notify_one();
+    WakeWriter(lock);
     return true;
 }
 
@@ -195,21 +236,26 @@ ArchiveStatus Extractor::WriteJob(size_t index) {
     const ArchiveStatus begun = target_.Begin(index);
     if (begun != ArchiveStatus::Ok) return begun;
     Slot& slot = slots_[index];
+    const auto ready = [&] { return !slot.pieces.empty() || slot.finished; };
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        writerCv_.wait(lock, [&] { return !slot.pieces.empty() || slot.finished; });
+        if (!ready()) {
+            writerWaiting_ = true;
+            writerCv_.wait(lock, ready);
+            writerWaiting_ = false;
+        }
         if (slot.pieces.empty()) break;
         Piece piece = std::move(slot.pieces.front());
         slot.pieces.pop_front();
         slot.queuedBytes -= piece.size;
         queued_ -= piece.size;
-        lock.unlock();
-        workersCv_.notify_all();
+        WakeWorkers(lock);
         if (keepData_ && !target_.Write(piece.bytes.get(), piece.size)) {
             return Abandon(index, ArchiveStatus::WriteFailed);
         }
         if (!tally_.Add(piece.size)) return Abandon(index, ArchiveStatus::Cancelled);
         lock.lock();
+        if (piece.spare && spare_.size() < kSpareBuffers) spare_.push_back(std::move(piece.bytes));
     }
     const ArchiveStatus result = slot.result;
     lock.unlock();

@@ -25,9 +25,9 @@
 namespace velmor::zip {
 
 constexpr unsigned kMaxExtractThreads = 8;
-constexpr size_t kExtractPieceSize = 64 * 1024;
+constexpr size_t kExtractPieceSize = 1024 * 1024;
 constexpr size_t kExtractWaitingBudget = 8 * 1024 * 1024;
-constexpr size_t kExtractStreamingPieces = 4;
+constexpr size_t kExtractStreamingPieces = 2;
 
 // One entry as the calling thread described it before the workers start.
 struct ExtractJob {

@@ -79,7 +79,7 @@ Outcome Extract(const std::string& bytes, unsigned workers, const std::string& p
     StopAfter sink(stopAt);
     ProgressTally tally(&sink, -1);
     Outcome o;
-    o.status = ExtractEntries(jobs, sources, password, target, tally, 2 * kExtractPieceSize);
+    o.status = ExtractEntries(jobs, sources, password, target, tally, kExtractPieceSize / 2);
     o.log = target.log;
     return o;
 }
