@@ -35,9 +35,9 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password,
                EntryEncryption encryption = EntryEncryption::Traditional);
 
-// Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
-// environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with
-// VELMOR_PACK_SINGLE_THREAD defined always uses the calling thread alone.
+// Threads that make Pack's entries, and read those of Unpack, Test and UnpackFiles: one per
+// processor, at most kMaxPackThreads. The environment variable VELMOR_PACK_THREADS (1 to 8) sets
+// the number; a build with VELMOR_PACK_SINGLE_THREAD defined always uses the calling thread alone.
 unsigned PackThreads();
 
 }  // namespace velmor::zip
