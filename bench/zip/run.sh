@@ -5,6 +5,7 @@
 # on one 512 MiB file, and Pack and Unpack of one 5 GiB file (Zip64) against zip -8 and unzip
 # with their peak memory; List, Test and Add against unzip -l, unzip -t and packing again.
 # Prints a table with every ratio.
+# run.sh BUILD_DIR unpack: only the rows of Unpack on every core (see unpack_rows below).
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -44,10 +45,114 @@ PY
 )
 
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
+mib() { echo "scale=1; $1 / 1024" | bc -l; }
+row() { printf '%-40s %10s %10s %8s\n' "$1" "$2" "$3" "$(echo "$2 <= $3" | bc -l | sed 's/1/yes/;s/0/NO/')"; }
 best() { printf '%s\n' "$@" | sort -g | head -1; }
 wall() { local t0 t1; t0=$(date +%s.%N); "$@" >/dev/null 2>&1; t1=$(date +%s.%N); echo "$t1 - $t0" | bc -l; }
 ratio() { echo "scale=3; $1 / $2" | bc -l; }
 runs=${RUNS:-3}
+
+# Unpack on every core, against unzip and against one thread, both unpacking the same zip -8
+# archives: the corpus's bytes as eight large files, and the corpus itself beside Wine's own
+# cost of creating its files (a bare CreateFile/WriteFile loop); peak memory (the resident set
+# of the whole Wine process); one 5 GiB entry (SKIP_HUGE=1 leaves it out).
+unpack_rows() {
+  local eight="$work/eight" set s k
+  if [ ! -d "$eight" ]; then
+    mkdir -p "$eight"
+    /usr/bin/python3 - "$corpus" "$eight" <<'PY'
+import os, sys
+src, out = sys.argv[1:]
+paths = sorted(os.path.join(d, f) for d, _, fs in os.walk(src) for f in fs)
+data = b"".join(open(p, "rb").read() for p in paths)
+step = -(-len(data) // 8)
+for i in range(8):
+    with open(os.path.join(out, f"part{i}.dat"), "wb") as f:
+        f.write(data[i * step:(i + 1) * step])
+PY
+  fi
+  for set in corpus eight; do
+    [ -f "$work/unpack-$set.zip" ] || (cd "$work/$set" && zip -8 -q -r "$work/unpack-$set.zip" .)
+  done
+  declare -A many one unz kib
+  local create=()
+  for set in corpus eight; do kib[$set]=0; done
+  for ((i = 0; i < runs; i++)); do
+    for set in corpus eight; do
+      rm -rf "$work/out-u" "$work/out-u1" "$work/out-uz"
+      read -r s k < <(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" unpack \
+        "$(winpath "$work/unpack-$set.zip")" "$(winpath "$work/out-u")" - 2>&1 |
+        tr '\n' ' ' | sed 's/.*seconds=\([0-9.]*\).*maxrss_kib=\([0-9]*\).*/\1 \2/'; echo)
+      many[$set]+="$s "; ((k > kib[$set])) && kib[$set]=$k
+      diff -r "$work/$set" "$work/out-u" >/dev/null || echo "WARNING: Unpack of $set differs"
+      one[$set]+="$(VELMOR_PACK_THREADS=1 wine "$bench" unpack "$(winpath "$work/unpack-$set.zip")" \
+        "$(winpath "$work/out-u1")" - | field seconds) "
+      unz[$set]+="$(wall unzip -q -o "$work/unpack-$set.zip" -d "$work/out-uz") "
+    done
+    rm -rf "$work/out-create"
+    create+=("$(wine "$bench" createfloor "$(winpath "$list")" "$(winpath "$work/out-create")" | field seconds)")
+  done
+  rm -rf "$work/out-u" "$work/out-u1" "$work/out-uz" "$work/out-create"
+
+  local hu="" huz="" hu1="" hu_kib=0
+  if [ "${SKIP_HUGE:-0}" != 1 ]; then
+    local hdir="$work/huge-unpack"
+    mkdir -p "$hdir"
+    # Zeros with a 4 MiB island of text or noise every 64 MiB, sparse until it is zipped.
+    /usr/bin/python3 - "$hdir/huge.dat" <<'PY'
+import random, sys
+r = random.Random(5)
+text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
+with open(sys.argv[1], "wb") as f:
+    f.truncate(5 << 30)
+    for at in range(0, 5 << 30, 64 << 20):
+        f.seek(at)
+        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
+PY
+    rm -f "$work/huge-unpack.zip"
+    (cd "$hdir" && zip -8 -q "$work/huge-unpack.zip" huge.dat)
+    local sum; sum=$(md5sum < "$hdir/huge.dat"); rm -f "$hdir/huge.dat"
+    rm -rf "$work/out-h" && mkdir -p "$work/out-h"
+    read -r hu hu_kib < <(/usr/bin/time -f "maxrss_kib=%M" wine "$bench" unpack \
+      "$(winpath "$work/huge-unpack.zip")" "$(winpath "$work/out-h")" - 2>&1 |
+      tr '\n' ' ' | sed 's/.*seconds=\([0-9.]*\).*maxrss_kib=\([0-9]*\).*/\1 \2/'; echo)
+    [ "$(md5sum < "$work/out-h/huge.dat")" = "$sum" ] || echo "WARNING: the 5 GiB entry did not come back intact"
+    rm -rf "$work/out-h" && mkdir -p "$work/out-h"
+    hu1=$(VELMOR_PACK_THREADS=1 wine "$bench" unpack "$(winpath "$work/huge-unpack.zip")" \
+      "$(winpath "$work/out-h")" - | field seconds)
+    rm -rf "$work/out-h"
+    huz=$(wall unzip -q -o "$work/huge-unpack.zip" -d "$work/out-h")
+    rm -rf "$work/out-h" "$work/huge-unpack.zip"
+  fi
+
+  echo
+  echo "Unpack on $(nproc) processors (best of $runs runs; ours under Wine; zip -8 archives)"
+  printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
+  for set in eight corpus; do
+    local m o z
+    m=$(best ${many[$set]}) o=$(best ${one[$set]}) z=$(best ${unz[$set]})
+    printf '%-40s %10.3f\n' "Unpack, $set, s" "$m"
+    printf '%-40s %10.3f\n' "Unpack on one thread, $set, s" "$o"
+    printf '%-40s %10.3f\n' "unzip, $set, s" "$z"
+    row "Unpack / unzip, $set" "$(ratio "$m" "$z")" "$([ $set = eight ] && echo 0.40 || echo 0.70)"
+    printf '%-40s %10.3f   (no target)\n' "speed-up: one thread / Unpack, $set" "$(ratio "$o" "$m")"
+    row "peak MiB (process), Unpack, $set" "$(mib "${kib[$set]}")" 64
+  done
+  local c; c=$(best "${create[@]}")
+  printf '%-40s %10.3f   (no target: Wine creating the corpus files)\n' "floor: CreateFile/WriteFile, s" "$c"
+  printf '%-40s %10.3f   (no target)\n' "floor / unzip, corpus" "$(ratio "$c" "$(best ${unz[corpus]})")"
+  if [ -n "$hu" ]; then
+    printf '%-40s %10.3f\n' "Unpack of one 5 GiB entry, s" "$hu"
+    printf '%-40s %10.3f\n' "the same on one thread, s" "$hu1"
+    printf '%-40s %10.3f\n' "unzip of it, s" "$huz"
+    row "Unpack / unzip, 5 GiB entry" "$(ratio "$hu" "$huz")" 1.00
+    row "peak MiB (process), Unpack of 5 GiB" "$(mib "$hu_kib")" 64
+  fi
+}
+if [ "${2:-}" = unpack ]; then
+  unpack_rows
+  exit 0
+fi
 
 # Pack with its peak memory (the resident set of the whole Wine process): "seconds maxrss_kib".
 pack_rss() {
@@ -112,7 +217,6 @@ rm -f "$work/big.zip"; rm -rf "$work/out-big" && mkdir -p "$work/out-big"
 # Peak memory is the maximum resident set of the whole Wine process (Wine's own share
 # included), which is stricter than the private bytes the program sees grow.
 maxrss() { /usr/bin/time -f "maxrss_kib=%M" "$@" 2>&1 >/dev/null | field maxrss_kib; }
-mib() { echo "scale=1; $1 / 1024" | bc -l; }
 read -r bp bp_kib < <(pack_rss "$(winpath "$work/big.zip")" "$(winpath "$work/big.list")" -)
 mem_pack=$(mib "$bp_kib")
 rm -f "$work/big-infozip.zip"
@@ -183,7 +287,6 @@ size=$(du -sm "$corpus" | cut -f1); files=$(wc -l < "$list")
 echo
 echo "ZIP engine benchmark: $files files, ${size} MiB (best of $runs runs; ours under Wine)"
 printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
-row() { printf '%-40s %10s %10s %8s\n' "$1" "$2" "$3" "$(echo "$2 <= $3" | bc -l | sed 's/1/yes/;s/0/NO/')"; }
 printf '%-40s %10.3f\n' "Pack, s" "$p"
 printf '%-40s %10.3f\n' "Pack on one thread, s" "$p1"
 printf '%-40s %10.3f\n' "zip -8 -q -r, s" "$z"
@@ -238,3 +341,4 @@ printf '%-40s %10.3f\n' "Add of one file to 512 MiB, s" "$a"
 row "List / unzip -l, 10,000 entries" "$(ratio "$l" "$lu")" 1.00
 row "Test / unzip -t, corpus" "$(ratio "$t" "$tu")" 1.00
 row "Add one file / Pack again, 512 MiB" "$(ratio "$a" "$bp")" 0.10
+unpack_rows

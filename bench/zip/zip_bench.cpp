@@ -3,7 +3,12 @@
 //                                                 Pack job over a "name<TAB>path" list file;
 //                                                 aes: the password encrypts with AES-256
 //   zip_bench unpack ARCHIVE FOLDER PASSWORD|-    Unpack job
+//   zip_bench test ARCHIVE PASSWORD|-             Test job (everything Unpack reads, nothing written)
 //   zip_bench floor LISTFILE                      raw zlib level-8 deflate + CRC-32 of the same files
+//   zip_bench createfloor LISTFILE FOLDER         Wine's own cost of making the listed files:
+//                                                 each file's folders, then a bare
+//                                                 CreateFile/WriteFile loop of its size in
+//                                                 64 KiB writes
 //   zip_bench cngfloor ENTRIES BYTES PASSWORD     what the platform's CNG alone costs an AES-256
 //                                                 archive, read or written: one key derivation
 //                                                 per entry, counter blocks and HMAC-SHA1 over
@@ -109,6 +114,44 @@ long Floor(const std::vector<std::wstring>& lines) {
     return 0;
 }
 
+// Makes every listed file below folder (by its entry name, with the source's size) in 64 KiB
+// writes of zeros, its folders first, as cheaply as the platform allows. The sizes are taken
+// before the clock starts again.
+long CreateFloor(const std::vector<std::wstring>& lines, const std::wstring& folder,
+                 double* start) {
+    std::vector<std::pair<std::wstring, uint64_t>> files;
+    for (const std::wstring& line : lines) {
+        const size_t tab = line.find(L'\t');
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(line.substr(tab + 1).c_str(), GetFileExInfoStandard, &data))
+            return 1;
+        files.push_back({folder + L"\\" + line.substr(0, tab),
+                         (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
+    }
+    std::vector<char> zeros(65536);
+    *start = Now();
+    for (const auto& [path, size] : files) {
+        for (size_t at = path.find(L'\\', folder.size() + 1); at != std::wstring::npos;
+             at = path.find(L'\\', at + 1)) {
+            CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+        }
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return 1;
+        for (uint64_t left = size; left > 0;) {
+            const DWORD n = static_cast<DWORD>(left < zeros.size() ? left : zeros.size());
+            DWORD written = 0;
+            if (!WriteFile(h, zeros.data(), n, &written, nullptr) || written != n) {
+                CloseHandle(h);
+                return 1;
+            }
+            left -= n;
+        }
+        CloseHandle(h);
+    }
+    return 0;
+}
+
 // The CNG share of an AES-256 unpack, through the same primitives the reader uses.
 long CngFloor(long entries, long long bytes, const std::string& password) {
     velmor::zip::AesCrypto& crypto = velmor::zip::PlatformAesCrypto();
@@ -140,7 +183,7 @@ int main() {
     }
     const std::wstring mode = argv[1];
     const SIZE_T base = PrivateBytes(false);
-    const double start = Now();
+    double start = Now();
     long result = 0;
     if (mode == L"pack" && argc >= 5) {
         std::wstring list;
@@ -174,6 +217,9 @@ int main() {
     } else if (mode == L"cngfloor" && argc >= 5) {
         result = CngFloor(std::wcstol(argv[2], nullptr, 10), std::wcstoll(argv[3], nullptr, 10),
                           Narrow(argv[4]));
+    } else if (mode == L"createfloor" && argc >= 4) {
+        CreateDirectoryW(argv[3], nullptr);
+        result = CreateFloor(ListLines(argv[2]), argv[3], &start);
     } else if (mode == L"floor") {
         result = Floor(ListLines(argv[2]));
     } else {

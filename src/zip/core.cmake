@@ -6,6 +6,7 @@ velmor_core_library(NAME velmor_zip_core
         read/reader_byte_source.cpp read/reader_end_record.cpp read/reader_cursor.cpp
         read/reader_entry_mapping.cpp read/reader_overlap.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
         read/stored_entries.cpp
+        read/parallel_extract.cpp
     LIBS ZLIB::ZLIB)
 
 # The AES primitives over OpenSSL, for the Linux build only.

@@ -7,16 +7,12 @@
 
 #include "base/win/handle_traits.h"
 #include "zip/read/extract_entry_stream.h"
+#include "zip/read/parallel_extract.h"
 #include "zip/extract_folders.h"
 #include "zip/win/file_times.h"
 #include "zip/format/records.h"
 
 namespace velmor::zip {
-
-namespace {
-
-constexpr DWORD kApplicableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                        FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 bool WriteAll(HANDLE file, const uint8_t* data, uint32_t size) {
     while (size > 0) {
@@ -27,6 +23,11 @@ bool WriteAll(HANDLE file, const uint8_t* data, uint32_t size) {
     }
     return true;
 }
+
+namespace {
+
+constexpr DWORD kApplicableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                        FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 // Zero means "no time": that one is left as the platform set it.
 void ApplyTimes(HANDLE file, const ArchiveEntry& entry) {
@@ -44,14 +45,8 @@ ArchiveStatus DrainEntryData(EntryStream& stream, uint8_t* buffer, ProgressTally
                              Write&& write) {
     for (;;) {
         const int32_t r = stream.Read(buffer, kEntryChunkSize);
-        if (r == static_cast<int32_t>(ReaderCode::CheckByteMismatch)) {
-            return ArchiveStatus::BadPassword;
-        }
-        if (r < 0) return ArchiveStatus::FlateFailed;
-        if (r == 0) {
-            return stream.Finish() == ReaderCode::ReaderOk ? ArchiveStatus::Ok
-                                                           : ArchiveStatus::FlateFailed;
-        }
+        if (r < 0) return ReadFailureStatus(r);
+        if (r == 0) return FinishStatus(stream.Finish());
         if (!write(buffer, static_cast<uint32_t>(r))) return ArchiveStatus::WriteFailed;
         if (tally && !tally->Add(static_cast<uint32_t>(r))) return ArchiveStatus::Cancelled;
     }
@@ -64,7 +59,8 @@ ArchiveStatus CopyEntryData(EntryStream& stream, HANDLE file, uint8_t* buffer,
     });
 }
 
-// The checks every entry passes before anything of it is made; Ok or the refusal.
+}  // namespace
+
 ArchiveStatus CheckEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
                          ArchiveEntry* entry) {
     if (index < 0 || index >= reader.entryCount()) return ArchiveStatus::BadArgument;
@@ -85,37 +81,45 @@ bool IsFolderEntry(const ArchiveEntry& entry, const std::wstring& targetName) {
     return (entry.attributes & kEntryDirectory) || folderName;
 }
 
-}  // namespace
+ArchiveStatus BeginEntryFile(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                             ArchiveEntry* entry, ScopedFileHandle* file) {
+    const ArchiveStatus checked = CheckEntry(reader, index, targetName, entry);
+    if (checked != ArchiveStatus::Ok) return checked;
+    const std::wstring& root = reader.rootFolder();
+    if (IsFolderEntry(*entry, targetName)) {
+        EnsureFolders(root, targetName);
+        return ArchiveStatus::Ok;
+    }
+    EnsureFolders(root, FolderPartToMake(targetName));
+    const DWORD attributes = entry->attributes & kApplicableAttributes;
+    file->reset(CreateFileW((root + targetName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file->valid() ? ArchiveStatus::Ok : ArchiveStatus::NoFile;
+}
+
+void EndEntryFile(ScopedFileHandle& file, const std::wstring& path, const ArchiveEntry& entry,
+                  ArchiveStatus status) {
+    if (!file.valid()) return;
+    if (status == ArchiveStatus::Ok) ApplyTimes(file.get(), entry);
+    file.reset();
+    // A stopped call leaves no partial file behind.
+    if (status == ArchiveStatus::Cancelled) DeleteFileW(path.c_str());
+}
 
 ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
                            ProgressTally* tally) {
     ArchiveEntry entry;
-    const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
-    if (checked != ArchiveStatus::Ok) return checked;
-    CentralDirectoryCursor& cursor = reader.cursor();
-    const std::wstring& root = reader.rootFolder();
-    if (IsFolderEntry(entry, targetName)) {
-        EnsureFolders(root, targetName);
-        return ArchiveStatus::Ok;
-    }
-
-    const std::wstring target = root + targetName;
-    EnsureFolders(root, FolderPartToMake(targetName));
-    const DWORD attributes = entry.attributes & kApplicableAttributes;
-    ScopedFileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return ArchiveStatus::NoFile;
+    ScopedFileHandle file;
+    const ArchiveStatus begun = BeginEntryFile(reader, index, targetName, &entry, &file);
+    if (begun != ArchiveStatus::Ok || !file.valid()) return begun;
 
     std::unique_ptr<EntryStream>& stream = reader.entryStream();
-    EntryStream::Open(cursor, reader.password(), &stream);
+    EntryStream::Open(reader.cursor(), reader.password(), &stream);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
     ArchiveStatus status = ArchiveStatus::FlateFailed;
     if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get(), tally);
-    if (status == ArchiveStatus::Ok) ApplyTimes(file.get(), entry);
-    file.reset();
+    EndEntryFile(file, reader.rootFolder() + targetName, entry, status);
     stream.reset();
-    // A stopped call leaves no partial file behind.
-    if (status == ArchiveStatus::Cancelled) DeleteFileW(target.c_str());
     return status;
 }
 

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include <windows.h>
+
+#include "base/win/handle_traits.h"
 #include "zip/archive_status.h"
 #include "zip/progress_tally.h"
 #include "zip/reader.h"
@@ -26,5 +29,23 @@ ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstr
 // code. The status ExtractEntry would give, short of what only the disk can refuse.
 ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
                         ProgressTally* tally = nullptr);
+
+// The steps of ExtractEntry, for a caller that reads the data elsewhere.
+
+// The checks every entry passes before anything of it is made (index, description, a name
+// that stays inside the root, the joined path's length); Ok or the refusal.
+ArchiveStatus CheckEntry(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                         ArchiveEntry* entry);
+bool IsFolderEntry(const ArchiveEntry& entry, const std::wstring& targetName);
+// Checks and describes the entry, makes its folders and, for a file entry, creates its file
+// with its attributes into *file (left invalid for a folder entry). Ok, or the refusal.
+ArchiveStatus BeginEntryFile(ArchiveReader& reader, int32_t index, const std::wstring& targetName,
+                             ArchiveEntry* entry, ScopedFileHandle* file);
+// Writes the whole block at the end of the file.
+bool WriteAll(HANDLE file, const uint8_t* data, uint32_t size);
+// Ends the file of an entry with its status: the entry's times on Ok; closed; removed when
+// the call was stopped (Cancelled). Nothing when no file is open.
+void EndEntryFile(ScopedFileHandle& file, const std::wstring& path, const ArchiveEntry& entry,
+                  ArchiveStatus status);
 
 }  // namespace velmor::zip

@@ -41,9 +41,9 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                EntryEncryption encryption = EntryEncryption::Traditional,
                ProgressSink* progress = nullptr);
 
-// Threads that make Pack's entries: one per processor, at most kMaxPackThreads. The
-// environment variable VELMOR_PACK_THREADS (1 to 8) sets the number; a build with
-// VELMOR_PACK_SINGLE_THREAD defined always uses the calling thread alone.
+// Threads that make Pack's entries, and read those of Unpack, Test and UnpackFiles: one per
+// processor, at most kMaxPackThreads. The environment variable VELMOR_PACK_THREADS (1 to 8) sets
+// the number; a build with VELMOR_PACK_SINGLE_THREAD defined always uses the calling thread alone.
 unsigned PackThreads();
 
 }  // namespace velmor::zip

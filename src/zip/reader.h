@@ -42,6 +42,8 @@ public:
     const std::wstring& rootFolder() const { return root_; }
     const std::string& password() const { return password_; }
     CentralDirectoryCursor& cursor() { return *cursor_; }
+    // The archive file opened once more, for a worker thread's own reads; null on failure.
+    std::unique_ptr<ByteSource> OpenSourceAgain() const { return source_.OpenAgain(); }
     // At most one entry stream is open at a time; the reader ends it when it closes.
     std::unique_ptr<EntryStream>& entryStream() { return stream_; }
 

@@ -6,7 +6,9 @@
 
 #include "zip/entry_selection.h"
 #include "zip/extract.h"
+#include "zip/extract_threads.h"
 #include "zip/extract_folders.h"
+#include "zip/pack.h"
 #include "zip/reader.h"
 
 namespace velmor::zip {
@@ -14,6 +16,9 @@ namespace velmor::zip {
 namespace {
 
 using EntryStep = ArchiveStatus (*)(ArchiveReader&, int32_t, const std::wstring&, ProgressTally*);
+
+// How a call treats its entries: written to disk, or only read and checked.
+enum class EntryWork { Extract, Test };
 
 long ResultFor(ArchiveStatus status) {
     switch (status) {
@@ -41,12 +46,24 @@ int64_t TotalBytes(ArchiveReader& reader, const std::vector<bool>* picked) {
     return total;
 }
 
-// Runs `step` over the entries in directory order (only the picked ones when `picked` is
-// given), stopping at the first failure.
-long RunEntries(ArchiveReader& reader, EntryStep step, const std::vector<bool>* picked,
+// Runs the entries in directory order (only the picked ones when `picked` is given),
+// stopping at the first failure: on PackThreads() workers, or one after the other on the
+// calling thread, with the same files on disk and the same result.
+long RunEntries(ArchiveReader& reader, EntryWork work, const std::vector<bool>* picked,
                 ProgressSink* progress) {
     ProgressTally tally(progress, progress ? TotalBytes(reader, picked) : 0);
     if (!tally.Start()) return kResultCancelled;
+    const unsigned threads = PackThreads();
+    if (threads > 1) {
+        bool ran = false;
+        const ArchiveStatus status =
+            ExtractWithThreads(reader, picked, work == EntryWork::Extract, tally, threads, &ran);
+        if (ran) {
+            if (status == ArchiveStatus::Ok) tally.Finish();
+            return ResultFor(status);
+        }
+    }
+    const EntryStep step = work == EntryWork::Extract ? &ExtractEntry : &TestEntry;
     ArchiveEntry entry;
     const int32_t count = reader.entryCount();
     for (int32_t i = 0; i < count; ++i) {
@@ -92,7 +109,7 @@ long UnpackArchive(const std::wstring& archiveName, const std::wstring& extractP
     if (!ArgumentsFit(archiveName, password)) return kResultOpenArchiveError;
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
     if (!reader) return kResultOpenArchiveError;
-    return RunEntries(*reader, &ExtractEntry, nullptr, progress);
+    return RunEntries(*reader, EntryWork::Extract, nullptr, progress);
 }
 
 long TestArchive(const std::wstring& archiveName, const std::string& password,
@@ -100,7 +117,7 @@ long TestArchive(const std::wstring& archiveName, const std::string& password,
     if (!ArgumentsFit(archiveName, password)) return kResultOpenArchiveError;
     std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, password);
     if (!reader) return kResultOpenArchiveError;
-    return RunEntries(*reader, &TestEntry, nullptr, progress);
+    return RunEntries(*reader, EntryWork::Test, nullptr, progress);
 }
 
 long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
@@ -126,7 +143,7 @@ long UnpackFiles(const std::wstring& archiveName, const std::wstring& names,
 
     EnsureFolders(std::wstring(), root);
     if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) return kResultOpenArchiveError;
-    return RunEntries(*reader, &ExtractEntry, &picked, progress);
+    return RunEntries(*reader, EntryWork::Extract, &picked, progress);
 }
 
 }  // namespace velmor::zip

@@ -8,8 +8,19 @@
 
 namespace velmor::zip {
 
-EntryStream::EntryStream(CentralDirectoryCursor& cursor, const std::string& password)
-    : source_(cursor.source()), prefixLength_(cursor.prefixLength()), keys_(password) {}
+EntryStream::EntryStream(ByteSource& source, uint64_t prefixLength, const std::string& password)
+    : source_(source), prefixLength_(prefixLength), keys_(password) {}
+
+ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* location) {
+    if (!cursor.valid()) return ReaderCode::NoCurrentEntry;
+    if (cursor.CheckLocalHeader(&location->placement) != ReaderCode::ReaderOk) {
+        return ReaderCode::BadArchive;
+    }
+    location->header = cursor.header();
+    location->extent = cursor.extent();
+    location->prefixLength = cursor.prefixLength();
+    return ReaderCode::ReaderOk;
+}
 
 EntryStream::~EntryStream() {
     if (inflateReady_) inflateEnd(&inflate_);
@@ -18,23 +29,29 @@ EntryStream::~EntryStream() {
 ReaderCode EntryStream::Open(CentralDirectoryCursor& cursor, const std::string& password,
                              std::unique_ptr<EntryStream>* stream) {
     stream->reset();
-    if (!cursor.valid()) return ReaderCode::NoCurrentEntry;
-    LocalHeaderPlacement placement;
-    if (cursor.CheckLocalHeader(&placement) != ReaderCode::ReaderOk) return ReaderCode::BadArchive;
+    EntryLocation location;
+    const ReaderCode located = LocateCurrentEntry(cursor, &location);
+    if (located != ReaderCode::ReaderOk) return located;
+    return Open(cursor.source(), location, password, stream);
+}
 
-    std::unique_ptr<EntryStream> opened(new (std::nothrow) EntryStream(cursor, password));
+ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
+                             const std::string& password, std::unique_ptr<EntryStream>* stream) {
+    stream->reset();
+    std::unique_ptr<EntryStream> opened(new (std::nothrow)
+                                            EntryStream(source, location.prefixLength, password));
     if (!opened) return ReaderCode::NoMemory;
     opened->input_.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
     if (!opened->input_) return ReaderCode::NoMemory;
 
-    const CentralFileHeader& header = cursor.header();
+    const CentralFileHeader& header = location.header;
     opened->expectedCrc_ = header.crc32;
     opened->method_ = header.method;
-    opened->compressedLeft_ = cursor.extent().compressedSize;
-    opened->uncompressedLeft_ = cursor.extent().uncompressedSize;
-    opened->nextPosition_ = placement.dataPosition;
+    opened->compressedLeft_ = location.extent.compressedSize;
+    opened->uncompressedLeft_ = location.extent.uncompressedSize;
+    opened->nextPosition_ = location.placement.dataPosition;
     if (header.method == kMethodAes) {
-        const ReaderCode aes = opened->OpenAes(placement, password);
+        const ReaderCode aes = opened->OpenAes(location.placement, password);
         if (aes != ReaderCode::ReaderOk) return aes;
     } else {
         opened->encrypted_ = (header.flags & kFlagEncrypted) != 0;

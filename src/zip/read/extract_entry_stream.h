@@ -18,12 +18,29 @@ namespace velmor::zip {
 
 constexpr uint32_t kEntryChunkSize = 16384;
 
+// Everything an entry stream needs to find an entry's data, taken from the cursor once its
+// local header was checked: a stream can then be opened over another source of the same
+// archive, on another thread.
+struct EntryLocation {
+    CentralFileHeader header;
+    EntryExtent extent;
+    LocalHeaderPlacement placement;
+    uint64_t prefixLength = 0;
+};
+
+// The cursor's current entry, its local header checked: ReaderOk, NoCurrentEntry or
+// BadArchive.
+ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* location);
+
 class EntryStream {
 public:
     // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
     // header check) or NoMemory on failure.
     static ReaderCode Open(CentralDirectoryCursor& cursor, const std::string& password,
                            std::unique_ptr<EntryStream>* stream);
+    // Opens a stream for the located entry over source. password must outlive the stream.
+    static ReaderCode Open(ByteSource& source, const EntryLocation& location,
+                           const std::string& password, std::unique_ptr<EntryStream>* stream);
     ~EntryStream();
     EntryStream(const EntryStream&) = delete;
     EntryStream& operator=(const EntryStream&) = delete;
@@ -38,7 +55,7 @@ public:
     ReaderCode Finish();
 
 private:
-    EntryStream(CentralDirectoryCursor& cursor, const std::string& password);
+    EntryStream(ByteSource& source, uint64_t prefixLength, const std::string& password);
     ReaderCode Refill();
     ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
 

@@ -11,10 +11,22 @@ bool FileByteSource::Open(const std::wstring& path) {
     file_.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_.valid()) return false;
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    fullPath_.assign(length, L'\0');
+    const DWORD written =
+        length ? GetFullPathNameW(path.c_str(), length, &fullPath_[0], nullptr) : 0;
+    fullPath_.resize(written < length ? written : 0);
     LARGE_INTEGER zero{};
     seekable_ = SetFilePointerEx(file_.get(), zero, nullptr, FILE_CURRENT) != FALSE;
     error_ = false;
     return true;
+}
+
+std::unique_ptr<FileByteSource> FileByteSource::OpenAgain() const {
+    if (!IsOpen() || fullPath_.empty()) return nullptr;
+    auto again = std::make_unique<FileByteSource>();
+    if (!again->Open(fullPath_)) return nullptr;
+    return again;
 }
 
 void FileByteSource::Close() {

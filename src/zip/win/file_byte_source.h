@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     // Opens an existing file for reading, sharing read access with others.
     bool Open(const std::wstring& path);
     void Close();
+    // The same file opened once more, for another thread's reads; null when it cannot be.
+    // The file stays the same: this source shares no write or delete access while open.
+    std::unique_ptr<FileByteSource> OpenAgain() const;
 
     bool IsOpen() const override { return file_.valid(); }
     bool IsSeekable() const override { return seekable_; }
@@ -48,6 +52,7 @@ private:
     Window windows_[2];
     uint64_t uses_ = 0;
     ScopedFileHandle file_;
+    std::wstring fullPath_;  // taken at open, so that the current directory may change
     bool seekable_ = false;
     bool error_ = false;
 };

@@ -1,9 +1,13 @@
 #include "test_archive_builder.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include <zlib.h>
 
+#include "zip/format/aes_crypto.h"
+#include "zip/format/aes_ctr.h"
+#include "zip/format/aes_format.h"
 #include "zip/format/cipher.h"
 #include "zip/format/crc32.h"
 
@@ -35,8 +39,43 @@ std::string Zip64Block(std::initializer_list<uint64_t> values) {
     return ExtraBlock(0x0001, data);
 }
 
+// Salt, verifier, the AES-CTR content and the authentication code, made with the
+// platform's primitives and a fixed salt.
+std::string AesPayload(const TestEntry& e, std::string body) {
+    const uint32_t keySize = 8u + 8u * e.aesStrength, saltSize = keySize / 2;
+    const std::string salt(saltSize, '\x5A');
+    AesCrypto& crypto = PlatformAesCrypto();
+    uint8_t derived[2 * kAesMaxKeySize + kAesVerifierSize];
+    uint8_t code[kSha1DigestSize];
+    const auto* saltBytes = reinterpret_cast<const uint8_t*>(salt.data());
+    auto* content = reinterpret_cast<uint8_t*>(&body[0]);
+    if (!crypto.DerivePbkdf2Sha1(e.password, saltBytes, saltSize, kAesPbkdf2Iterations, derived,
+                                 2 * keySize + kAesVerifierSize)) {
+        throw std::runtime_error("PBKDF2");
+    }
+    auto cipher = crypto.CreateBlockCipher(derived, keySize);
+    auto mac = crypto.CreateHmacSha1(derived + keySize, keySize);
+    auto keystream = std::make_unique<AesCtrKeystream>(*cipher);
+    if (!keystream->Apply(content, body.size()) || !mac->Update(content, body.size()) ||
+        !mac->Finish(code)) {
+        throw std::runtime_error("AES");
+    }
+    return salt + std::string(reinterpret_cast<char*>(derived) + 2 * keySize, kAesVerifierSize) +
+           body + std::string(reinterpret_cast<char*>(code), kAesAuthCodeSize);
+}
+
+std::string AesBlock(const TestEntry& e) {
+    std::string data;
+    AddU16(data, kAesVersion1);
+    AddU16(data, kAesVendorId);
+    data.push_back(static_cast<char>(e.aesStrength));
+    AddU16(data, e.method);
+    return ExtraBlock(kAesExtraId, data);
+}
+
 std::string EntryPayload(const TestEntry& e, uint32_t crc) {
     std::string body = e.method == 8 ? RawDeflate(e.data) : e.data;
+    if (e.aesStrength) return AesPayload(e, std::move(body));
     if (e.password.empty()) return body;
     CipherKeys keys(e.password);
     const uint8_t check = ExpectedCheckByte(e.dataDescriptor ? 0x0008 : 0, e.dosDateTime, crc);
@@ -80,13 +119,16 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         const uint16_t flags = static_cast<uint16_t>((e.password.empty() ? 0 : 1) |
                                                      (e.dataDescriptor ? 8 : 0) | e.moreFlags);
         const bool wideLocal = zip64 && !e.dataDescriptor;
+        const std::string aesExtra = e.aesStrength ? AesBlock(e) : "";
+        const uint16_t method = e.aesStrength ? kMethodAes : e.method;
         const std::string localExtra =
-            (wideLocal ? Zip64Block({e.data.size(), payload.size()}) : "") + e.localExtra;
+            (wideLocal ? Zip64Block({e.data.size(), payload.size()}) : "") + aesExtra +
+            e.localExtra;
         built.localOffsets.push_back(out.size());
         AddU32(out, 0x04034b50);
         AddU16(out, zip64 ? 45 : 20);
         AddU16(out, flags);
-        AddU16(out, e.method);
+        AddU16(out, method);
         AddU32(out, e.dosDateTime);
         AddU32(out, e.dataDescriptor ? 0 : crc);
         AddU32(out, e.dataDescriptor ? 0
@@ -120,14 +162,14 @@ BuiltArchive BuildArchive(const std::vector<TestEntry>& entries, const std::stri
         const TestEntry& e = entries[i];
         const std::string centralExtra =
             (zip64 ? Zip64Block({e.data.size(), sizes[i], built.localOffsets[i]}) : "") +
-            e.centralExtra;
+            (e.aesStrength ? AesBlock(e) : "") + e.centralExtra;
         built.centralOffsets.push_back(out.size());
         AddU32(out, 0x02014b50);
         AddU16(out, e.versionMadeBy);
         AddU16(out, zip64 ? 45 : 20);
         AddU16(out, static_cast<uint16_t>((e.password.empty() ? 0 : 1) |
                                           (e.dataDescriptor ? 8 : 0) | e.moreFlags));
-        AddU16(out, e.method);
+        AddU16(out, e.aesStrength ? kMethodAes : e.method);
         AddU32(out, e.dosDateTime);
         AddU32(out, crcs[i]);
         AddU32(out, zip64 ? kMarker : sizes[i]);

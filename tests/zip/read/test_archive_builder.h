@@ -11,7 +11,8 @@ struct TestEntry {
     std::string name;
     std::string data;                 // uncompressed content
     uint16_t method = 8;              // 0 stored, 8 deflated (raw, level 8)
-    std::string password;             // non-empty: traditional encryption
+    std::string password;             // non-empty: traditional encryption ...
+    uint8_t aesStrength = 0;          // ... or with 1, 2, 3: WinZip AES-128/192/256 (AE-1)
     bool dataDescriptor = false;      // flag bit 3: zero CRC and sizes in the local header
     uint16_t moreFlags = 0;           // further flag bits in both headers (0x0800: UTF-8 name)
     uint16_t versionMadeBy = 0x0B17;  // host 11 (NTFS), format 2.3

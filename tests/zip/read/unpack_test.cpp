@@ -8,6 +8,7 @@
 #include "test_sandbox.h"
 #include "zip/format/crc32.h"
 #include "zip/unpack.h"
+#include "base/progress_sink.h"
 
 namespace velmor::zip {
 namespace {
@@ -168,6 +169,116 @@ TEST_F(ZipUnpack, DecodedNamesReachTheDiskAndPassTheSameChecks) {
     EXPECT_EQ(UnpackArchive(Archive(entries), dest_, ""), 100);
     EXPECT_FALSE(test::PathExists(box_ / L"escaped.txt"));
     EXPECT_FALSE(test::PathExists(dest_ + L"\\safe.txt"));
+}
+
+// Every file and folder below root with its attributes, and a file's write time (when it is
+// the entry's: folders and failed files keep the time they were made at), size and CRC-32.
+std::string Snapshot(const std::wstring& root) {
+    std::string out;
+    for (const std::wstring& name : test::ListTree(root)) {
+        const std::wstring path = root + L"\\" + name;
+        const std::string bytes = test::ReadFileBytes(path);
+        uint64_t creation = 0, access = 0, write = 0;
+        test::GetTimes(path, &creation, &access, &write);
+        out += std::string(name.begin(), name.end()) + " " +
+               std::to_string(GetFileAttributesW(path.c_str())) + " " +
+               (write < 133000000000000000 ? std::to_string(write) : "now") + " " +
+               std::to_string(bytes.size()) + " " +
+               std::to_string(ComputeCrc32(bytes.data(), bytes.size())) + "\n";
+    }
+    return out;
+}
+
+// Unpack's result, and the results of Test and UnpackFiles and both trees in *seen.
+long UnpackWith(const wchar_t* threads, const std::wstring& archive, const std::wstring& folder,
+                std::string* seen) {
+    EXPECT_TRUE(SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", threads));
+    test::RemoveTree(folder);
+    const long unpacked = UnpackArchive(archive, folder + L"\\all", "pw");
+    *seen = std::to_string(TestArchive(archive, "pw")) + " " +
+            std::to_string(
+                UnpackFiles(archive, L"d\tempty.txt\tnoise.bin", folder + L"\\picked", "pw")) +
+            "\n" + Snapshot(folder + L"\\all") + "picked:\n" + Snapshot(folder + L"\\picked");
+    SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", nullptr);
+    return unpacked;
+}
+
+TEST_F(ZipUnpack, FourThreadsLeaveWhatOneLeaves) {
+    std::string text, noise(150000, '\0');
+    for (size_t i = 0; text.size() < 400000; ++i)
+        text += "row " + std::to_string(i * 7919) + "\r\n";
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 2654435761u >> 13);
+    std::vector<TestEntry> entries = {Entry("d/", ""), Entry("d/a.txt", text),
+                                      Entry("noise.bin", noise), Entry("empty.txt", "")};
+    entries[0].externalAttributes = 0x10;
+    entries[2].method = 0;
+    entries[3].externalAttributes = 0x21;  // read-only
+    for (int i = 0; i < 30; ++i) entries.push_back(Entry("d/" + std::to_string(i) + ".txt", "s"));
+    std::vector<TestEntry> sealed = entries;
+    for (size_t i = 1; i < sealed.size(); ++i) sealed[i].password = "pw";
+    sealed[2].aesStrength = 1;
+    sealed[1].aesStrength = 3;
+    std::vector<TestEntry> wrongPassword = sealed, badName = entries, blocked = entries;
+    wrongPassword[9].password = "other";
+    badName[7].name = "../escaped.txt";
+    blocked[8].name = "noise.bin/x.txt";  // its folder is a file
+    test::BuiltArchive badCrc = BuildArchive(entries);
+    badCrc.bytes[badCrc.dataOffsets[2] + 70000] ^= 1;  // stored: read whole, then refused
+    test::BuiltArchive damaged = BuildArchive(entries);
+    damaged.bytes[damaged.dataOffsets[1] + 9000] ^= 0x55;  // deflated: fails on the way
+    struct Case {
+        const char* what;
+        std::string bytes;
+        long result;
+    };
+    const Case archives[] = {
+        {"stored, deflated and folders", BuildArchive(entries).bytes, 0},
+        {"traditional and AES encryption", BuildArchive(sealed).bytes, 0},
+        {"Zip64 records", BuildArchive(sealed, "", true).bytes, 0},
+        {"a wrong password", BuildArchive(wrongPassword).bytes, 55},
+        {"a name the guards refuse", BuildArchive(badName).bytes, 100},
+        {"a file that cannot be created", BuildArchive(blocked).bytes, 100},
+        {"a CRC-32 failure in the middle", badCrc.bytes, 100},
+        {"damaged data in the middle", damaged.bytes, 100},
+    };
+    for (const Case& c : archives) {
+        SCOPED_TRACE(c.what);
+        test::WriteFileBytes(box_ / L"t.zip", c.bytes);
+        std::string one, four;
+        EXPECT_EQ(UnpackWith(L"1", box_ / L"t.zip", box_ / L"one", &one), c.result);
+        EXPECT_EQ(UnpackWith(L"4", box_ / L"t.zip", box_ / L"four", &four), c.result);
+        EXPECT_EQ(four, one);
+    }
+}
+
+// Stops at the second of three entries: the first stays whole, nothing of the others.
+class StopInSecond : public ProgressSink {
+public:
+    bool Progress(const std::wstring& name, int64_t done, int64_t total) override {
+        EXPECT_EQ(GetCurrentThreadId(), caller);
+        EXPECT_TRUE(calls++ > 0 || done == 0);
+        EXPECT_EQ(total, 3 * 300000);
+        return name != L"2.txt" || done < 400000;
+    }
+    const DWORD caller = GetCurrentThreadId();
+    int calls = 0;
+};
+
+TEST_F(ZipUnpack, StoppedThroughTheSinkOnAnyNumberOfThreads) {
+    std::string text;
+    while (text.size() < 300000) text += "line " + std::to_string(text.size()) + "\r\n";
+    text.resize(300000);
+    const std::wstring archive =
+        Archive({Entry("1.txt", text), Entry("2.txt", text), Entry("3.txt", text)});
+    for (const wchar_t* threads : {L"1", L"4"}) {
+        SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", threads);
+        test::RemoveTree(dest_);
+        StopInSecond sink;
+        EXPECT_EQ(UnpackArchive(archive, dest_, "", &sink), 77);
+        EXPECT_EQ(Out(L"1.txt"), text);
+        EXPECT_EQ(test::ListTree(dest_), std::vector<std::wstring>{L"1.txt"});
+    }
+    SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", nullptr);
 }
 
 }  // namespace
