@@ -6,28 +6,27 @@
 
 #include <string>
 
-#include "ftp/ftp_api.h"
 #include "ftp/ftp_context.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
+#include "ftp/remote_session.h"
 #include "ftp/transfer_progress.h"
 
 namespace velmor::ftp {
 
 class FtpUpload {
 public:
-    FtpUpload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files)
-        : context_(context), api_(api), view_(view), files_(files) {}
+    FtpUpload(FtpContext& context, ProgressView& view, LocalFiles& files)
+        : context_(context), view_(view), files_(files) {}
 
     // Takes the names as the caller gave them and prepares them itself.
     long PutFile(const std::wstring& localFile, const std::wstring& remoteFile);
 
 private:
     long Run(const std::wstring& localFile, const std::wstring& remoteFile);
-    long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote, TransferProgress& progress);
+    long Transfer(LocalSource& local, RemoteFile& remote, TransferProgress& progress);
 
     FtpContext& context_;
-    FtpApi& api_;
     ProgressView& view_;
     LocalFiles& files_;
 };

@@ -7,6 +7,7 @@
 #include "ftp/local_file.h"
 #include "ftp/progress_window.h"
 #include "ftp/win/schannel_tls_factory.h"
+#include "ftp/win/sftp_connector.h"
 #include "ftp/wininet_api.h"
 #include "module/bstr_util.h"
 #include "module/com_call.h"
@@ -34,7 +35,8 @@ struct FtpCall {
     ftp::FtpContext& context = ftp::FtpContext::Process();
     ftp::ProgressWindow window{context, ModuleInstance()};
     ftp::FtpSession session{context, Platform().api, window,
-                            ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
+                            ftp::SchannelTlsConnector(ftp::kNetworkTimeoutMs),
+                            ftp::SftpConnector(ftp::kNetworkTimeoutMs)};
 };
 
 // An open session must survive every object and any attempt to unload the
@@ -47,6 +49,13 @@ void PinLibrary() {
 
 }  // namespace
 
+template <class Body>
+HRESULT COrvFtp::Recorded(long* result, Body&& body) noexcept {
+    const HRESULT hr = ResultCall(result, kResultGeneralError, body);
+    if (result != nullptr) lastResult_ = *result;
+    return hr;
+}
+
 STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
     return ActionCall([&] {
         FtpCall().session.SetProxy(BstrToWString(proxyName), BstrToWString(login),
@@ -55,7 +64,7 @@ STDMETHODIMP COrvFtp::SetProxy(BSTR proxyName, BSTR login, BSTR password) {
 }
 
 STDMETHODIMP COrvFtp::OpenSession(long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Recorded(result, [&] {
         const long opened = FtpCall().session.OpenSession();
         if (opened == kResultOk) PinLibrary();
         return opened;
@@ -67,40 +76,35 @@ STDMETHODIMP COrvFtp::CloseSession() {
 }
 
 STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Recorded(result, [&] {
         FtpCall call;
-        ftp::FtpDownload download(call.context, Platform().api, call.window, Platform().files,
-                                  ftp::kChunkPauseMs);
+        ftp::FtpDownload download(call.context, call.window, Platform().files, ftp::kChunkPauseMs);
         return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile));
     });
 }
 
 STDMETHODIMP COrvFtp::SetCurDir(BSTR path, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.SetCurDir(BstrToWString(path)); });
+    return Recorded(result, [&] { return FtpCall().session.SetCurDir(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::DeleteFile(BSTR fileName, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.DeleteFile(BstrToWString(fileName)); });
+    return Recorded(result, [&] { return FtpCall().session.DeleteFile(BstrToWString(fileName)); });
 }
 
 STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Recorded(result, [&] {
         FtpCall call;
-        ftp::FtpUpload upload(call.context, Platform().api, call.window, Platform().files);
+        ftp::FtpUpload upload(call.context, call.window, Platform().files);
         return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile));
     });
 }
 
 STDMETHODIMP COrvFtp::CreateDirectory(BSTR path, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.CreateDirectory(BstrToWString(path)); });
+    return Recorded(result, [&] { return FtpCall().session.CreateDirectory(BstrToWString(path)); });
 }
 
 STDMETHODIMP COrvFtp::FileExists(BSTR file, long* result) {
-    return ResultCall(result, kResultGeneralError,
-                      [&] { return FtpCall().session.FileExists(BstrToWString(file)); });
+    return Recorded(result, [&] { return FtpCall().session.FileExists(BstrToWString(file)); });
 }
 
 STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
@@ -108,10 +112,47 @@ STDMETHODIMP COrvFtp::ErrDescription(long ErrCode, BSTR* result) {
 }
 
 STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password, long* result) {
-    return ResultCall(result, kResultGeneralError, [&] {
+    return Recorded(result, [&] {
         return FtpCall().session.Connect(BstrToWString(server), BstrToWString(userName),
                                          BstrToWString(password));
     });
+}
+
+STDMETHODIMP COrvFtp::get_LastResult(long* result) {
+    if (result == nullptr) return E_POINTER;
+    *result = lastResult_;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::ListDirectory(BSTR path, BSTR* entries) {
+    long code = kResultGeneralError;
+    const HRESULT hr = TextCall(entries, [&] {
+        std::wstring text;
+        code = FtpCall().session.ListDirectory(BstrToWString(path), &text);
+        return text;
+    });
+    lastResult_ = code;
+    return hr;
+}
+
+STDMETHODIMP COrvFtp::RenameFile(BSTR from, BSTR to, long* result) {
+    return Recorded(result, [&] {
+        return FtpCall().session.RenameFile(BstrToWString(from), BstrToWString(to));
+    });
+}
+
+STDMETHODIMP COrvFtp::RemoveDirectory(BSTR path, long* result) {
+    return Recorded(result, [&] { return FtpCall().session.RemoveFolder(BstrToWString(path)); });
+}
+
+STDMETHODIMP COrvFtp::SetPrivateKey(BSTR keyFile, BSTR passphrase, long* result) {
+    return Recorded(result, [&] {
+        return FtpCall().session.SetPrivateKey(BstrToWString(keyFile), BstrToWString(passphrase));
+    });
+}
+
+STDMETHODIMP COrvFtp::get_HostKeyFingerprint(BSTR* fingerprint) {
+    return TextCall(fingerprint, [] { return ftp::FtpContext::Process().fingerprint; });
 }
 
 }  // namespace velmor
