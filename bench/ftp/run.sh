@@ -91,7 +91,7 @@ openssh() {  # openssh put|get: seconds of one transfer by OpenSSH's sftp
     -o StrictHostKeyChecking=no -P "$sftp_port" "$user@127.0.0.1" >/dev/null 2>&1 \
     || { echo "OpenSSH sftp $1 failed" >&2; exit 1; }
   end=$(date +%s.%N)
-  echo "$end - $start" | bc -l | sed 's/^\./0./'
+  printf '%.3f\n' "$(echo "$end - $start" | bc -l)"
 }
 cp "$big" "$sftp_root/bench-sftp.bin"
 sup_ours=() sup_ssh=() sdown_ours=() sdown_ssh=()

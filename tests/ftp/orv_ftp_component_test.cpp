@@ -107,6 +107,13 @@ TEST_F(OrvFtpTest, SessionOverTls) {
     EXPECT_EQ(0, GetFile(second.get(), local, TlsServers::Value("sample_name")));
     EXPECT_EQ(std::stoul(TlsServers::Value("sample_size")), ReadWholeFile(local).size());
     EXPECT_EQ(83, Connect(first.get(), TlsServers::Address("pureftpd_self_port", L":TLS")));
+    // the refused certificate, in the form a pin takes
+    ComPtr<IOrvFtp2> ftp;
+    ASSERT_EQ(S_OK, first->QueryInterface(IID_IOrvFtp2, reinterpret_cast<void**>(ftp.receive())));
+    ScopedBstr fingerprint;
+    EXPECT_EQ(S_OK, ftp->get_HostKeyFingerprint(fingerprint.receive()));
+    EXPECT_EQ(TlsServers::Value("fingerprint_self"),
+              std::wstring(fingerprint.get(), SysStringLen(fingerprint.get())));
 }
 
 TEST_F(OrvFtpTest, TwoObjectsShareOneConnection) {

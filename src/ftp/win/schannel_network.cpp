@@ -124,7 +124,7 @@ NetStatus SchannelNetwork::Secure(TlsChannel& channel) {
     if (!certificate) return NetStatus::kCertificate;
     CertificatePin digest{};
     if (fingerprint_.empty() && CertificateFingerprint(certificate.get(), digest)) {
-        static const wchar_t kHex[] = L"0123456789abcdef";
+        static const wchar_t kHex[] = L"0123456789ABCDEF";
         for (const std::uint8_t byte : digest) {
             fingerprint_ += kHex[byte >> 4];
             fingerprint_ += kHex[byte & 15];

@@ -35,7 +35,7 @@ public:
     DWORD timeoutMs() const { return timeoutMs_; }
     const SocketAddress& serverAddress() const { return server_; }
     // The SHA-256 fingerprint of the first certificate a server showed, as 64
-    // lowercase hexadecimal digits; empty before any.
+    // upper-case hexadecimal digits; empty before any.
     const std::wstring& fingerprint() const { return fingerprint_; }
 
 private:
