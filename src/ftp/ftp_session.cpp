@@ -137,6 +137,12 @@ long FtpSession::ListDirectory(const std::wstring& path, std::wstring* entries) 
 }
 
 long FtpSession::SetPrivateKey(const std::wstring& keyFile, const std::wstring& passphrase) {
+    if (keyFile.empty()) {  // back to the password
+        context_.privateKey.clear();
+        context_.publicKey.clear();
+        context_.keyPassphrase.clear();
+        return kResultOk;
+    }
     Win32LocalFiles files;
     std::string privateKey;
     if (!ReadSmallFile(files, keyFile, kMaxKeyFileBytes, &privateKey)) {

@@ -34,7 +34,8 @@ public:
     // name, size (empty for folders), modified (UTC, or empty) and type
     // ("file", "dir", "link") separated by tabs. On failure *entries is empty.
     long ListDirectory(const std::wstring& path, std::wstring* entries);
-    // The key for the next SFTP connection; 6 when the file cannot be read.
+    // The key for the SFTP connections from now on; 6 when the file cannot be
+    // read. An empty name forgets the key: the password is used again.
     long SetPrivateKey(const std::wstring& keyFile, const std::wstring& passphrase);
     void CloseSession();
 

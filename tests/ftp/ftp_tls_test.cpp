@@ -337,6 +337,9 @@ TEST_F(FtpSftpTest, HostKeyAndLogins) {
             << k.key;
     }
     EXPECT_EQ(6, sftp.SetPrivateKey(folder.file(L"no key"), L""));
+    EXPECT_EQ(79, ConnectSftp(Server("ssh_fingerprint_ecdsa"), L"not the password"));
+    EXPECT_EQ(0, sftp.SetPrivateKey(L"", L""));  // the password again
+    EXPECT_EQ(0, ConnectSftp(Server("ssh_fingerprint_ecdsa")));
 }
 
 TEST_F(FtpSftpTest, WholeSession) {
