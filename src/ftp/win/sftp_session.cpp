@@ -47,7 +47,7 @@ RemoteListEntry Describe(const std::string& name, const LIBSSH2_SFTP_ATTRIBUTES&
 // large requests whatever the caller's chunk.
 class SftpFile final : public RemoteFile {
 public:
-    SftpFile(LIBSSH2_SFTP_HANDLE* handle) : handle_(handle) {}
+    explicit SftpFile(LIBSSH2_SFTP_HANDLE* handle) : handle_(handle) {}
 
     RemoteOutcome Read(void* buffer, size_t size, size_t* read) override {
         *read = 0;
