@@ -15,6 +15,7 @@ pkgs=(
   msitools wixl
   osslsigncode
   clang-format-14
+  dpkg-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do
@@ -27,8 +28,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# The FTP over TLS tests unpack vsftpd, proftpd and pure-ftpd into the build tree
-# (the three packages conflict); the last line above holds the libraries they need.
+# The FTP over TLS and SFTP tests unpack vsftpd, proftpd, pure-ftpd and OpenSSH's sshd into
+# the build tree (the FTP servers conflict); the line with curl holds the libraries they need.
+# dpkg-dev unpacks the Debian sources of libssh2 and mbedTLS (scripts/ssh-libraries.sh).
 
 # The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
 if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then

@@ -4,7 +4,10 @@
 # 1 MiB download (paced at 100 ms per 4 KiB chunk, a floor of 25.6 s; target
 # at most 1.05x the floor, over TLS as over plain). The server is pure-ftpd
 # with TLS optional (--tls=1) and a self-signed certificate, pinned; it uses
-# the packages, account and certificates of the TLS test servers.
+# the packages, account and certificates of the TLS test servers. Then SFTP
+# against OpenSSH's sshd of the test servers: a 64 MiB upload and a 64 MiB
+# download without pauses, each against OpenSSH's own sftp client in the same
+# run (target at most 1.5x the client).
 # Prints a table with every ratio. Build first:
 #   cmake --build BUILD_DIR --target ftp_bench
 set -euo pipefail
@@ -75,3 +78,33 @@ printf '%-34s %10s %10s %8s %8s\n' "transfer (best of runs)" "plain s" "TLS s" "
 printf '%-34s %10s %10s %8s %8s\n' "64 MiB upload" "$up_p" "$up_t" "$(ratio "$up_t" "$up_p")" "<=1.5"
 printf '%-34s %10s %10s %8s %8s\n' "1 MiB paced download" "$down_p" "$down_t" "$(ratio "$down_t" "$down_p")" ""
 printf '%-34s %10s %10s %8s %8s\n' "  against the 25.6 s floor" "$(ratio "$down_p" "$floor")" "$(ratio "$down_t" "$floor")" "" "<=1.05"
+
+# SFTP: the engine against OpenSSH's sftp client, both to the test servers' sshd.
+sftp_port=$(value sftp_port) sftp_root=$(value sftp_root)
+sftp_server="127.0.0.1:$sftp_port:SFTP=$(value ssh_fingerprint_ecdsa)"
+openssh() {  # openssh put|get: seconds of one transfer by OpenSSH's sftp
+  local batch="$work/sftp.batch" start end
+  if [ "$1" = put ]; then echo "put $big bench-up-openssh.bin" >"$batch"
+  else echo "get bench-sftp.bin $work/back-openssh.bin" >"$batch"; fi
+  start=$(date +%s.%N)
+  sftp -q -b "$batch" -i "$(value ssh_key_rsa)" -o UserKnownHostsFile=/dev/null \
+    -o StrictHostKeyChecking=no -P "$sftp_port" "$user@127.0.0.1" >/dev/null 2>&1 \
+    || { echo "OpenSSH sftp $1 failed" >&2; exit 1; }
+  end=$(date +%s.%N)
+  printf '%.3f\n' "$(echo "$end - $start" | bc -l)"
+}
+cp "$big" "$sftp_root/bench-sftp.bin"
+sup_ours=() sup_ssh=() sdown_ours=() sdown_ssh=()
+for ((i = 0; i < runs; i++)); do
+  sup_ours+=("$(run upload "$sftp_server" "$big" bench-up-sftp.bin)")
+  sup_ssh+=("$(openssh put)")
+  same "$big" "$sftp_root/bench-up-sftp.bin" "upload over SFTP"
+  sdown_ours+=("$(run fetch "$sftp_server" "$work/back-sftp.bin" bench-sftp.bin)")
+  sdown_ssh+=("$(openssh get)")
+  same "$big" "$work/back-sftp.bin" "download over SFTP"
+done
+su_o=$(best "${sup_ours[@]}") su_s=$(best "${sup_ssh[@]}")
+sd_o=$(best "${sdown_ours[@]}") sd_s=$(best "${sdown_ssh[@]}")
+printf '%-34s %10s %10s %8s %8s\n' "SFTP (best of runs)" "OpenSSH s" "OrvFtp s" "ratio" "target"
+printf '%-34s %10s %10s %8s %8s\n' "64 MiB upload" "$su_s" "$su_o" "$(ratio "$su_o" "$su_s")" "<=1.5"
+printf '%-34s %10s %10s %8s %8s\n' "64 MiB download (no pauses)" "$sd_s" "$sd_o" "$(ratio "$sd_o" "$sd_s")" "<=1.5"

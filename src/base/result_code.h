@@ -30,6 +30,7 @@ enum ResultCode : std::int32_t {
     kResultServerNotFound = 82,       // OrvFtp.Connect: the host name does not resolve
     kResultCertificateRejected = 83,  // OrvFtp.Connect over TLS: the certificate failed the check
     kResultTlsRefused = 84,           // OrvFtp.Connect over TLS: AUTH TLS or the handshake refused
+    kResultHostKeyRejected = 85,      // OrvFtp.Connect over SFTP: no pin, or another host key
     kResultGeneralError = 100,        // OrvFtp, OrvZip.Unpack: any other failure
 };
 

@@ -26,9 +26,12 @@ constexpr int kProgressRange = 1000;
 // Connections over TLS: connecting and every wait for a reply or data end
 // after this long.
 constexpr DWORD kNetworkTimeoutMs = 60000;
+// A private or public key file larger than this is no key.
+constexpr size_t kMaxKeyFileBytes = 65536;
 
 constexpr wchar_t kAgentName[] = L"Velmor";
 constexpr INTERNET_PORT kDefaultFtpPort = 21;
+constexpr INTERNET_PORT kDefaultSftpPort = 22;
 
 // Listing flags of FileExists and of the download's lookup; the flags a
 // remote file is opened with in either direction.

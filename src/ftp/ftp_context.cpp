@@ -9,17 +9,9 @@ void FtpContext::BeginTransfer() {
     cancelFlag = 0;
 }
 
-std::shared_ptr<FtpApi> FtpContext::ConnectionApi(FtpApi& fallback) const {
-    FtpApi* api = connectionHandle.traits().api;
-    if (tlsApi && api == tlsApi.get()) return tlsApi;
-    if (api == nullptr) api = &fallback;
-    // WinINet's seam outlives the connection: a pointer that owns nothing.
-    return std::shared_ptr<FtpApi>(std::shared_ptr<FtpApi>(), api);
-}
-
 void FtpContext::Disconnect() {
-    connectionHandle.reset();
-    tlsApi.reset();
+    if (connection) connection->Close();
+    connection.reset();
 }
 
 FtpContext& FtpContext::Process() {

@@ -1,5 +1,6 @@
-// The FTP state of the process: one Internet session, one FTP connection and
-// the download's progress window, shared by every OrvFtp object.
+// The FTP state of the process: one Internet session, one connection to a
+// server (FTP, FTP over TLS or SFTP) and the download's progress window,
+// shared by every OrvFtp object.
 #pragma once
 
 #include <windows.h>
@@ -9,15 +10,23 @@
 
 #include "base/win/handle_traits.h"
 #include "ftp/internet_handle.h"
+#include "ftp/remote_session.h"
 
 namespace velmor::ftp {
 
 struct FtpContext {
     InternetHandle sessionHandle;
-    // The client of a connection over TLS, which made connectionHandle; it
-    // outlives the handle it made.
-    std::shared_ptr<FtpApi> tlsApi;
-    InternetHandle connectionHandle;
+    // The connected session; a transfer holds it to its end, whatever the
+    // host does while the transfer pumps its messages.
+    std::shared_ptr<RemoteSession> connection;
+    // The server's certificate or host key at the last connection attempt
+    // over TLS or SFTP, as a pin names it.
+    std::wstring fingerprint;
+    // The private key (its file's content, with the public key file's beside
+    // it) and passphrase of the next SFTP connection.
+    std::string privateKey;
+    std::string publicKey;
+    std::wstring keyPassphrase;
     ScopedWindow progressWindow;  // destroyed when reset, unless already gone
     LONG cancelFlag = 0;          // 1: the running download is cancelled or finished
     LONG sizeKnown = 0;           // 1: the running download shows a percentage
@@ -29,11 +38,7 @@ struct FtpContext {
     // Starts a transfer: the chunk size on first use, and no cancellation.
     void BeginTransfer();
 
-    // The seam connectionHandle was made through (WinINet or tlsApi; the
-    // fallback when it names none), held for the length of a transfer: the
-    // host may reconnect while a transfer pumps its messages.
-    std::shared_ptr<FtpApi> ConnectionApi(FtpApi& fallback) const;
-    // Ends the connection, and the TLS client with it.
+    // Ends the connection, also for a transfer that still holds it.
     void Disconnect();
 
     // The process-wide instance used by the component. It is created on first

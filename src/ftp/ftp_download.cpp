@@ -5,8 +5,6 @@
 
 #include "base/win/string_resource.h"
 #include "ftp/ftp_paths.h"
-#include "ftp/internet_handle.h"
-#include "ftp/remote_lookup.h"
 #include "module/resource.h"
 
 namespace velmor::ftp {
@@ -33,30 +31,28 @@ void FtpDownload::Pause() {
 long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteFile,
                       TransferReport& report) {
     context_.BeginTransfer();
-    if (!context_.connectionHandle) {
+    if (!context_.connection) {
         view_.Close();
         return kResultNotConnected;
     }
     ProgressWindowScope windowScope(view_);
     ShowStatus(view_, IDS_FTP_STATUS_PREPARING);
 
-    // The connection's seam stays alive to the end, whatever the host does
-    // while the messages are pumped.
-    const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
-    const LookupResult found =
-        LookUpRemoteFile(*api, context_.connectionHandle.get(), remoteFile, kDownloadFindFlags);
-    if (found.outcome == Lookup::kNotListed) {
+    // The session stays alive to the end, whatever the host does while the
+    // messages are pumped.
+    const std::shared_ptr<RemoteSession> session = context_.connection;
+    RemoteListEntry found;
+    const RemoteOutcome lookup = session->Lookup(remoteFile, true, &found);
+    if (lookup == RemoteOutcome::kNotFound) {
         ShowStatus(view_, IDS_FTP_STATUS_NO_FILE);
         return kResultFileNotFound;
     }
     // A listing that gave no answer is no proof that the file is missing: a
     // file that opens is downloaded with its size unknown.
-    InternetHandle remote(api.get(),
-                          api->OpenRemoteFile(context_.connectionHandle.get(), remoteFile.c_str(),
-                                              GENERIC_READ, kOpenFileFlags));
-    if (!remote) {
-        ShowStatus(view_, found.outcome == Lookup::kFound ? IDS_FTP_STATUS_OPEN_FAILED
-                                                          : IDS_FTP_STATUS_LOOKUP_FAILED);
+    std::unique_ptr<RemoteFile> remote;
+    if (session->OpenRead(remoteFile, &remote) != RemoteOutcome::kOk) {
+        ShowStatus(view_, lookup == RemoteOutcome::kOk ? IDS_FTP_STATUS_OPEN_FAILED
+                                                       : IDS_FTP_STATUS_LOOKUP_FAILED);
         return kResultFileNotFound;
     }
 
@@ -68,12 +64,11 @@ long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteF
 
     view_.Show(LoadResourceString(IDS_FTP_DOWNLOAD_CAPTION));
     TransferProgress progress(context_, view_, kFormats);
-    progress.Start(found.size);
+    progress.Start(lookup == RemoteOutcome::kOk ? found.size : 0);
 
-    long result =
-        report.Start(found.outcome == Lookup::kFound ? static_cast<int64_t>(found.size) : -1)
-            ? Transfer(*api, remote.get(), *local, progress, report)
-            : kResultCancelled;
+    long result = report.Start(lookup == RemoteOutcome::kOk ? static_cast<int64_t>(found.size) : -1)
+                      ? Transfer(*remote, *local, progress, report)
+                      : kResultCancelled;
     if (result == kResultOk) report.Finish();
     // A file that cannot be completed on disk is as good as lost.
     if (!local->Close() && result == kResultOk) result = kResultGeneralError;
@@ -83,8 +78,8 @@ long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteF
     return result;
 }
 
-long FtpDownload::Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
-                           TransferProgress& progress, TransferReport& report) {
+long FtpDownload::Transfer(RemoteFile& remote, LocalFile& local, TransferProgress& progress,
+                           TransferReport& report) {
     const DWORD chunkSize = context_.chunkSize;
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
@@ -92,15 +87,15 @@ long FtpDownload::Transfer(FtpApi& api, HINTERNET remote, LocalFile& local,
     if (context_.cancelFlag) return kResultCancelled;
 
     for (;;) {
-        DWORD read = 0;
-        if (!api.Read(remote, buffer.get(), chunkSize, &read)) {
+        size_t read = 0;
+        if (remote.Read(buffer.get(), chunkSize, &read) != RemoteOutcome::kOk) {
             ShowStatus(view_, IDS_FTP_STATUS_READ_FAILED);
             return kResultGeneralError;
         }
         if (read == 0) return kResultOk;
-        if (!local.Write(buffer.get(), read)) return kResultGeneralError;
-        progress.Advance(read);
-        if (!report.Advance(read)) return kResultCancelled;
+        if (!local.Write(buffer.get(), static_cast<DWORD>(read))) return kResultGeneralError;
+        progress.Advance(static_cast<DWORD>(read));
+        if (!report.Advance(static_cast<DWORD>(read))) return kResultCancelled;
         Pause();
         if (context_.cancelFlag) return kResultCancelled;
     }

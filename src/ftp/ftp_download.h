@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "ftp/ftp_api.h"
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_context.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
+#include "ftp/remote_session.h"
 #include "ftp/transfer_progress.h"
 #include "ftp/transfer_report.h"
 
@@ -20,9 +20,9 @@ class FtpDownload {
 public:
     // pauseMs: the pause after each chunk; the component always uses
     // kChunkPauseMs, tests of large files may pass 0.
-    FtpDownload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files,
+    FtpDownload(FtpContext& context, ProgressView& view, LocalFiles& files,
                 DWORD pauseMs = kChunkPauseMs)
-        : context_(context), api_(api), view_(view), files_(files), pauseMs_(pauseMs) {}
+        : context_(context), view_(view), files_(files), pauseMs_(pauseMs) {}
 
     // Takes the names as the caller gave them and prepares them itself. progress, when given,
     // hears of the bytes received under the remote name as given; when it stops the
@@ -32,12 +32,11 @@ public:
 
 private:
     long Run(const std::wstring& localFile, const std::wstring& remoteFile, TransferReport& report);
-    long Transfer(FtpApi& api, HINTERNET remote, LocalFile& local, TransferProgress& progress,
+    long Transfer(RemoteFile& remote, LocalFile& local, TransferProgress& progress,
                   TransferReport& report);
     void Pause();
 
     FtpContext& context_;
-    FtpApi& api_;
     ProgressView& view_;
     LocalFiles& files_;
     DWORD pauseMs_;

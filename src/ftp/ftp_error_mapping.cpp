@@ -1,66 +1,65 @@
 #include "ftp/ftp_error_mapping.h"
 
-#include <wininet.h>
-
 #include <cwchar>
 
 #include "ftp/ftp_constants.h"
 
 namespace velmor::ftp {
 
-long MapConnectError(DWORD lastError) {
-    switch (lastError) {
-        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+long ResultForConnect(RemoteOutcome outcome) {
+    switch (outcome) {
+        case RemoteOutcome::kOk:
+            return kResultOk;
+        case RemoteOutcome::kNameNotResolved:
             return kResultServerNotFound;
-        case ERROR_INTERNET_INCORRECT_USER_NAME:
+        case RemoteOutcome::kWrongUser:
             return kResultWrongUserName;
-        case ERROR_INTERNET_INCORRECT_PASSWORD:
+        case RemoteOutcome::kWrongPassword:
             return kResultWrongPasswordOrUser;
-        case ERROR_INTERNET_LOGIN_FAILURE:
+        case RemoteOutcome::kLoginFailed:
             return kResultLoginFailed;
-        case ERROR_INTERNET_SEC_INVALID_CERT:
+        case RemoteOutcome::kCertificate:
             return kResultCertificateRejected;
-        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case RemoteOutcome::kTlsRefused:
             return kResultTlsRefused;
-        default:
-            return kResultGeneralError;
+        case RemoteOutcome::kHostKeyRejected:
+            return kResultHostKeyRejected;
+        case RemoteOutcome::kNotFound:
+        case RemoteOutcome::kFailed:
+            break;
     }
+    return kResultGeneralError;
 }
 
-DWORD LastErrorForOutcome(FtpOutcome outcome) {
+RemoteOutcome OutcomeForFtp(FtpOutcome outcome) {
     switch (outcome) {
         case FtpOutcome::kOk:
-            return ERROR_SUCCESS;
+            return RemoteOutcome::kOk;
         case FtpOutcome::kNameNotResolved:
-            return ERROR_INTERNET_NAME_NOT_RESOLVED;
+            return RemoteOutcome::kNameNotResolved;
         case FtpOutcome::kWrongUser:
-            return ERROR_INTERNET_INCORRECT_USER_NAME;
+            return RemoteOutcome::kWrongUser;
         case FtpOutcome::kWrongPassword:
-            return ERROR_INTERNET_INCORRECT_PASSWORD;
+            return RemoteOutcome::kWrongPassword;
         case FtpOutcome::kLoginFailed:
-            return ERROR_INTERNET_LOGIN_FAILURE;
+            return RemoteOutcome::kLoginFailed;
         case FtpOutcome::kCertificate:
-            return ERROR_INTERNET_SEC_INVALID_CERT;
+            return RemoteOutcome::kCertificate;
         case FtpOutcome::kTlsRefused:
-            return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+            return RemoteOutcome::kTlsRefused;
         case FtpOutcome::kNotFound:
-            return ERROR_NO_MORE_FILES;
+            return RemoteOutcome::kNotFound;
         case FtpOutcome::kConnectFailed:
-            return ERROR_INTERNET_CANNOT_CONNECT;
         case FtpOutcome::kTimedOut:
-            return ERROR_INTERNET_TIMEOUT;
         case FtpOutcome::kRefused:
-            return ERROR_INTERNET_EXTENDED_ERROR;
         case FtpOutcome::kClosed:
         case FtpOutcome::kNotConnected:
-            return ERROR_INTERNET_CONNECTION_ABORTED;
         case FtpOutcome::kBadName:
-            return ERROR_INVALID_NAME;
         case FtpOutcome::kProtocolError:
         case FtpOutcome::kBusy:
             break;
     }
-    return ERROR_INTERNET_INTERNAL_ERROR;
+    return RemoteOutcome::kFailed;
 }
 
 bool IsErrorTextEntry(const WIN32_FIND_DATAW& entry) {

@@ -1,18 +1,20 @@
-// Turns WinINet failure reasons (and the TLS client's outcomes) and listing entries into ResultCodes.
+// Turns the outcomes of the remote sessions into ResultCodes, in one place,
+// and the FTP client's outcomes and WinINet's listing entries into the
+// session's vocabulary.
 #pragma once
 
 #include <windows.h>
 
 #include "ftp/core/ftp_client.h"
+#include "ftp/remote_session.h"
 
 namespace velmor::ftp {
 
-// Connect: the reason of a failed login (0 counts as a general failure).
-long MapConnectError(DWORD lastError);
+// Connect: the result code of a failed connection (kOk counts as success).
+long ResultForConnect(RemoteOutcome outcome);
 
-// The reason WinINet gives for the same condition, for an outcome of the
-// client over TLS: one mapping serves both ways of connecting.
-DWORD LastErrorForOutcome(FtpOutcome outcome);
+// The session's outcome for one of the FTP client over TLS.
+RemoteOutcome OutcomeForFtp(FtpOutcome outcome);
 
 // True for an entry that is really a server's error text listed as a file:
 // empty, with ":" in its name.

@@ -4,8 +4,10 @@
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
-#include "ftp/remote_lookup.h"
+#include "ftp/listing_text.h"
+#include "ftp/local_file.h"
 #include "ftp/server_text.h"
+#include "ftp/wininet_session.h"
 #include "module/resource.h"
 
 namespace velmor::ftp {
@@ -43,64 +45,115 @@ long FtpSession::Connect(const std::wstring& server, const std::wstring& userNam
     context_.Disconnect();
     // A text without a host names no server; nothing is asked of the network.
     if (address.host.empty()) return kResultGeneralError;
-    // The proxy is WinINet's and cannot carry TLS; a malformed pin is never
-    // taken for no pin.
-    if (address.tls && (!tls_ || !context_.proxyName.empty() || address.badPin)) {
-        return kResultGeneralError;
+    // The proxy is WinINet's and carries neither TLS nor SSH; a malformed pin
+    // is never taken for no pin.
+    if (address.tls || address.sftp) {
+        const RemoteConnector& connector = address.sftp ? sftp_ : tls_;
+        if (!connector || (address.tls && address.sftp) || !context_.proxyName.empty() ||
+            address.badPin) {
+            return kResultGeneralError;
+        }
+        view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CONNECTING));
+        RemoteConnection made = connector({address, userName, password, context_.privateKey,
+                                           context_.publicKey, context_.keyPassphrase});
+        context_.fingerprint = made.fingerprint;
+        if (made.outcome == RemoteOutcome::kOk && !made.session) {
+            made.outcome = RemoteOutcome::kFailed;
+        }
+        if (made.outcome == RemoteOutcome::kOk) context_.connection = std::move(made.session);
+        return ResultForConnect(made.outcome);
     }
 
     view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CONNECTING));
-    std::shared_ptr<FtpApi> api =
-        address.tls ? tls_(address.pin) : std::shared_ptr<FtpApi>(std::shared_ptr<FtpApi>(), &api_);
-    if (!api) return kResultGeneralError;
     HINTERNET connection =
-        api->ConnectFtp(context_.sessionHandle.get(), address.host.c_str(), address.port,
+        api_.ConnectFtp(context_.sessionHandle.get(), address.host.c_str(), address.port,
                         userName.c_str(), password.c_str(), address.passive ? kPassiveFlag : 0);
-    if (connection == nullptr) return MapConnectError(api->LastError());
-    if (address.tls) context_.tlsApi = api;
-    context_.connectionHandle = InternetHandle(api.get(), connection);
+    if (connection == nullptr) return ResultForConnect(OutcomeForWinInetError(api_.LastError()));
+    context_.connection = std::make_shared<WinInetSession>(api_, connection);
     return kResultOk;
 }
 
 template <typename Operation>
 long FtpSession::RemoteOperation(const std::wstring& path, Operation operation) {
     const std::wstring prepared = PrepareRemotePath(path);
-    if (!context_.connectionHandle) return kResultNotConnected;
-    const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
-    return operation(*api, context_.connectionHandle.get(), prepared.c_str()) ? kResultOk
-                                                                              : kResultGeneralError;
+    if (!context_.connection) return kResultNotConnected;
+    const std::shared_ptr<RemoteSession> session = context_.connection;
+    return operation(*session, prepared) == RemoteOutcome::kOk ? kResultOk : kResultGeneralError;
 }
 
 long FtpSession::SetCurDir(const std::wstring& path) {
     return RemoteOperation(
-        path, [](FtpApi& api, HINTERNET c, const wchar_t* p) { return api.ChangeDirectory(c, p); });
+        path, [](RemoteSession& s, const std::wstring& p) { return s.ChangeDirectory(p); });
 }
 
 long FtpSession::DeleteFile(const std::wstring& fileName) {
-    return RemoteOperation(
-        fileName, [](FtpApi& api, HINTERNET c, const wchar_t* p) { return api.RemoveFile(c, p); });
+    return RemoteOperation(fileName,
+                           [](RemoteSession& s, const std::wstring& p) { return s.RemoveFile(p); });
 }
 
 long FtpSession::CreateDirectory(const std::wstring& path) {
     return RemoteOperation(
-        path, [](FtpApi& api, HINTERNET c, const wchar_t* p) { return api.MakeDirectory(c, p); });
+        path, [](RemoteSession& s, const std::wstring& p) { return s.MakeDirectory(p); });
+}
+
+long FtpSession::RemoveFolder(const std::wstring& path) {
+    return RemoteOperation(
+        path, [](RemoteSession& s, const std::wstring& p) { return s.RemoveFolder(p); });
+}
+
+long FtpSession::RenameFile(const std::wstring& from, const std::wstring& to) {
+    const std::wstring target = PrepareRemotePath(to);
+    return RemoteOperation(
+        from, [&](RemoteSession& s, const std::wstring& p) { return s.Rename(p, target); });
 }
 
 long FtpSession::FileExists(const std::wstring& file) {
     const std::wstring prepared = PrepareRemotePath(file);
-    if (!context_.connectionHandle) return kResultNotConnected;
-    HINTERNET connection = context_.connectionHandle.get();
-    const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
-    switch (LookUpRemoteFile(*api, connection, prepared, kExistsFindFlags).outcome) {
-        case Lookup::kFound:
+    if (!context_.connection) return kResultNotConnected;
+    const std::shared_ptr<RemoteSession> session = context_.connection;
+    RemoteListEntry entry;
+    switch (session->Lookup(prepared, false, &entry)) {
+        case RemoteOutcome::kOk:
             return kResultOk;
-        case Lookup::kNotListed:
+        case RemoteOutcome::kNotFound:
             return kResultFileNotFound;
-        case Lookup::kFailed:
+        default:
             break;
     }
     // The listing gave no answer; a file that opens exists all the same.
-    return RemoteFileOpens(*api, connection, prepared) ? kResultOk : kResultGeneralError;
+    std::unique_ptr<RemoteFile> opened;
+    return session->OpenRead(prepared, &opened) == RemoteOutcome::kOk ? kResultOk
+                                                                      : kResultGeneralError;
+}
+
+long FtpSession::ListDirectory(const std::wstring& path, std::wstring* entries) {
+    entries->clear();
+    std::vector<RemoteListEntry> listed;
+    const long result = RemoteOperation(
+        path, [&](RemoteSession& s, const std::wstring& p) { return s.List(p, &listed); });
+    if (result != kResultOk) return result;
+    *entries = FormatListing(listed);
+    return kResultOk;
+}
+
+long FtpSession::SetPrivateKey(const std::wstring& keyFile, const std::wstring& passphrase) {
+    if (keyFile.empty()) {  // back to the password
+        context_.privateKey.clear();
+        context_.publicKey.clear();
+        context_.keyPassphrase.clear();
+        return kResultOk;
+    }
+    Win32LocalFiles files;
+    std::string privateKey;
+    if (!ReadSmallFile(files, keyFile, kMaxKeyFileBytes, &privateKey)) {
+        return kResultLocalFileError;
+    }
+    context_.privateKey = std::move(privateKey);
+    if (!ReadSmallFile(files, keyFile + L".pub", kMaxKeyFileBytes, &context_.publicKey)) {
+        context_.publicKey.clear();
+    }
+    context_.keyPassphrase = passphrase;
+    return kResultOk;
 }
 
 void FtpSession::CloseSession() {

@@ -1,29 +1,23 @@
 // Session, login and remote directory operations on the shared FtpContext.
 #pragma once
 
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-
-#include "ftp/certificate_pin.h"
 
 #include "ftp/ftp_api.h"
 #include "ftp/ftp_context.h"
 #include "ftp/progress_view.h"
+#include "ftp/remote_connector.h"
 
 namespace velmor::ftp {
 
-// Makes the client of one connection over TLS, checking the server's
-// certificate against the pin when there is one.
-using TlsApiFactory =
-    std::function<std::shared_ptr<FtpApi>(const std::optional<CertificatePin>& pin)>;
-
 class FtpSession {
 public:
-    // Without a factory, a server text that asks for TLS gives 100.
-    FtpSession(FtpContext& context, FtpApi& api, ProgressView& view, TlsApiFactory tls = nullptr)
-        : context_(context), api_(api), view_(view), tls_(std::move(tls)) {}
+    // Plain FTP goes through WinINet's api; the connectors make connections
+    // over TLS and SFTP. Without one, a server text that asks for it gives 100.
+    FtpSession(FtpContext& context, FtpApi& api, ProgressView& view, RemoteConnector tls = nullptr,
+               RemoteConnector sftp = nullptr)
+        : context_(context), api_(api), view_(view), tls_(std::move(tls)), sftp_(std::move(sftp)) {}
 
     void SetProxy(const std::wstring& proxyName, const std::wstring& login,
                   const std::wstring& password);
@@ -34,6 +28,15 @@ public:
     long DeleteFile(const std::wstring& fileName);
     long CreateDirectory(const std::wstring& path);
     long FileExists(const std::wstring& file);
+    long RemoveFolder(const std::wstring& path);
+    long RenameFile(const std::wstring& from, const std::wstring& to);
+    // The folder's entries, one line each ending in CR LF, with the fields
+    // name, size (empty for folders), modified (UTC, or empty) and type
+    // ("file", "dir", "link") separated by tabs. On failure *entries is empty.
+    long ListDirectory(const std::wstring& path, std::wstring* entries);
+    // The key for the SFTP connections from now on; 6 when the file cannot be
+    // read. An empty name forgets the key: the password is used again.
+    long SetPrivateKey(const std::wstring& keyFile, const std::wstring& passphrase);
     void CloseSession();
 
 private:
@@ -43,7 +46,8 @@ private:
     FtpContext& context_;
     FtpApi& api_;
     ProgressView& view_;
-    TlsApiFactory tls_;
+    RemoteConnector tls_;
+    RemoteConnector sftp_;
 };
 
 }  // namespace velmor::ftp

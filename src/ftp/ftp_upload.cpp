@@ -6,7 +6,6 @@
 #include "base/win/string_resource.h"
 #include "ftp/ftp_constants.h"
 #include "ftp/ftp_paths.h"
-#include "ftp/internet_handle.h"
 #include "module/resource.h"
 
 namespace velmor::ftp {
@@ -28,43 +27,39 @@ long FtpUpload::Run(const std::wstring& localFile, const std::wstring& remoteFil
                     TransferReport& report) {
     context_.BeginTransfer();
     ProgressWindowScope windowScope(view_);
-    if (!context_.connectionHandle) return kResultNotConnected;
+    if (!context_.connection) return kResultNotConnected;
 
     std::unique_ptr<LocalSource> local = files_.OpenForReading(localFile);
     if (!local) return kResultLocalFileError;
 
-    const HINTERNET connection = context_.connectionHandle.get();
     // Alive to the end, whatever the host does while the messages are pumped.
-    const std::shared_ptr<FtpApi> api = context_.ConnectionApi(api_);
-    InternetHandle remote(api.get(), api->OpenRemoteFile(connection, remoteFile.c_str(),
-                                                         GENERIC_WRITE, kOpenFileFlags));
-    if (!remote) return kResultFileNotFound;
+    const std::shared_ptr<RemoteSession> session = context_.connection;
+    std::unique_ptr<RemoteFile> remote;
+    if (session->OpenWrite(remoteFile, &remote) != RemoteOutcome::kOk) return kResultFileNotFound;
 
     view_.Show(LoadResourceString(IDS_FTP_UPLOAD_CAPTION));
     TransferProgress progress(context_, view_, kFormats);
     progress.Start(local->Size());
 
     long result = report.Start(static_cast<int64_t>(local->Size()))
-                      ? Transfer(*api, *local, remote.get(), progress, report)
+                      ? Transfer(*local, *remote, progress, report)
                       : kResultCancelled;
     local.reset();
-    // Closing the handle ends the transfer; the server has the whole file only
-    // when that succeeds too.
-    if (!api->CloseHandle(remote.release()) && result == kResultOk) {
+    // Finishing ends the transfer; the server has the whole file only when
+    // that succeeds too.
+    if (remote->Finish() != RemoteOutcome::kOk && result == kResultOk) {
         result = kResultGeneralError;
     }
+    remote.reset();
     if (result == kResultOk) report.Finish();
     // No half file stays on the server. When the host ended the session during
     // the upload, no connection is left to delete it with.
-    if (result != kResultOk && context_.connectionHandle.get() == connection &&
-        context_.ConnectionApi(api_) == api) {
-        api->RemoveFile(connection, remoteFile.c_str());
-    }
+    if (result != kResultOk && context_.connection == session) session->RemoveFile(remoteFile);
     return result;
 }
 
-long FtpUpload::Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
-                         TransferProgress& progress, TransferReport& report) {
+long FtpUpload::Transfer(LocalSource& local, RemoteFile& remote, TransferProgress& progress,
+                         TransferReport& report) {
     const DWORD chunkSize = context_.chunkSize;
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
@@ -75,10 +70,7 @@ long FtpUpload::Transfer(FtpApi& api, LocalSource& local, HINTERNET remote,
         DWORD read = 0;
         if (!local.Read(buffer.get(), chunkSize, &read)) return kResultGeneralError;
         if (read == 0) return kResultOk;
-        DWORD written = 0;
-        if (!api.Write(remote, buffer.get(), read, &written) || written != read) {
-            return kResultGeneralError;
-        }
+        if (remote.Write(buffer.get(), read) != RemoteOutcome::kOk) return kResultGeneralError;
         progress.Advance(read);
         if (!report.Advance(read)) return kResultCancelled;
         view_.PumpMessages();

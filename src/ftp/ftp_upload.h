@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "ftp/ftp_api.h"
 #include "ftp/ftp_context.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_view.h"
+#include "ftp/remote_session.h"
 #include "ftp/transfer_progress.h"
 #include "ftp/transfer_report.h"
 
@@ -17,8 +17,8 @@ namespace velmor::ftp {
 
 class FtpUpload {
 public:
-    FtpUpload(FtpContext& context, FtpApi& api, ProgressView& view, LocalFiles& files)
-        : context_(context), api_(api), view_(view), files_(files) {}
+    FtpUpload(FtpContext& context, ProgressView& view, LocalFiles& files)
+        : context_(context), view_(view), files_(files) {}
 
     // Takes the names as the caller gave them and prepares them itself. progress, when given,
     // hears of the bytes sent under the remote name as given; when it stops the upload,
@@ -28,11 +28,10 @@ public:
 
 private:
     long Run(const std::wstring& localFile, const std::wstring& remoteFile, TransferReport& report);
-    long Transfer(FtpApi& api, LocalSource& local, HINTERNET remote, TransferProgress& progress,
+    long Transfer(LocalSource& local, RemoteFile& remote, TransferProgress& progress,
                   TransferReport& report);
 
     FtpContext& context_;
-    FtpApi& api_;
     ProgressView& view_;
     LocalFiles& files_;
 };

@@ -63,4 +63,22 @@ std::unique_ptr<LocalSource> Win32LocalFiles::OpenForReading(const std::wstring&
                                               static_cast<ULONGLONG>(size.QuadPart));
 }
 
+bool ReadSmallFile(LocalFiles& files, const std::wstring& path, size_t maxBytes,
+                   std::string* bytes) {
+    bytes->clear();
+    std::unique_ptr<LocalSource> source = files.OpenForReading(path);
+    if (!source || source->Size() > maxBytes) return false;
+    bytes->resize(static_cast<size_t>(source->Size()));
+    size_t filled = 0;
+    while (filled < bytes->size()) {
+        DWORD read = 0;
+        if (!source->Read(&(*bytes)[filled], static_cast<DWORD>(bytes->size() - filled), &read) ||
+            read == 0) {
+            return false;
+        }
+        filled += read;
+    }
+    return true;
+}
+
 }  // namespace velmor::ftp

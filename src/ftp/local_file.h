@@ -46,4 +46,9 @@ public:
     std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) override;
 };
 
+// The whole of a small file (a key), up to maxBytes; false when it cannot be
+// read or is larger.
+bool ReadSmallFile(LocalFiles& files, const std::wstring& path, size_t maxBytes,
+                   std::string* bytes);
+
 }  // namespace velmor::ftp

@@ -6,8 +6,9 @@
 #include "ftp/ftp_upload.h"
 #include "ftp/local_file.h"
 #include "ftp/progress_window.h"
-#include "ftp/windowless_view.h"
 #include "ftp/win/schannel_tls_factory.h"
+#include "ftp/win/sftp_connector.h"
+#include "ftp/windowless_view.h"
 #include "ftp/wininet_api.h"
 #include "module/bstr_util.h"
 #include "module/com_call.h"
@@ -40,7 +41,8 @@ struct FtpCall {
     ftp::WindowlessView windowless{window};
     ftp::ProgressView& view;
     ftp::FtpSession session{context, Platform().api, window,
-                            ftp::SchannelTlsFactory(ftp::kNetworkTimeoutMs)};
+                            ftp::SchannelTlsConnector(ftp::kNetworkTimeoutMs),
+                            ftp::SftpConnector(ftp::kNetworkTimeoutMs)};
 };
 
 // An open session must survive every object and any attempt to unload the
@@ -89,8 +91,7 @@ STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
     return Run(result, [&] {
         FtpCall call(showWindow_);
         ProgressEvents progress(events());
-        ftp::FtpDownload download(call.context, Platform().api, call.view, Platform().files,
-                                  ftp::kChunkPauseMs);
+        ftp::FtpDownload download(call.context, call.view, Platform().files, ftp::kChunkPauseMs);
         return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
@@ -107,7 +108,7 @@ STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
     return Run(result, [&] {
         FtpCall call(showWindow_);
         ProgressEvents progress(events());
-        ftp::FtpUpload upload(call.context, Platform().api, call.view, Platform().files);
+        ftp::FtpUpload upload(call.context, call.view, Platform().files);
         return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
@@ -152,6 +153,37 @@ STDMETHODIMP COrvFtp::get_LastResult(long* value) {
     if (!value) return E_POINTER;
     *value = lastResult_;
     return S_OK;
+}
+
+STDMETHODIMP COrvFtp::ListDirectory(BSTR path, BSTR* entries) {
+    long code = kResultGeneralError;
+    const HRESULT hr = TextCall(entries, [&] {
+        std::wstring text;
+        if (!events().busy()) code = FtpCall().session.ListDirectory(BstrToWString(path), &text);
+        return text;
+    });
+    lastResult_ = code;
+    return hr;
+}
+
+STDMETHODIMP COrvFtp::RenameFile(BSTR from, BSTR to, long* result) {
+    return Run(result, [&] {
+        return FtpCall().session.RenameFile(BstrToWString(from), BstrToWString(to));
+    });
+}
+
+STDMETHODIMP COrvFtp::RemoveDirectory(BSTR path, long* result) {
+    return Run(result, [&] { return FtpCall().session.RemoveFolder(BstrToWString(path)); });
+}
+
+STDMETHODIMP COrvFtp::SetPrivateKey(BSTR keyFile, BSTR passphrase, long* result) {
+    return Run(result, [&] {
+        return FtpCall().session.SetPrivateKey(BstrToWString(keyFile), BstrToWString(passphrase));
+    });
+}
+
+STDMETHODIMP COrvFtp::get_HostKeyFingerprint(BSTR* fingerprint) {
+    return TextCall(fingerprint, [] { return ftp::FtpContext::Process().fingerprint; });
 }
 
 }  // namespace velmor

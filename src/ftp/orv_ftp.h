@@ -1,5 +1,5 @@
-// OrvFtp: one FTP session shared by every object, and downloads and uploads
-// with a progress window.
+// OrvFtp: one FTP or SFTP session shared by every object, downloads and uploads with a progress
+// window or progress events, and remote listings.
 #pragma once
 #include "VelmorCOM_h.h"
 #include "module/event_component.h"
@@ -27,6 +27,11 @@ public:
     STDMETHODIMP put_OnProgress(VARIANT handler) override;
     STDMETHODIMP putref_OnProgress(IDispatch* handler) override;
     STDMETHODIMP get_LastResult(long* value) override;
+    STDMETHODIMP ListDirectory(BSTR path, BSTR* entries) override;
+    STDMETHODIMP RenameFile(BSTR from, BSTR to, long* result) override;
+    STDMETHODIMP RemoveDirectory(BSTR path, long* result) override;
+    STDMETHODIMP SetPrivateKey(BSTR keyFile, BSTR passphrase, long* result) override;
+    STDMETHODIMP get_HostKeyFingerprint(BSTR* fingerprint) override;
 
 private:
     // Runs a method's work, keeps its result as LastResult and hands it out. A call made

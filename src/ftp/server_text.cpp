@@ -1,6 +1,7 @@
 #include "ftp/server_text.h"
 
 #include <cstdlib>
+#include <cwctype>
 #include <vector>
 
 #include "ftp/ftp_constants.h"
@@ -20,6 +21,21 @@ std::vector<std::wstring> SplitPieces(const std::wstring& text) {
         pos = end + 1;
     }
     return pieces;
+}
+
+bool EqualsNoCase(const std::wstring& text, size_t pos, const wchar_t* word) {
+    for (size_t i = 0; word[i] != L'\0'; ++i) {
+        if (pos + i >= text.size() || towupper(text[pos + i]) != word[i]) return false;
+    }
+    return true;
+}
+
+// Where a ":SFTP=" piece starts in the text, or npos.
+size_t FindSftpPin(const std::wstring& text) {
+    for (size_t pos = text.find(L':'); pos != std::wstring::npos; pos = text.find(L':', pos + 1)) {
+        if (EqualsNoCase(text, pos + 1, L"SFTP=")) return pos;
+    }
+    return std::wstring::npos;
 }
 
 bool StartsWithTls(const std::wstring& piece) {
@@ -73,15 +89,26 @@ void ApplyPiece(const std::wstring& piece, ServerAddress& address) {
 
 ServerAddress ParseServerText(const std::wstring& server) {
     ServerAddress address;
-    address.port = kDefaultFtpPort;
+    address.port = 0;
     // The text ends at an embedded null, as a C string would.
-    const std::vector<std::wstring> pieces = SplitPieces(server.substr(0, server.find(L'\0')));
-    if (pieces.empty()) return address;
-    address.host = pieces[0];
+    std::wstring text = server.substr(0, server.find(L'\0'));
+    const size_t pinStart = FindSftpPin(text);
+    if (pinStart != std::wstring::npos) {
+        address.sftp = true;
+        address.hostKeyPin = text.substr(pinStart + 6);
+        text.resize(pinStart);
+    }
+    const std::vector<std::wstring> pieces = SplitPieces(text);
+    if (!pieces.empty()) address.host = pieces[0];
     for (size_t i = 1; i < pieces.size() && i < 4; ++i) {
         if (ApplyTlsPiece(pieces[i], address)) continue;
+        if (pieces[i].size() == 4 && EqualsNoCase(pieces[i], 0, L"SFTP")) {
+            address.sftp = true;
+            continue;
+        }
         if (i < 3) ApplyPiece(pieces[i], address);
     }
+    if (address.port == 0) address.port = address.sftp ? kDefaultSftpPort : kDefaultFtpPort;
     return address;
 }
 

@@ -20,6 +20,10 @@ BOOL WinInetApi::ChangeDirectory(HINTERNET connection, const wchar_t* path) {
     return FtpSetCurrentDirectoryW(connection, path);
 }
 
+BOOL WinInetApi::CurrentDirectory(HINTERNET connection, wchar_t* buffer, DWORD* lengthChars) {
+    return FtpGetCurrentDirectoryW(connection, buffer, lengthChars);
+}
+
 BOOL WinInetApi::RemoveFile(HINTERNET connection, const wchar_t* path) {
     return FtpDeleteFileW(connection, path);
 }
@@ -28,9 +32,21 @@ BOOL WinInetApi::MakeDirectory(HINTERNET connection, const wchar_t* path) {
     return FtpCreateDirectoryW(connection, path);
 }
 
+BOOL WinInetApi::RemoveDirectory(HINTERNET connection, const wchar_t* path) {
+    return FtpRemoveDirectoryW(connection, path);
+}
+
+BOOL WinInetApi::RenameFile(HINTERNET connection, const wchar_t* from, const wchar_t* to) {
+    return FtpRenameFileW(connection, from, to);
+}
+
 HINTERNET WinInetApi::FindFirst(HINTERNET connection, const wchar_t* path, WIN32_FIND_DATAW* entry,
                                 DWORD flags) {
     return FtpFindFirstFileW(connection, path, entry, flags, 0);
+}
+
+BOOL WinInetApi::FindNext(HINTERNET find, WIN32_FIND_DATAW* entry) {
+    return InternetFindNextFileW(find, entry);
 }
 
 HINTERNET WinInetApi::OpenRemoteFile(HINTERNET connection, const wchar_t* path, DWORD access,

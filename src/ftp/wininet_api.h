@@ -13,10 +13,14 @@ public:
     HINTERNET ConnectFtp(HINTERNET session, const wchar_t* host, INTERNET_PORT port,
                          const wchar_t* user, const wchar_t* password, DWORD flags) override;
     BOOL ChangeDirectory(HINTERNET connection, const wchar_t* path) override;
+    BOOL CurrentDirectory(HINTERNET connection, wchar_t* buffer, DWORD* lengthChars) override;
     BOOL RemoveFile(HINTERNET connection, const wchar_t* path) override;
     BOOL MakeDirectory(HINTERNET connection, const wchar_t* path) override;
+    BOOL RemoveDirectory(HINTERNET connection, const wchar_t* path) override;
+    BOOL RenameFile(HINTERNET connection, const wchar_t* from, const wchar_t* to) override;
     HINTERNET FindFirst(HINTERNET connection, const wchar_t* path, WIN32_FIND_DATAW* entry,
                         DWORD flags) override;
+    BOOL FindNext(HINTERNET find, WIN32_FIND_DATAW* entry) override;
     HINTERNET OpenRemoteFile(HINTERNET connection, const wchar_t* path, DWORD access,
                              DWORD flags) override;
     BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) override;

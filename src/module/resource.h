@@ -21,6 +21,7 @@
 #define IDS_UNKNOWN_ERROR 212
 #define IDS_CERTIFICATE_REJECTED 220
 #define IDS_TLS_REFUSED 221
+#define IDS_HOST_KEY_REJECTED 222
 
 // The FTP transfers' status texts, captions and status formats.
 #define IDS_FTP_STATUS_READY 300

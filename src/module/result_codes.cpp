@@ -43,6 +43,8 @@ UINT MessageIdForCode(long code) noexcept {
             return IDS_CERTIFICATE_REJECTED;
         case kResultTlsRefused:
             return IDS_TLS_REFUSED;
+        case kResultHostKeyRejected:
+            return IDS_HOST_KEY_REJECTED;
         case kResultGeneralError:
             return IDS_GENERAL_ERROR;
         default:

@@ -81,6 +81,21 @@ public:
     BOOL ChangeDirectory(HINTERNET, const wchar_t* path) override { return Remote(L"cd ", path); }
     BOOL RemoveFile(HINTERNET, const wchar_t* path) override { return Remote(L"rm ", path); }
     BOOL MakeDirectory(HINTERNET, const wchar_t* path) override { return Remote(L"mkdir ", path); }
+    BOOL CurrentDirectory(HINTERNET, wchar_t* buffer, DWORD* length) override {
+        wcsncpy(buffer, L"/", *length);
+        *length = 1;
+        return TRUE;
+    }
+    BOOL RemoveDirectory(HINTERNET, const wchar_t* path) override {
+        return Remote(L"rmdir ", path);
+    }
+    BOOL RenameFile(HINTERNET, const wchar_t* from, const wchar_t* to) override {
+        return Remote(L"mv ", (std::wstring(from) + L" " + to).c_str());
+    }
+    BOOL FindNext(HINTERNET, WIN32_FIND_DATAW*) override {
+        lastError_ = ERROR_NO_MORE_FILES;
+        return FALSE;
+    }
     HINTERNET FindFirst(HINTERNET, const wchar_t* path, WIN32_FIND_DATAW* found,
                         DWORD flags) override {
         calls.push_back(std::wstring(L"find ") + path);

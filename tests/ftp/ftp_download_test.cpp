@@ -2,6 +2,8 @@
 // codes, status texts, progress, and what is left on disk.
 #include "ftp/ftp_download.h"
 
+#include "ftp/wininet_session.h"
+
 #include <gtest/gtest.h>
 
 #include "common/com_test_util.h"
@@ -72,14 +74,15 @@ protected:
     std::wstring local = folder.file(L"target.bin");
 
     void SetUp() override {
-        context.connectionHandle = InternetHandle(&api, reinterpret_cast<HINTERNET>(0x77));
+        context.connection =
+            std::make_shared<WinInetSession>(api, reinterpret_cast<HINTERNET>(0x77));
     }
     void Serve(const std::wstring& name, std::vector<BYTE> content) {
         api.SetEntry(name, static_cast<DWORD>(content.size()));
         api.fileContent = std::move(content);
     }
     long Get(const std::wstring& remote, LocalFiles& target) {
-        return FtpDownload(context, api, view, target, 0).GetFile(local, remote);
+        return FtpDownload(context, view, target, 0).GetFile(local, remote);
     }
     long Get(const std::wstring& remote) { return Get(remote, files); }
 };
@@ -158,7 +161,7 @@ TEST_F(FtpDownloadTest, PercentagesFollowTheBytes) {
 }
 
 TEST_F(FtpDownloadTest, NotConnectedGives78AndCreatesNothing) {
-    context.connectionHandle.reset();
+    context.connection.reset();
     EXPECT_EQ(78, Get(L"x.bin"));
     EXPECT_TRUE(api.calls.empty());
     EXPECT_FALSE(FileExistsOnDisk(local));
@@ -225,7 +228,7 @@ TEST_F(FtpDownloadTest, MissingLocalFolderGives6WithoutAWindow) {
     EXPECT_EQ(6, Get(L"data.bin"));
     EXPECT_TRUE(view.captions.empty());
     EXPECT_TRUE(api.readSizes.empty());
-    EXPECT_FALSE(context.connectionHandle.get() == nullptr);
+    EXPECT_TRUE(context.connection);
     EXPECT_TRUE(api.AllClosed());
 }
 

@@ -53,12 +53,11 @@ protected:
     }
     long Download(const std::wstring& local, const std::wstring& remote, DWORD pauseMs,
                   ProgressView* view = nullptr) {
-        return FtpDownload(context, api, view ? *view : window, files, pauseMs)
-            .GetFile(local, remote);
+        return FtpDownload(context, view ? *view : window, files, pauseMs).GetFile(local, remote);
     }
     long Upload(const std::wstring& local, const std::wstring& remote,
                 ProgressView* view = nullptr) {
-        return FtpUpload(context, api, view ? *view : window, files).PutFile(local, remote);
+        return FtpUpload(context, view ? *view : window, files).PutFile(local, remote);
     }
     // Downloads without pauses and compares with the file the server holds.
     void ExpectSameBytes(const std::wstring& remote, ProgressView* view = nullptr) {
@@ -100,7 +99,7 @@ TEST_F(FtpServerTest, Logins) {
     // WinINet reports a refused password as one of the two login errors
     const long wrong = session.Connect(TestServer::Address(), L"tester", L"wrong");
     EXPECT_TRUE(wrong == 79 || wrong == 81) << wrong;
-    EXPECT_FALSE(context.connectionHandle);
+    EXPECT_FALSE(context.connection);
     const long unknown = session.Connect(TestServer::Address(), L"nobody", L"secret");
     EXPECT_TRUE(unknown == 80 || unknown == 81) << unknown;
     // nothing listens on port 1

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_ftp_api.h"
+#include "ftp/wininet_session.h"
 #include "recording_view.h"
 
 namespace velmor::ftp {
@@ -20,6 +21,11 @@ protected:
     RecordingView view{context};
     FtpSession session{context, api, view};
 
+    // WinINet's handle of the current connection; null without one.
+    HINTERNET Connection() const {
+        auto* wininet = dynamic_cast<WinInetSession*>(context.connection.get());
+        return wininet != nullptr ? wininet->Handle() : nullptr;
+    }
     void OpenAndConnect() {
         ASSERT_EQ(0, session.OpenSession());
         ASSERT_EQ(0, session.Connect(L"host", L"user", L"pw"));
@@ -107,17 +113,17 @@ TEST_F(FtpSessionTest, ConnectErrorsMapToResultCodes) {
 
 TEST_F(FtpSessionTest, ReconnectClosesTheOldConnectionFirst) {
     OpenAndConnect();
-    HINTERNET first = context.connectionHandle.get();
+    HINTERNET first = Connection();
     ASSERT_EQ(0, session.Connect(L"other", L"u", L"p"));
     EXPECT_TRUE(api.IsClosed(first));
-    HINTERNET second = context.connectionHandle.get();
+    HINTERNET second = Connection();
 
     // a failed login leaves no connection behind
     api.connectSucceeds = false;
     api.connectError = ERROR_INTERNET_LOGIN_FAILURE;
     EXPECT_EQ(81, session.Connect(L"other", L"u", L"p"));
     EXPECT_TRUE(api.IsClosed(second));
-    EXPECT_FALSE(context.connectionHandle);
+    EXPECT_FALSE(context.connection);
     EXPECT_EQ(78, session.SetCurDir(L"dir"));
 }
 
@@ -126,48 +132,80 @@ TEST_F(FtpSessionTest, ServerTextWithoutHostFailsAndDropsConnection) {
     const size_t connects = api.opened;
     EXPECT_EQ(100, session.Connect(L"::", L"u", L"p"));
     EXPECT_EQ(connects, static_cast<size_t>(api.opened));
-    EXPECT_FALSE(context.connectionHandle);
+    EXPECT_FALSE(context.connection);
 }
 
-// "TLS" in the server text: the connection is the TLS client's, every later
-// operation goes to it, and the WinINet seam sees none of them.
-TEST_F(FtpSessionTest, TlsConnectionsGoThroughTheirOwnClient) {
-    auto tls = std::make_shared<FakeFtpApi>();
+// "TLS" and "SFTP" in the server text: the connection is its connector's,
+// every later operation goes to it, and the WinINet seam sees none of them.
+TEST_F(FtpSessionTest, TlsAndSftpConnectionsGoThroughTheirConnectors) {
+    auto remote = std::make_shared<FakeFtpApi>();
+    std::vector<std::wstring> made;  // "tls host:port" / "sftp host:port pin"
     std::optional<CertificatePin> askedPin;
-    int made = 0;
-    FtpSession withTls{context, api, view, [&](const std::optional<CertificatePin>& pin) {
-                           ++made;
-                           askedPin = pin;
-                           return tls;
-                       }};
-    ASSERT_EQ(0, withTls.OpenSession());
+    RemoteOutcome outcome = RemoteOutcome::kOk;
+    auto connector = [&](const wchar_t* kind) {
+        return [&, kind](const ConnectRequest& request) {
+            const ServerAddress& a = request.address;
+            made.push_back(std::wstring(kind) + L" " + a.host + L":" + std::to_wstring(a.port) +
+                           (a.hostKeyPin.empty() ? L"" : L" " + a.hostKeyPin));
+            askedPin = a.pin;
+            RemoteConnection connection{outcome, nullptr, L"seen " + std::wstring(kind)};
+            if (outcome == RemoteOutcome::kOk) {
+                connection.session = std::make_shared<WinInetSession>(
+                    *remote, remote->ConnectFtp(nullptr, a.host.c_str(), a.port, L"", L"", 0));
+            }
+            return connection;
+        };
+    };
+    FtpSession both{context, api, view, connector(L"tls"), connector(L"sftp")};
+    ASSERT_EQ(0, both.OpenSession());
     const std::wstring pin(64, L'a');
-    ASSERT_EQ(0, withTls.Connect(L"host:2121:A:TLS=" + pin, L"u", L"p"));
+    ASSERT_EQ(0, both.Connect(L"host:2121:A:TLS=" + pin, L"u", L"p"));
     ASSERT_TRUE(askedPin);
     EXPECT_EQ(0xAA, (*askedPin)[31]);
-    EXPECT_EQ(2121, tls->connectPort);
-    EXPECT_EQ(0u, tls->connectFlags);
-    EXPECT_EQ(0, withTls.SetCurDir(L"d\\e"));
-    EXPECT_EQ(0, withTls.FileExists(L"f"));
-    EXPECT_EQ((std::vector<std::wstring>{L"cd d/e", L"find f"}), tls->calls);
+    EXPECT_EQ(L"seen tls", context.fingerprint);
+    EXPECT_EQ(0, both.SetCurDir(L"d\\e"));
+    EXPECT_EQ(0, both.FileExists(L"f"));
+    EXPECT_EQ((std::vector<std::wstring>{L"cd d/e", L"find f"}), remote->calls);
     EXPECT_TRUE(api.calls.empty());
 
-    // a plain connection replaces it, and the TLS client's handles are closed
-    ASSERT_EQ(0, withTls.Connect(L"host", L"u", L"p"));
-    EXPECT_TRUE(tls->AllClosed());
-    EXPECT_EQ(0, withTls.SetCurDir(L"x"));
+    // a plain connection replaces it, and the remote session's handles are closed
+    ASSERT_EQ(0, both.Connect(L"host", L"u", L"p"));
+    EXPECT_TRUE(remote->AllClosed());
+    EXPECT_EQ(0, both.SetCurDir(L"x"));
     EXPECT_EQ(1u, api.calls.size());
+    EXPECT_EQ(L"seen tls", context.fingerprint);  // plain FTP shows none
 
-    // refused before the network: a proxy, a malformed pin, no TLS client
-    tls->connectSucceeds = false;
-    tls->connectError = ERROR_INTERNET_SEC_INVALID_CERT;
-    EXPECT_EQ(83, withTls.Connect(L"host:TLS", L"u", L"p"));
-    EXPECT_EQ(78, withTls.SetCurDir(L"x"));
-    EXPECT_EQ(100, withTls.Connect(L"host:TLS=12", L"u", L"p"));
+    // SFTP: port 22 unless given, the pin runs to the end of the text
+    ASSERT_EQ(0, both.Connect(L"h:SFTP", L"u", L"p"));
+    ASSERT_EQ(0, both.Connect(L"h:2222:SFTP=SHA256:ab+/c:d", L"u", L"p"));
+    EXPECT_EQ(0, both.Connect(L"h:sftp=SHA256:x", L"u", L"p"));
+    EXPECT_EQ((std::vector<std::wstring>{L"tls host:2121", L"sftp h:22",
+                                         L"sftp h:2222 SHA256:ab+/c:d", L"sftp h:22 SHA256:x"}),
+              made);
+
+    // refusals become their codes and leave no connection
+    const std::pair<RemoteOutcome, long> refusals[] = {
+        {RemoteOutcome::kCertificate, 83},     {RemoteOutcome::kTlsRefused, 84},
+        {RemoteOutcome::kHostKeyRejected, 85}, {RemoteOutcome::kWrongPassword, 79},
+        {RemoteOutcome::kNameNotResolved, 82}, {RemoteOutcome::kFailed, 100}};
+    for (const auto& [refusal, code] : refusals) {
+        outcome = refusal;
+        EXPECT_EQ(code, both.Connect(L"host:SFTP=SHA256:x", L"u", L"p"));
+        EXPECT_EQ(L"seen sftp", context.fingerprint);
+        EXPECT_EQ(78, both.SetCurDir(L"x"));
+    }
+
+    // refused before the network: a proxy, a malformed pin, TLS and SFTP at
+    // once, no connector
+    made.clear();
+    EXPECT_EQ(100, both.Connect(L"host:TLS=12", L"u", L"p"));
+    EXPECT_EQ(100, both.Connect(L"host:TLS:SFTP", L"u", L"p"));
     EXPECT_EQ(100, session.Connect(L"host:TLS", L"u", L"p"));
-    withTls.SetProxy(L"proxy", L"", L"");
-    EXPECT_EQ(100, withTls.Connect(L"host:TLS", L"u", L"p"));
-    EXPECT_EQ(2, made);
+    EXPECT_EQ(100, session.Connect(L"host:SFTP", L"u", L"p"));
+    both.SetProxy(L"proxy", L"", L"");
+    EXPECT_EQ(100, both.Connect(L"host:TLS", L"u", L"p"));
+    EXPECT_EQ(100, both.Connect(L"host:SFTP", L"u", L"p"));
+    EXPECT_TRUE(made.empty());
 }
 
 TEST_F(FtpSessionTest, RemoteOperationsBeforeConnectGive78) {
@@ -241,7 +279,7 @@ TEST_F(FtpSessionTest, ConnectAndCloseSpeakThroughAnOpenWindow) {
     EXPECT_FALSE(view.open);
     EXPECT_EQ(1, context.cancelFlag);
     EXPECT_FALSE(context.sessionHandle);
-    EXPECT_FALSE(context.connectionHandle);
+    EXPECT_FALSE(context.connection);
 }
 
 }  // namespace

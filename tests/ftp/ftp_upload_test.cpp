@@ -1,6 +1,7 @@
 // The upload's failures over a scripted WinINet: each gives its code, closes
 // what it opened, and leaves no partial file on the server.
 #include "ftp/ftp_upload.h"
+#include "ftp/wininet_session.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST(FtpUploadTest, FailuresGiveTheirCodesAndLeaveNoRemoteFile) {
     const std::wstring open = L"open dir/up.bin", remove = L"rm dir/up.bin";
     const Case cases[] = {
         {"not connected",
-         [](FakeFtpApi&, FtpContext& c, RecordingView&) { c.connectionHandle.reset(); },
+         [](FakeFtpApi&, FtpContext& c, RecordingView&) { c.connection.reset(); },
          78,
          {},
          false},
@@ -71,20 +72,20 @@ TEST(FtpUploadTest, FailuresGiveTheirCodesAndLeaveNoRemoteFile) {
     for (const Case& test : cases) {
         FakeFtpApi api;
         FtpContext context;
-        // a connection that the fake did not hand out and does not count
-        context.connectionHandle = InternetHandle(nullptr, reinterpret_cast<HINTERNET>(0x77));
+        context.connection = std::make_shared<WinInetSession>(
+            api, api.ConnectFtp(nullptr, L"host", 21, L"u", L"p", 0));
         RecordingView view(context);
         Win32LocalFiles files;
         if (test.setUp) test.setUp(api, context, view);
         const std::wstring local = test.setUp ? source : folder.file(L"missing.bin");
 
-        EXPECT_EQ(test.expected,
-                  FtpUpload(context, api, view, files).PutFile(local, L"dir\\up.bin"))
+        EXPECT_EQ(test.expected, FtpUpload(context, view, files).PutFile(local, L"dir\\up.bin"))
             << test.what;
         EXPECT_EQ(test.calls, api.calls) << test.what;
         EXPECT_EQ(test.windowShown, !view.captions.empty()) << test.what;
         EXPECT_FALSE(view.open) << test.what;
         EXPECT_EQ(1, context.cancelFlag) << test.what;
+        context.connection.reset();
         EXPECT_TRUE(api.AllClosed()) << test.what;
     }
 }

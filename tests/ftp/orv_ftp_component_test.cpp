@@ -73,6 +73,7 @@ TEST_F(OrvFtpTest, ResultsWithoutAServer) {
     EXPECT_EQ(L"Сервер не найден", Describe(first.get(), 82));
     EXPECT_EQ(L"Сертификат сервера не прошел проверку", Describe(first.get(), 83));
     EXPECT_EQ(L"Сервер не поддерживает защищенное соединение", Describe(second.get(), 84));
+    EXPECT_EQ(L"Ключ сервера SSH не прошел проверку", Describe(second.get(), 85));
 
     EXPECT_EQ(78, PutFile(first.get(), folder.file(L"a.bin"), L"a"));
 
@@ -106,6 +107,13 @@ TEST_F(OrvFtpTest, SessionOverTls) {
     EXPECT_EQ(0, GetFile(second.get(), local, TlsServers::Value("sample_name")));
     EXPECT_EQ(std::stoul(TlsServers::Value("sample_size")), ReadWholeFile(local).size());
     EXPECT_EQ(83, Connect(first.get(), TlsServers::Address("pureftpd_self_port", L":TLS")));
+    // the refused certificate, in the form a pin takes
+    ComPtr<IOrvFtp2> ftp;
+    ASSERT_EQ(S_OK, first->QueryInterface(IID_IOrvFtp2, reinterpret_cast<void**>(ftp.receive())));
+    ScopedBstr fingerprint;
+    EXPECT_EQ(S_OK, ftp->get_HostKeyFingerprint(fingerprint.receive()));
+    EXPECT_EQ(TlsServers::Value("fingerprint_self"),
+              std::wstring(fingerprint.get(), SysStringLen(fingerprint.get())));
 }
 
 TEST_F(OrvFtpTest, TwoObjectsShareOneConnection) {
@@ -192,6 +200,51 @@ TEST_F(OrvFtpTest, SessionClosedByTheHostDuringADownload) {
     ASSERT_EQ(S_OK, first->OpenSession(&result));
     ASSERT_EQ(0, Connect(first.get(), TestServer::Address()));
     EXPECT_EQ(0, GetFile(first.get(), folder.file(L"empty.bin"), L"empty.bin"));
+}
+
+// IOrvFtp2 over SFTP through COM: the interface beside IOrvFtp, the host key
+// to pin, ListDirectory and LastResult.
+TEST_F(OrvFtpTest, SessionOverSftp) {
+    if (!TlsServers::Available()) GTEST_SKIP() << "no test servers";
+    ComPtr<IOrvFtp2> ftp;
+    ASSERT_EQ(S_OK, first->QueryInterface(IID_IOrvFtp2, reinterpret_cast<void**>(ftp.receive())));
+    ComPtr<IOrvFtp> back;
+    ASSERT_EQ(S_OK, ftp->QueryInterface(IID_IOrvFtp, reinterpret_cast<void**>(back.receive())));
+    auto text = [](HRESULT (STDMETHODCALLTYPE IOrvFtp2::*get)(BSTR*), IOrvFtp2* object) {
+        ScopedBstr value;
+        EXPECT_EQ(S_OK, (object->*get)(value.receive()));
+        return std::wstring(value.get(), SysStringLen(value.get()));
+    };
+    long result = -1;
+    ScopedBstr listing;
+    EXPECT_EQ(S_OK, ftp->ListDirectory(ScopedBstr(L"").get(), listing.receive()));
+    EXPECT_EQ(0u, SysStringLen(listing.get()));
+    EXPECT_EQ(S_OK, ftp->get_LastResult(&result));
+    EXPECT_EQ(78, result);
+
+    ASSERT_EQ(S_OK, ftp->OpenSession(&result));
+    const std::wstring user = TlsServers::User(), password = TlsServers::Password();
+    auto connect = [&](const std::wstring& server) {
+        long connected = -1;
+        EXPECT_EQ(S_OK, ftp->Connect(ScopedBstr(server).get(), ScopedBstr(user).get(),
+                                     ScopedBstr(password).get(), &connected));
+        return connected;
+    };
+    EXPECT_EQ(85, connect(TlsServers::Address("sftp_port", L":SFTP")));
+    const std::wstring key = text(&IOrvFtp2::get_HostKeyFingerprint, ftp.get());
+    EXPECT_EQ(TlsServers::Value("ssh_fingerprint_ecdsa"), key);
+    ASSERT_EQ(0, connect(TlsServers::Address("sftp_port", L":SFTP=" + key)));
+    EXPECT_EQ(S_OK, ftp->get_LastResult(&result));
+    EXPECT_EQ(0, result);
+    listing.reset();
+    EXPECT_EQ(S_OK, ftp->ListDirectory(ScopedBstr(L"sub").get(), listing.receive()));
+    EXPECT_EQ(L"inner.txt\t12\t",
+              std::wstring(listing.get(), SysStringLen(listing.get())).substr(0, 13));
+    EXPECT_EQ(0, Call(&IOrvFtp::FileExists, second.get(), TlsServers::Value("utf8_name")));
+    EXPECT_EQ(S_OK, ftp->RemoveDirectory(ScopedBstr(L"нет папки").get(), &result));
+    EXPECT_EQ(100, result);
+    EXPECT_EQ(S_OK, ftp->SetPrivateKey(ScopedBstr(folder.file(L"none")).get(), nullptr, &result));
+    EXPECT_EQ(6, result);
 }
 
 }  // namespace

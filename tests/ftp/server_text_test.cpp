@@ -4,6 +4,7 @@
 
 #include "ftp/ftp_error_mapping.h"
 #include "ftp/ftp_paths.h"
+#include "ftp/wininet_session.h"
 
 namespace velmor::ftp {
 namespace {
@@ -107,18 +108,18 @@ TEST(FtpPaths, LocalPathsAreOnlyCut) {
     EXPECT_EQ(L"ab", CutText(std::wstring(L"ab\0cd", 5), 255));
 }
 
-TEST(FtpErrorMapping, LoginFailures) {
-    EXPECT_EQ(82, MapConnectError(ERROR_INTERNET_NAME_NOT_RESOLVED));
-    EXPECT_EQ(80, MapConnectError(ERROR_INTERNET_INCORRECT_USER_NAME));
-    EXPECT_EQ(79, MapConnectError(ERROR_INTERNET_INCORRECT_PASSWORD));
-    EXPECT_EQ(81, MapConnectError(ERROR_INTERNET_LOGIN_FAILURE));
-    EXPECT_EQ(100, MapConnectError(0));
-    EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_CANNOT_CONNECT));
-    EXPECT_EQ(100, MapConnectError(ERROR_INTERNET_EXTENDED_ERROR));
-}
-
-TEST(FtpErrorMapping, TlsClientOutcomes) {
-    const std::pair<FtpOutcome, long> cases[] = {
+TEST(FtpErrorMapping, ConnectFailures) {
+    const std::pair<DWORD, long> wininet[] = {{ERROR_INTERNET_NAME_NOT_RESOLVED, 82},
+                                              {ERROR_INTERNET_INCORRECT_USER_NAME, 80},
+                                              {ERROR_INTERNET_INCORRECT_PASSWORD, 79},
+                                              {ERROR_INTERNET_LOGIN_FAILURE, 81},
+                                              {0, 100},
+                                              {ERROR_INTERNET_CANNOT_CONNECT, 100},
+                                              {ERROR_INTERNET_EXTENDED_ERROR, 100}};
+    for (const auto& [error, code] : wininet) {
+        EXPECT_EQ(code, ResultForConnect(OutcomeForWinInetError(error))) << error;
+    }
+    const std::pair<FtpOutcome, long> tls[] = {
         {FtpOutcome::kNameNotResolved, 82}, {FtpOutcome::kWrongUser, 80},
         {FtpOutcome::kWrongPassword, 79},   {FtpOutcome::kLoginFailed, 81},
         {FtpOutcome::kCertificate, 83},     {FtpOutcome::kTlsRefused, 84},
@@ -126,11 +127,13 @@ TEST(FtpErrorMapping, TlsClientOutcomes) {
         {FtpOutcome::kProtocolError, 100},  {FtpOutcome::kClosed, 100},
         {FtpOutcome::kRefused, 100},        {FtpOutcome::kNotConnected, 100},
     };
-    for (const auto& [outcome, code] : cases) {
-        EXPECT_EQ(code, MapConnectError(LastErrorForOutcome(outcome))) << OutcomeName(outcome);
+    for (const auto& [outcome, code] : tls) {
+        EXPECT_EQ(code, ResultForConnect(OutcomeForFtp(outcome))) << OutcomeName(outcome);
     }
-    // the lookup tells a missing file the way WinINet does
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), LastErrorForOutcome(FtpOutcome::kNotFound));
+    EXPECT_EQ(85, ResultForConnect(RemoteOutcome::kHostKeyRejected));
+    // a lookup tells a missing file the same way over either
+    EXPECT_EQ(RemoteOutcome::kNotFound, OutcomeForFtp(FtpOutcome::kNotFound));
+    EXPECT_EQ(RemoteOutcome::kNotFound, OutcomeForWinInetError(ERROR_NO_MORE_FILES));
 }
 
 TEST(FtpErrorMapping, ErrorTextEntries) {

@@ -85,7 +85,8 @@ bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
 const wchar_t* const kIids[] = {
     L"{B37523A5-3B4A-4EE2-8463-513755AC0ECD}", L"{683447C1-0CC8-4F11-9D4E-ABBD1FCFB980}",
     L"{1FF13534-2E82-4CE1-958D-003D9A0B2361}", L"{D330A549-4D14-4F1A-8CC3-46363C234038}",
-    L"{AF5D8BB0-9F2E-4EA4-B658-90E0F94855D0}", L"{0CFE162F-549B-425F-BB60-108CF51225CD}"};
+    L"{AF5D8BB0-9F2E-4EA4-B658-90E0F94855D0}", L"{0CFE162F-549B-425F-BB60-108CF51225CD}",
+    L"{75C73942-0149-4B17-940B-72B63A017139}"};
 
 // What this library can touch below a classes root: the names directly below the root and
 // below CLSID (so that any stray key shows), and the full subtrees of its own keys.

@@ -302,6 +302,21 @@ FtpOutcome FtpClient::RemoveFile(const std::string& path) { return SimpleCommand
 
 FtpOutcome FtpClient::MakeDirectory(const std::string& path) { return SimpleCommand("MKD", path); }
 
+FtpOutcome FtpClient::RemoveFolder(const std::string& path) { return SimpleCommand("RMD", path); }
+
+FtpOutcome FtpClient::Rename(const std::string& from, const std::string& to) {
+    if (!control_) return FtpOutcome::kNotConnected;
+    if (TransferOpen()) return FtpOutcome::kBusy;
+    if (!SafeArgument(from) || !SafeArgument(to)) return FtpOutcome::kBadName;
+    FtpReply reply;
+    FtpOutcome outcome = Command("RNFR", from, &reply);
+    if (outcome != FtpOutcome::kOk) return outcome;
+    if (reply.Kind() != 3) return FtpOutcome::kRefused;
+    outcome = Command("RNTO", to, &reply);
+    if (outcome != FtpOutcome::kOk) return outcome;
+    return reply.Kind() == 2 ? FtpOutcome::kOk : FtpOutcome::kRefused;
+}
+
 FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
     FtpReply reply;
     std::optional<std::uint16_t> port;
@@ -470,6 +485,31 @@ FtpOutcome FtpClient::ReceiveListing(std::string* text) {
         }
         text->append(buffer, received);
     }
+}
+
+FtpOutcome FtpClient::List(const std::string& path, std::vector<RemoteEntry>* entries) {
+    entries->clear();
+    const bool machine = features_.mlst;
+    FtpOutcome outcome = OpenData(machine ? "MLSD" : "LIST", path);
+    if (outcome != FtpOutcome::kOk) return outcome;
+    std::string text;
+    outcome = ReceiveListing(&text);
+    if (outcome != FtpOutcome::kOk) return outcome;
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(begin, end - begin);
+        begin = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::optional<RemoteEntry> entry = machine ? ParseMlstEntry(line) : ParseListLine(line);
+        if (!entry || entry->isCurrentOrParent) continue;
+        const std::string name = BaseName(entry->name);
+        if (name.empty() || name == "." || name == "..") continue;
+        entry->name = name;
+        entries->push_back(std::move(*entry));
+    }
+    return FtpOutcome::kOk;
 }
 
 FtpOutcome FtpClient::Lookup(const std::string& path, RemoteEntry* entry) {

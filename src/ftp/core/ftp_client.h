@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ftp/core/ftp_reply.h"
 #include "ftp/core/listing_parsers.h"
@@ -81,6 +82,13 @@ public:
     FtpOutcome ChangeDirectory(const std::string& path);  // CWD
     FtpOutcome RemoveFile(const std::string& path);       // DELE
     FtpOutcome MakeDirectory(const std::string& path);    // MKD
+    FtpOutcome RemoveFolder(const std::string& path);     // RMD
+    // RNFR, then RNTO when the server asks for the new name.
+    FtpOutcome Rename(const std::string& from, const std::string& to);
+    // A folder's entries (an empty path: the current folder), "." and ".."
+    // left out: MLSD where the server offers machine listings, otherwise LIST
+    // read in the Unix and DOS styles (lines neither style reads are skipped).
+    FtpOutcome List(const std::string& path, std::vector<RemoteEntry>* entries);
     // kOk with the entry (size known or not), kNotFound, or the failure. MLST
     // where the server offers it, otherwise SIZE and then LIST.
     FtpOutcome Lookup(const std::string& path, RemoteEntry* entry);

@@ -61,6 +61,14 @@ std::vector<Token> Tokens(const std::string& line) {
     return tokens;
 }
 
+// "YYYYMMDDHHMMSS[.sss]" as "YYYY-MM-DD HH:MM:SS"; empty when malformed.
+std::string ModifyTime(const std::string& value) {
+    const std::string digits = value.substr(0, value.find('.'));
+    if (!Shaped(digits, "99999999999999")) return std::string();
+    return digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2) + " " +
+           digits.substr(8, 2) + ":" + digits.substr(10, 2) + ":" + digits.substr(12, 2);
+}
+
 bool IsMonth(const std::string& text) {
     static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                           "jul", "aug", "sep", "oct", "nov", "dec"};
@@ -110,6 +118,7 @@ std::optional<RemoteEntry> UnixEntry(const std::string& line, const std::vector<
         if (nameStart >= line.size()) return std::nullopt;
         entry.name = line.substr(nameStart);
         entry.isDirectory = line[0] == 'd';
+        entry.isLink = line[0] == 'l';
         if (line[0] == 'l') {
             const size_t arrow = entry.name.find(" -> ");
             if (arrow == 0) return std::nullopt;
@@ -204,8 +213,13 @@ std::optional<RemoteEntry> ParseMlstEntry(const std::string& line) {
         const std::string key = fact.substr(0, equals);
         const std::string value = fact.substr(equals + 1);
         if (EqualsNoCase(key, "type")) {
-            entry.isDirectory = EqualsNoCase(value, "dir") || EqualsNoCase(value, "cdir") ||
-                                EqualsNoCase(value, "pdir");
+            entry.isCurrentOrParent = EqualsNoCase(value, "cdir") || EqualsNoCase(value, "pdir");
+            entry.isDirectory = EqualsNoCase(value, "dir") || entry.isCurrentOrParent;
+            // "OS.unix=symlink", "OS.unix=slink:target"
+            entry.isLink = value.size() > 8 && EqualsNoCase(value.substr(0, 8), "os.unix=") &&
+                           value.find("link") != std::string::npos;
+        } else if (EqualsNoCase(key, "modify")) {
+            entry.modified = ModifyTime(value);
         } else if (EqualsNoCase(key, "size")) {
             entry.sizeKnown = ParseSize(value, &entry.size);
             if (!entry.sizeKnown) entry.size = 0;

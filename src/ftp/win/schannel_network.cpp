@@ -122,6 +122,14 @@ NetStatus SchannelNetwork::Secure(TlsChannel& channel) {
     // did not resume has made a handshake of its own.
     const ScopedCertContext certificate = channel.ServerCertificate();
     if (!certificate) return NetStatus::kCertificate;
+    CertificatePin digest{};
+    if (fingerprint_.empty() && CertificateFingerprint(certificate.get(), digest)) {
+        static const wchar_t kHex[] = L"0123456789ABCDEF";
+        for (const std::uint8_t byte : digest) {
+            fingerprint_ += kHex[byte >> 4];
+            fingerprint_ += kHex[byte & 15];
+        }
+    }
     const bool accepted = pin_ ? CertificateMatchesPin(certificate.get(), *pin_)
                                : CertificateTrustedFor(certificate.get(), hostName_);
     return accepted ? NetStatus::kOk : NetStatus::kCertificate;

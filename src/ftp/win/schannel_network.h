@@ -34,6 +34,9 @@ public:
     NetStatus Secure(TlsChannel& channel);
     DWORD timeoutMs() const { return timeoutMs_; }
     const SocketAddress& serverAddress() const { return server_; }
+    // The SHA-256 fingerprint of the first certificate a server showed, as 64
+    // upper-case hexadecimal digits; empty before any.
+    const std::wstring& fingerprint() const { return fingerprint_; }
 
 private:
     WinsockStartup winsock_;
@@ -43,6 +46,7 @@ private:
     std::wstring hostName_;  // the target name of every handshake
     SocketAddress server_;   // the control connection's peer
     SocketAddress local_;    // and its local address
+    std::wstring fingerprint_;
 };
 
 }  // namespace velmor::ftp

@@ -3,14 +3,24 @@
 
 #include "ftp/win/schannel_tls_factory.h"
 
-#include "ftp/tls_ftp_api.h"
+#include "ftp/ftp_constants.h"
+#include "ftp/tls_session.h"
 #include "ftp/win/schannel_network.h"
 
 namespace velmor::ftp {
 
-TlsApiFactory SchannelTlsFactory(DWORD timeoutMs) {
-    return [timeoutMs](const std::optional<CertificatePin>& pin) {
-        return std::make_shared<TlsFtpApi>(std::make_unique<SchannelNetwork>(pin, timeoutMs));
+RemoteConnector SchannelTlsConnector(DWORD timeoutMs) {
+    return [timeoutMs](const ConnectRequest& request) {
+        const ServerAddress& address = request.address;
+        auto network = std::make_unique<SchannelNetwork>(address.pin, timeoutMs);
+        SchannelNetwork& seen = *network;
+        auto session = std::make_shared<TlsSession>(std::move(network));
+        RemoteConnection connection;
+        connection.outcome = session->Connect(address.host, address.port, address.passive,
+                                              request.user, request.password);
+        connection.fingerprint = seen.fingerprint();
+        if (connection.outcome == RemoteOutcome::kOk) connection.session = std::move(session);
+        return connection;
     };
 }
 

@@ -92,6 +92,22 @@ std::string Play(FtpClient& client, Script& script, const std::string& steps) {
                 result += entry.isDirectory ? ":dir" : ":file";
                 result += entry.sizeKnown ? ":" + std::to_string(entry.size) : ":?";
             }
+        } else if (verb == "list") {  // "name size|dir|link modified" entries, ',' between
+            std::vector<RemoteEntry> entries;
+            const FtpOutcome outcome = client.List(arg, &entries);
+            result = OutcomeName(outcome);
+            for (const RemoteEntry& e : entries) {
+                result += (&e == &entries[0] ? ":" : ",") + e.name + " " +
+                          (e.isLink        ? "link"
+                           : e.isDirectory ? "dir"
+                                           : std::to_string(e.size)) +
+                          (e.modified.empty() ? "" : " " + e.modified);
+            }
+        } else if (verb == "rename") {  // from and to separated by '>'
+            const size_t arrow = arg.find('>');
+            result = OutcomeName(client.Rename(arg.substr(0, arrow), arg.substr(arrow + 1)));
+        } else if (verb == "rmd") {
+            result = OutcomeName(client.RemoveFolder(arg));
         } else if (verb == "cwd") {
             result = OutcomeName(client.ChangeDirectory(arg));
         } else if (verb == "dele") {
@@ -257,6 +273,26 @@ TEST(FtpClient, Conversations) {
                       "5 Jan  2 10:00 x\\r\\n\n"
                       "> LIST d\n< 150 here\n< 226 done\n",
          "login; lookup a b; lookup d", "ok | ok:file:12 | ok:dir:?"},
+        // Listings, renames and folders.
+        {"MLSD: facts and names with blanks, the folder and its parent left out",
+         kFullLogin + kEpsv +
+             "connect 50000 type=cdir; /d\\r\\ntype=pdir; /\\r\\n"
+             "type=file;size=12;modify=20240102030405; a b\\r\\n"
+             "type=dir;modify=20240102030405; sub\\r\\ntype=OS.unix=symlink; l\\r\\n\n"
+             "> MLSD d\n< 150 here\n< 226 done\n",
+         "login; list d", "ok | ok:a b 12 2024-01-02 03:04:05,sub dir 2024-01-02 03:04:05,l link"},
+        {"LIST without MLST: Unix lines, no times",
+         kBareLogin + "> EPSV\n< 229 (|||50000|)\n"
+                      "connect 50000 total 8\\r\\n-rw-r--r-- 1 u g 5 Jan  2 10:00 x y\\r\\n"
+                      "drwxr-xr-x 2 u g 4096 Jan  2 10:00 .\\r\\n\n"
+                      "> LIST\n< 150 here\n< 226 done\n",
+         "login; list", "ok | ok:x y 5"},
+        {"listing refused", kFullLogin + kEpsv + "connect 50000\n> MLSD no\n< 550 no\n",
+         "login; list no; connected", "ok | refused | yes"},
+        {"rename, refused at RNFR and at RNTO, RMD",
+         kFullLogin + "> RNFR a b\n< 350 go on\n> RNTO c\n< 250 done\n> RNFR x\n< 550 no\n"
+                      "> RNFR y\n< 350 go on\n> RNTO z\n< 553 no\n> RMD d\n< 250 gone\n",
+         "login; rename a b>c; rename x>q; rename y>z; rmd d", "ok | ok | refused | refused | ok"},
         {"LIST finds the name with blanks",
          kBareLogin + "> SIZE my f\n< 502 no\n> EPSV\n< 229 (|||50000|)\n"
                       "connect 50000 -rw-r--r-- 1 u g 99 Jan  2  2020 my f\\r\\n\n"

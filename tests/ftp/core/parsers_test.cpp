@@ -130,8 +130,10 @@ TEST(FtpFeatures, AnnouncedFeatures) {
 
 std::string Entry(const std::optional<RemoteEntry>& e) {
     if (!e) return "none";
-    return "[" + e->name + "]" + (e->isDirectory ? " dir" : "") +
-           (e->sizeKnown ? " " + std::to_string(e->size) : "");
+    return "[" + e->name + "]" + (e->isDirectory ? " dir" : "") + (e->isLink ? " link" : "") +
+           (e->isCurrentOrParent ? " self" : "") +
+           (e->sizeKnown ? " " + std::to_string(e->size) : "") +
+           (e->modified.empty() ? "" : " @" + e->modified);
 }
 
 TEST(FtpListings, MlstEntries) {
@@ -139,9 +141,15 @@ TEST(FtpListings, MlstEntries) {
         const char* line;
         const char* entry;
     } cases[] = {
-        {" type=file;size=1234;modify=20240102030405; my file.txt", "[my file.txt] 1234"},
+        {" type=file;size=1234;modify=20240102030405; my file.txt",
+         "[my file.txt] 1234 @2024-01-02 03:04:05"},
+        {"modify=20241231235959.123;type=dir; d", "[d] dir @2024-12-31 23:59:59"},
+        {"modify=2024123123595;type=file; short time", "[short time]"},
+        {"type=OS.unix=symlink;size=5; l", "[l] link 5"},
+        {"type=OS.unix=slink:/etc;size=5; l2", "[l2] link 5"},
         {"Type=DIR;Perm=el; /home/u/dir with; semicolon", "[/home/u/dir with; semicolon] dir"},
-        {" type=cdir; .", "[.] dir"},
+        {" type=cdir; .", "[.] dir self"},
+        {"type=pdir; /home", "[/home] dir self"},
         {" size=18446744073709551615;type=file; big", "[big] 18446744073709551615"},
         {" size=18446744073709551616;type=file; huge", "[huge]"},
         {" size=12a; odd", "[odd]"},
@@ -165,7 +173,7 @@ TEST(FtpListings, ListLines) {
          "[my file.txt] 1234"},
         {"-rw-r--r--   1 owner  5 Dec 31  2019  two blanks", "[ two blanks] 5"},
         {"drwxr-xr-x 2 u g 4096 jan  1 2020 dir", "[dir] dir 4096"},
-        {"lrwxrwxrwx 1 u g 7 Mar  3 09:15 link name -> target", "[link name] 7"},
+        {"lrwxrwxrwx 1 u g 7 Mar  3 09:15 link name -> target", "[link name] link 7"},
         {"-rw-r--r--+ 1 u g 12 2024-01-02 03:04 iso name", "[iso name] 12"},
         {"-rw-r--r-- 1 Jan 12 Feb 3 11:22 owner called Jan", "[owner called Jan] 12"},
         {"-rwxrwxrwx 1 u g 3 Янв 02 10:00 russian month", "none"},

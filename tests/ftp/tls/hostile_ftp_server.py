@@ -27,6 +27,12 @@ the first byte on:
                     reading after 64 KiB
     stall-reply     no reply to any command after PASS
     anything else   behaves
+SSH modes, for the SFTP client:
+  sshgarbage    binary junk instead of the SSH banner
+  sshhuge       a banner, then a packet that claims to be 2 GiB long
+  sshcut        relays to the SSH server of --ssh-upstream, and closes both
+                connections once either direction has carried CUT_BYTES
+  sshstall      relays the same way, then stops relaying (both stay open)
 Any password is accepted. Every file reads as PAYLOAD_SIZE bytes of
 payload(); uploads are read and dropped. The server never connects anywhere
 but 127.0.0.1. Every connection ends by itself after --hold seconds (stalls,
@@ -45,6 +51,11 @@ FOREIGN_HOST = "10.0.0.1"
 LONG_LINE = b"220 " + b"x" * (1024 * 1024) + b"\r\n"
 GARBAGE = (b"\x00\xff\xfe garbage \x1b[31m\r\nHELLO THERE\r\n2x0 not a code\r\n"
            b"\x80\x81\x82\x83" * 64 + b"\n\n\r\r999999999999999999999999 big\r\n")
+
+
+# What the relaying SSH modes carry before they misbehave: more than a
+# login, less than the files the tests move.
+CUT_BYTES = 256 * 1024
 
 
 def payload(size=PAYLOAD_SIZE):
@@ -262,11 +273,60 @@ class Session:
             self.send(LONG_LINE)
             self.stall()
             return
+        if mode == "sshgarbage":
+            self.send(GARBAGE * 16)
+            self.stall()
+            return
+        if mode == "sshhuge":
+            self.send(b"SSH-2.0-OpenSSH_9.2p1 Velmor-hostile\r\n")
+            self.sock.recv(65536)  # the client's banner and key exchange start
+            self.send(b"\x7f\xff\xff\xf0\x04" + b"\x00" * 4096)
+            self.stall()
+            return
+        if mode in ("sshcut", "sshstall"):
+            self.relay(mode == "sshcut")
+            return
         self.send(b"220 Velmor hostile test server ready.\r\n")
         while True:
             line = self.read_line()
             if line is None or not self.command(line):
                 return
+
+
+def relay_to_upstream(session, cut):
+    """Relays between the client and the SSH server until CUT_BYTES have
+    passed one way; then closes both (cut) or stops relaying (stall)."""
+    upstream = socket.create_connection(("127.0.0.1", UPSTREAM_PORT), timeout=10)
+    upstream.settimeout(None)
+    carried = [0, 0]
+    done = threading.Event()
+
+    def pump(source, target, index):
+        try:
+            while not done.is_set():
+                data = source.recv(65536)
+                if not data:
+                    break
+                carried[index] += len(data)
+                if carried[index] > CUT_BYTES:
+                    break
+                target.sendall(data)
+        except OSError:
+            pass
+        done.set()
+
+    threads = [threading.Thread(target=pump, args=(session.sock, upstream, 0), daemon=True),
+               threading.Thread(target=pump, args=(upstream, session.sock, 1), daemon=True)]
+    for thread in threads:
+        thread.start()
+    done.wait()
+    if not cut:
+        time.sleep(session.hold)
+    upstream.close()
+
+
+Session.relay = lambda self, cut: relay_to_upstream(self, cut)
+UPSTREAM_PORT = 0
 
 
 def serve_connection(conn, mode, context, hold):
@@ -297,17 +357,22 @@ def main():
     parser.add_argument("--key", required=True)
     parser.add_argument("--listen", action="append", required=True, metavar="MODE:PORT")
     parser.add_argument("--ports", help="file to write the bound ports to")
+    parser.add_argument("--ssh-upstream", type=int, default=0,
+                        help="the SSH server port the relaying modes forward to")
     parser.add_argument("--hold", type=float, default=75.0,
                         help="seconds a silent or stalled connection lasts")
     args = parser.parse_args()
 
+    global UPSTREAM_PORT
+    UPSTREAM_PORT = args.ssh_upstream
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(args.cert, args.key)
     listeners = []
     for item in args.listen:
         mode, _, port = item.partition(":")
-        if mode not in ("silent", "garbage", "longline", "badtls", "login"):
+        if mode not in ("silent", "garbage", "longline", "badtls", "login", "sshgarbage",
+                        "sshhuge", "sshcut", "sshstall"):
             parser.error("unknown mode " + mode)
         listener = socket.socket()
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)

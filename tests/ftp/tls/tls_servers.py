@@ -71,7 +71,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 USER = "velmortls"
 PASSWORD = "Tls-Secret-16"
 
-DEB_PACKAGES = ("vsftpd", "proftpd-core", "proftpd-mod-crypto", "pure-ftpd")
+DEB_PACKAGES = ("vsftpd", "proftpd-core", "proftpd-mod-crypto", "pure-ftpd",
+                "openssh-server", "openssh-sftp-server")
 CERTS = ("self", "ca", "wrongname")
 TLS_PROGRAMS = ("vsftpd", "proftpd", "pureftpd")
 PASSIVE_PORTS_EACH = 16
@@ -103,8 +104,9 @@ def packages_dir(args):
 
 def fetch(pkg_dir):
     root = os.path.join(pkg_dir, "root")
+    # The marker names what was unpacked: a longer list unpacks afresh.
     marker = os.path.join(pkg_dir, "unpacked")
-    if os.path.exists(marker):
+    if os.path.exists(marker) and open(marker).read() == " ".join(DEB_PACKAGES):
         return root
     debs = os.path.join(pkg_dir, "debs")
     if os.path.isdir(debs):
@@ -121,7 +123,8 @@ def fetch(pkg_dir):
     for deb in sorted(os.listdir(debs)):
         if deb.endswith(".deb"):
             run(["dpkg-deb", "-x", os.path.join(debs, deb), root])
-    open(marker, "w").close()
+    with open(marker, "w") as f:
+        f.write(" ".join(DEB_PACKAGES))
     return root
 
 
@@ -436,12 +439,13 @@ def start_plain(ctx, port, root):
     return "plain", launch(ctx.state, "plain", cmd), port
 
 
-def start_hostile(ctx, values):
+def start_hostile(ctx, values, ssh_port):
     ports_file = os.path.join(ctx.state, "run", "hostile.ports")
     cmd = [sys.executable, os.path.join(HERE, "hostile_ftp_server.py"),
            "--cert", ctx.certs["self"][0], "--key", ctx.certs["self"][1],
-           "--ports", ports_file, "--hold", str(HOSTILE_HOLD)]
-    for mode in ("login", "silent", "garbage", "longline", "badtls"):
+           "--ports", ports_file, "--hold", str(HOSTILE_HOLD), "--ssh-upstream", str(ssh_port)]
+    for mode in ("login", "silent", "garbage", "longline", "badtls", "sshgarbage", "sshhuge",
+                 "sshcut", "sshstall"):
         cmd += ["--listen", "%s:%d" % (mode, ctx.ports.one())]
     proc = launch(ctx.state, "hostile", cmd)
     deadline = time.time() + 20
@@ -456,6 +460,90 @@ def start_hostile(ctx, values):
     values["hostile_hold"] = str(HOSTILE_HOLD)
     values["hostile_payload_size"] = str(256 * 1024)
     return "hostile", proc, int(values["hostile_login_port"])
+
+
+# ---------------------------------------------------------------- sshd
+
+SSH_KEY_PASSPHRASE = "Key-Pass-7"
+LARGE_SIZE = 2 * 1024 * 1024  # beyond what the hostile relay carries
+
+
+def ssh_fingerprint(pub):
+    """OpenSSH's SHA-256 fingerprint of a public key file."""
+    return run(["ssh-keygen", "-l", "-E", "sha256", "-f", pub]).split()[1]
+
+
+def start_sshd(ctx, values, root):
+    """OpenSSH's sshd from the unpacked package with host keys made now and
+    its default algorithms; password and key logins of the test account,
+    which lands in `root` through the built-in SFTP server."""
+    keys = os.path.join(ctx.state, "ssh")
+    os.makedirs(keys)
+    for kind in ("ecdsa", "rsa"):
+        run(["ssh-keygen", "-q", "-t", kind, "-N", "", "-f",
+             os.path.join(keys, "host_" + kind)])
+        values["ssh_fingerprint_" + kind] = ssh_fingerprint(os.path.join(keys, "host_%s.pub" % kind))
+    # Client keys in the forms libssh2's mbedTLS backend reads: RSA in PEM
+    # form, ECDSA with a passphrase.
+    run(["ssh-keygen", "-q", "-t", "rsa", "-m", "PEM", "-N", "", "-f",
+         os.path.join(keys, "user_rsa")])
+    run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", SSH_KEY_PASSPHRASE, "-f",
+         os.path.join(keys, "user_ecdsa")])
+    run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", "", "-f", os.path.join(keys, "stranger")])
+    with open(os.path.join(keys, "authorized_keys"), "w") as f:
+        for name in ("user_rsa", "user_ecdsa"):
+            f.write(open(os.path.join(keys, name + ".pub")).read())
+    for name in os.listdir(keys):
+        os.chmod(os.path.join(keys, name), 0o644 if name.endswith(".pub") else 0o600)
+    os.chmod(os.path.join(keys, "authorized_keys"), 0o644)
+    os.chmod(keys, 0o755)
+    with open(os.path.join(root, "large.bin"), "wb") as f:
+        f.write(random.Random(22).randbytes(LARGE_SIZE))
+    os.chmod(os.path.join(root, "large.bin"), 0o666)
+    values.update(large_name="large.bin", ssh_key_rsa=os.path.join(keys, "user_rsa"),
+                  ssh_key_ecdsa=os.path.join(keys, "user_ecdsa"),
+                  ssh_key_stranger=os.path.join(keys, "stranger"),
+                  ssh_key_passphrase=SSH_KEY_PASSPHRASE, sftp_root=root)
+    # The privilege separation account and folder sshd insists on.
+    try:
+        pwd.getpwnam("sshd")
+    except KeyError:
+        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/run/sshd",
+                        "--shell", "/usr/sbin/nologin", "sshd"],
+                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    os.makedirs("/run/sshd", mode=0o755, exist_ok=True)
+    port = ctx.ports.one()
+    conf = os.path.join(ctx.state, "conf", "sshd_config")
+    with open(conf, "w") as f:
+        f.write("\n".join([
+            "Port %d" % port, "ListenAddress 127.0.0.1",
+            "HostKey " + os.path.join(keys, "host_ecdsa"),
+            "HostKey " + os.path.join(keys, "host_rsa"),
+            "PidFile " + os.path.join(ctx.run_dir, "sshd.pid"),
+            "UsePAM no", "PasswordAuthentication yes", "PubkeyAuthentication yes",
+            "KbdInteractiveAuthentication no", "StrictModes no",
+            "AuthorizedKeysFile " + os.path.join(keys, "authorized_keys"),
+            "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
+            "Subsystem sftp internal-sftp",
+            "ForceCommand internal-sftp -d " + root, ""]))
+    sshd = os.path.join(ctx.bin, "usr", "sbin", "sshd")
+    run([sshd, "-t", "-f", conf])
+    return "sshd", launch(ctx.state, "sshd", [sshd, "-D", "-e", "-f", conf]), port
+
+
+def wait_until_banner(name, proc, port):
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        if proc.poll() is not None:
+            raise RuntimeError(name + " exited")
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=2) as s:
+                if s.recv(64).startswith(b"SSH-2.0-"):
+                    return
+        except OSError:
+            pass
+        time.sleep(0.1)
+    raise RuntimeError(name + " sent no SSH banner")
 
 
 # ---------------------------------------------------------------- start, stop
@@ -512,7 +600,7 @@ def start_servers(ctx):
     for cert in CERTS:
         values["fingerprint_" + cert] = fingerprint(ctx.certs[cert][0])
     roots = {}
-    for program in TLS_PROGRAMS + ("mixed", "plain"):
+    for program in TLS_PROGRAMS + ("mixed", "plain", "sftp"):
         roots[program] = os.path.join(base, program)
         fill_root(roots[program], uid, gid)
         values[program + "_root"] = roots[program]
@@ -541,8 +629,11 @@ def start_servers(ctx):
     add("mixed_port", start_vsftpd(
         ctx, "vsftpd-mixed", "self", ctx.ports.one(), roots["mixed"], False, False))
     add("plain_port", start_plain(ctx, ctx.ports.one(), roots["plain"]))
-    procs.append(start_hostile(ctx, values))
+    sshd = start_sshd(ctx, values, roots["sftp"])
+    values["sftp_port"] = str(sshd[2])
+    procs.append(start_hostile(ctx, values, sshd[2]))
     wait_until_greeting(procs)
+    wait_until_banner(*sshd)
     return values
 
 
