@@ -46,8 +46,8 @@ struct EncodedEntry {
 class EntryEncoder {
 public:
     // password: ANSI bytes, empty for none; encryption: the scheme a password selects.
-    EntryEncoder(WriterPlatform& platform, const std::string& password,
-                 EntryEncryption encryption = EntryEncryption::Traditional);
+    // encryption is named at every call: an encoder that forgot it would write the wrong cipher.
+    EntryEncoder(WriterPlatform& platform, const std::string& password, EntryEncryption encryption);
     ~EntryEncoder();
     EntryEncoder(const EntryEncoder&) = delete;
     EntryEncoder& operator=(const EntryEncoder&) = delete;

@@ -339,7 +339,7 @@ ArchiveStatus AddReporting(ArchiveWriter& writer, const std::vector<FileListPair
     CountingPlatform platform(writer.platform());
     std::atomic<uint64_t> read{0};
     platform.CountInto(&read);
-    EntryEncoder encoder(platform, writer.password());
+    EntryEncoder encoder(platform, writer.password(), writer.encryption());
     for (const FileListPair& pair : pairs) {
         progress.SetName(pair.entryName);
         read = 0;
