@@ -56,6 +56,20 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The lines of a listing, without their CR LF or LF.
+std::vector<std::string> ListingLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(begin, end - begin));
+        begin = end + 1;
+        if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
+    }
+    return lines;
+}
+
 }  // namespace
 
 const char* OutcomeName(FtpOutcome outcome) {
@@ -495,13 +509,7 @@ FtpOutcome FtpClient::List(const std::string& path, std::vector<RemoteEntry>* en
     std::string text;
     outcome = ReceiveListing(&text);
     if (outcome != FtpOutcome::kOk) return outcome;
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t end = text.find('\n', begin);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(begin, end - begin);
-        begin = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : ListingLines(text)) {
         std::optional<RemoteEntry> entry = machine ? ParseMlstEntry(line) : ParseListLine(line);
         if (!entry || entry->isCurrentOrParent) continue;
         const std::string name = BaseName(entry->name);
@@ -572,13 +580,7 @@ FtpOutcome FtpClient::LookupByList(const std::string& path, RemoteEntry* entry) 
 
     const std::string base = BaseName(path);
     bool listed = false;
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t end = text.find('\n', begin);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(begin, end - begin);
-        begin = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : ListingLines(text)) {
         if (line.empty()) continue;
         listed = true;
         std::optional<RemoteEntry> found = ParseListLine(line);
