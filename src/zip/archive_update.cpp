@@ -11,7 +11,6 @@
 #include "zip/progress_tally.h"
 #include "zip/read/stored_entries.h"
 #include "zip/reader.h"
-#include "zip/win/file_byte_source.h"
 #include "zip/write/entry_layout.h"
 #include "zip/write/writer.h"
 
@@ -21,9 +20,10 @@ namespace {
 
 constexpr uint32_t kCopyPieceSize = 64 * 1024;
 
-// The archive as it stands: its entries' names and their stored bytes.
+// The archive as it stands: its entries' names and their stored bytes, read through one
+// reader, which stays open for the copying.
 struct ExistingArchive {
-    FileByteSource source;
+    std::unique_ptr<ArchiveReader> reader;
     StoredArchive stored;
     std::vector<std::wstring> names;  // decoded as extraction decodes them, directory order
 };
@@ -31,22 +31,17 @@ struct ExistingArchive {
 // False when the archive cannot be read whole: every entry must be described, so that
 // nothing is copied that extraction would refuse.
 bool ReadExisting(const std::wstring& archiveName, ExistingArchive* archive) {
-    std::unique_ptr<ArchiveReader> reader = ArchiveReader::Open(archiveName, std::string());
+    archive->reader = ArchiveReader::Open(archiveName, std::string());
+    ArchiveReader* reader = archive->reader.get();
     if (!reader) return false;
     ArchiveEntry entry;
     for (int32_t i = 0; i < reader->entryCount(); ++i) {
         if (reader->GetItem(i, &entry) != ArchiveStatus::Ok) return false;
         archive->names.push_back(entry.name);
     }
-    reader.reset();
-    EndRecord end;
-    if (!archive->source.Open(archiveName) ||
-        !ReadEndRecord(archive->source, FindEndRecord(archive->source), &end) ||
-        !SettleEntryCount(archive->source, &end) ||
-        !ReadStoredEntries(archive->source, end, &archive->stored)) {
-        return false;
-    }
-    return archive->stored.entries.size() == archive->names.size();
+    CentralDirectoryCursor& cursor = reader->cursor();
+    return ReadStoredEntries(cursor.source(), cursor.endRecord(), &archive->stored) &&
+           archive->stored.entries.size() == archive->names.size();
 }
 
 // Copies bytes [from, to) of the old archive to the end of the new one.
@@ -68,9 +63,9 @@ ArchiveStatus CopyKeptEntries(ExistingArchive& archive, const std::vector<bool>&
                               ArchiveWriter& writer, ProgressTally& tally,
                               std::vector<std::vector<uint8_t>>* headers) {
     std::vector<uint8_t> buffer(kCopyPieceSize);
+    ByteSource& source = archive.reader->cursor().source();
     std::vector<StoredEntry>& entries = archive.stored.entries;
-    ArchiveStatus status =
-        CopyBytes(archive.source, 0, archive.stored.prefixLength, writer, buffer, tally);
+    ArchiveStatus status = CopyBytes(source, 0, archive.stored.prefixLength, writer, buffer, tally);
     if (status != ArchiveStatus::Ok) return status;
     std::vector<size_t> order;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -83,8 +78,7 @@ ArchiveStatus CopyKeptEntries(ExistingArchive& archive, const std::vector<bool>&
         (*headers)[i] = entries[i].centralHeader;
         tally.SetName(archive.names[i]);
         if (!RelocateCentralHeader((*headers)[i], writer.written())) return ArchiveStatus::Corrupt;
-        status = CopyBytes(archive.source, entries[i].spanStart, entries[i].spanEnd, writer, buffer,
-                           tally);
+        status = CopyBytes(source, entries[i].spanStart, entries[i].spanEnd, writer, buffer, tally);
         if (status != ArchiveStatus::Ok) return status;
     }
     return ArchiveStatus::Ok;
@@ -177,7 +171,7 @@ long AddFiles(const std::wstring& archiveName, const std::wstring& list,
     for (size_t j = 0; j < added.size(); ++j) {
         if (!placed[j]) directory.push_back(CentralHeaderBytes(added[j]));
     }
-    archive.source.Close();  // the old archive is replaced next
+    archive.reader.reset();  // the old archive is replaced next
     tally.Finish();
     return writer->FinishWithDirectory(directory, archive.stored.comment) == ArchiveStatus::Ok
                ? kResultOk
@@ -204,7 +198,7 @@ long RemoveEntries(const std::wstring& archiveName, const std::wstring& names,
     for (size_t i = 0; i < headers.size(); ++i) {
         if (kept[i]) directory.push_back(std::move(headers[i]));
     }
-    archive.source.Close();  // the old archive is replaced next
+    archive.reader.reset();  // the old archive is replaced next
     tally.Finish();
     return writer->FinishWithDirectory(directory, archive.stored.comment) == ArchiveStatus::Ok
                ? kResultOk

@@ -58,6 +58,7 @@ public:
     bool valid() const { return valid_; }
     int32_t index() const { return index_; }
     int32_t entryCount() const { return end_.entryCount; }
+    const EndRecord& endRecord() const { return end_; }
     uint64_t prefixLength() const { return end_.prefixLength; }
     const CentralFileHeader& header() const { return header_; }
     const EntryExtent& extent() const { return extent_; }
