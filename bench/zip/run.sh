@@ -56,6 +56,21 @@ runs=${RUNS:-3}
 # archives: the corpus's bytes as eight large files, and the corpus itself beside Wine's own
 # cost of creating its files (a bare CreateFile/WriteFile loop); peak memory (the resident set
 # of the whole Wine process); one 5 GiB entry (SKIP_HUGE=1 leaves it out).
+# make_huge FILE: 5 GiB of zeros with a 4 MiB island of text or noise every 64 MiB, sparse on
+# disk until it is zipped; the same bytes every time.
+make_huge() {
+  /usr/bin/python3 - "$1" <<'PY'
+import random, sys
+r = random.Random(5)
+text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
+with open(sys.argv[1], "wb") as f:
+    f.truncate(5 << 30)
+    for at in range(0, 5 << 30, 64 << 20):
+        f.seek(at)
+        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
+PY
+}
+
 unpack_rows() {
   local eight="$work/eight" set s k
   if [ ! -d "$eight" ]; then
@@ -98,17 +113,7 @@ PY
   if [ "${SKIP_HUGE:-0}" != 1 ]; then
     local hdir="$work/huge-unpack"
     mkdir -p "$hdir"
-    # Zeros with a 4 MiB island of text or noise every 64 MiB, sparse until it is zipped.
-    /usr/bin/python3 - "$hdir/huge.dat" <<'PY'
-import random, sys
-r = random.Random(5)
-text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
-with open(sys.argv[1], "wb") as f:
-    f.truncate(5 << 30)
-    for at in range(0, 5 << 30, 64 << 20):
-        f.seek(at)
-        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
-PY
+    make_huge "$hdir/huge.dat"
     rm -f "$work/huge-unpack.zip"
     (cd "$hdir" && zip -8 -q "$work/huge-unpack.zip" huge.dat)
     local sum; sum=$(md5sum < "$hdir/huge.dat"); rm -f "$hdir/huge.dat"
@@ -229,16 +234,7 @@ cmp -s "$big" "$work/out-big/big.dat" || echo "WARNING: the 512 MiB file did not
 huge="$work/huge/huge.dat"
 if [ ! -f "$huge" ]; then
   mkdir -p "$work/huge"
-  /usr/bin/python3 - "$huge" <<'PY'
-import random, sys
-r = random.Random(5)
-text = "".join(f"{i};row {i};{r.randint(0, 10**6)}\r\n" for i in range(150000)).encode()[:4 << 20]
-with open(sys.argv[1], "wb") as f:
-    f.truncate(5 << 30)
-    for at in range(0, 5 << 30, 64 << 20):
-        f.seek(at)
-        f.write(text if (at >> 26) % 3 else r.randbytes(4 << 20))
-PY
+  make_huge "$huge"
 fi
 printf 'huge.dat\t%s\n' "$(winpath "$huge")" > "$work/huge.list"
 timed_rss() { /usr/bin/time -f "wall=%e maxrss_kib=%M" "$@" 2>&1 >/dev/null | tail -1; }
