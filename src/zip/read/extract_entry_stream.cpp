@@ -41,7 +41,7 @@ ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
     std::unique_ptr<EntryStream> opened(new (std::nothrow)
                                             EntryStream(source, location.prefixLength, password));
     if (!opened) return ReaderCode::NoMemory;
-    opened->input_.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
+    opened->input_.reset(new (std::nothrow) uint8_t[kEntryInputSize]);
     if (!opened->input_) return ReaderCode::NoMemory;
 
     const CentralFileHeader& header = location.header;
@@ -89,7 +89,7 @@ ReaderCode EntryStream::OpenAes(const LocalHeaderPlacement& placement,
 
 ReaderCode EntryStream::Refill() {
     const uint32_t size =
-        static_cast<uint32_t>(std::min<uint64_t>(kEntryChunkSize, compressedLeft_));
+        static_cast<uint32_t>(std::min<uint64_t>(kEntryInputSize, compressedLeft_));
     if (aes_) {
         const ReaderCode read = aes_->Read(input_.get(), size);
         if (read != ReaderCode::ReaderOk) return read;
@@ -105,12 +105,21 @@ ReaderCode EntryStream::Refill() {
     return ReaderCode::ReaderOk;
 }
 
+// A failure stays: every later call reports it. When some bytes were made first, those are
+// handed over and the failure comes with the next call, so that what reaches the caller
+// before a failure does not depend on how much it asks for at a time.
+int32_t EntryStream::Fail(int32_t code, uint32_t produced) {
+    failure_ = code;
+    return produced > 0 ? static_cast<int32_t>(produced) : code;
+}
+
 int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
     if (capacity == 0) return 0;
+    if (failure_ != 0) return failure_;
     // The password verifier is checked before anything else, even for an empty entry.
     if (aes_ && !aes_->started()) {
         const ReaderCode started = aes_->Start();
-        if (started != ReaderCode::ReaderOk) return static_cast<int32_t>(started);
+        if (started != ReaderCode::ReaderOk) return Fail(static_cast<int32_t>(started), 0);
     }
     uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(capacity, uncompressedLeft_));
     if (want == 0 || dataEnded_) return 0;
@@ -123,11 +132,13 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             // waited for: the entry is short.
             if (compressedLeft_ == 0) {
                 if (method_ == kMethodStored || headerLeft_ > 0) {
-                    return static_cast<int32_t>(ReaderCode::DataTruncated);
+                    return Fail(static_cast<int32_t>(ReaderCode::DataTruncated), produced);
                 }
             } else {
                 const ReaderCode refilled = Refill();
-                if (refilled != ReaderCode::ReaderOk) return static_cast<int32_t>(refilled);
+                if (refilled != ReaderCode::ReaderOk) {
+                    return Fail(static_cast<int32_t>(refilled), produced);
+                }
             }
         }
         if (headerLeft_ > 0) {
@@ -136,7 +147,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             pendingCount_ -= k;
             headerLeft_ -= k;
             if (headerLeft_ == 0 && input_[pendingStart_ - 1] != checkByte_) {
-                return static_cast<int32_t>(ReaderCode::CheckByteMismatch);
+                return Fail(static_cast<int32_t>(ReaderCode::CheckByteMismatch), produced);
             }
             continue;
         }
@@ -151,7 +162,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             produced += m;
             continue;
         }
-        if (!inflateReady_) return Z_STREAM_ERROR;
+        if (!inflateReady_) return Fail(Z_STREAM_ERROR, produced);
         inflate_.next_in = input_.get() + pendingStart_;
         inflate_.avail_in = pendingCount_;
         inflate_.next_out = out + produced;
@@ -168,15 +179,15 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             dataEnded_ = true;
             return static_cast<int32_t>(produced);
         }
-        if (result < 0) return result;
-        if (result == Z_NEED_DICT) return Z_DATA_ERROR;
+        if (result < 0) return Fail(result, produced);
+        if (result == Z_NEED_DICT) return Fail(Z_DATA_ERROR, produced);
     }
     return static_cast<int32_t>(produced);
 }
 
 ReaderCode EntryStream::Finish() {
     if (aes_) {
-        const ReaderCode authenticated = aes_->Finish(input_.get(), kEntryChunkSize);
+        const ReaderCode authenticated = aes_->Finish(input_.get(), kEntryInputSize);
         if (authenticated != ReaderCode::ReaderOk) return authenticated;
     }
     if (uncompressedLeft_ != 0) return ReaderCode::DataTruncated;

@@ -17,6 +17,8 @@
 namespace velmor::zip {
 
 constexpr uint32_t kEntryChunkSize = 16384;
+// The compressed bytes read from the archive at a time.
+constexpr uint32_t kEntryInputSize = 16384;
 
 // Everything an entry stream needs to find an entry's data, taken from the cursor once its
 // local header was checked: a stream can then be opened over another source of the same
@@ -46,7 +48,9 @@ public:
     EntryStream& operator=(const EntryStream&) = delete;
 
     // Produces up to capacity bytes: the count (> 0), 0 at the end of the entry, or a
-    // negative ReaderCode or zlib code. Never more than the recorded uncompressed size.
+    // negative ReaderCode or zlib code. Never more than the recorded uncompressed size. The
+    // bytes made before a failure come first, whatever the capacity; every later call then
+    // gives the failure.
     int32_t Read(uint8_t* out, uint32_t capacity);
 
     // The verdict on the whole entry: CrcMismatch when the recorded size was produced but
@@ -57,6 +61,7 @@ public:
 private:
     EntryStream(ByteSource& source, uint64_t prefixLength, const std::string& password);
     ReaderCode Refill();
+    int32_t Fail(int32_t code, uint32_t produced);
     ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
 
     ByteSource& source_;
@@ -67,6 +72,7 @@ private:
     z_stream inflate_{};
     bool inflateReady_ = false;
     bool dataEnded_ = false;  // the deflate stream reported its end
+    int32_t failure_ = 0;     // once a read failed, every read fails so
     uint64_t nextPosition_ = 0;
     uint64_t compressedLeft_ = 0;
     uint64_t uncompressedLeft_ = 0;

@@ -20,15 +20,24 @@ ArchiveStatus FinishStatus(ReaderCode verdict) {
 
 namespace {
 
-// A piece of an entry's data; without bytes when the target needs only the size.
-struct Piece {
+// kExtractPieceSize bytes that one worker fills with the data of one entry after another;
+// pieces are parts of it. Once full, or too full for the next piece, it is retired, and it
+// is filled again once the calling thread has written its last piece. Buffers are never given back before the call ends: a
+// fresh allocation costs page faults, which under a hypervisor cost about as much as
+// inflating the data, so every entry, however small, takes its room from these.
+struct Buffer {
     std::unique_ptr<uint8_t[]> bytes;
-    uint32_t size = 0;
-    bool spare = false;  // a buffer of kExtractPieceSize, to be used again
+    uint32_t used = 0;     // the worker's alone while it fills the buffer
+    size_t unwritten = 0;  // queued pieces in it, under the mutex
+    bool retired = false;  // its worker is done with it, under the mutex
 };
 
-// Buffers the calling thread has written out and workers may fill again.
-constexpr size_t kSpareBuffers = 4;
+// A piece of an entry's data; without a buffer when the target needs only the size.
+struct Piece {
+    Buffer* buffer = nullptr;
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
 
 // A job's exchange between its worker and the calling thread, under the extractor's mutex.
 struct Slot {
@@ -90,8 +99,9 @@ public:
 
 private:
     void Work(ByteSource* source);
-    ArchiveStatus ReadJob(size_t index, ByteSource& source, std::unique_ptr<uint8_t[]>& buffer);
-    std::unique_ptr<uint8_t[]> TakeBuffer();
+    ArchiveStatus ReadJob(size_t index, ByteSource& source, Buffer*& buffer);
+    Buffer* TakeBuffer();
+    void Retire(Buffer* buffer);
     // Each thread waits on its condition only after saying so under the mutex, so that a
     // change nobody waits for costs no wake-up. Both unlock.
     void WakeWriter(std::unique_lock<std::mutex>& lock) {
@@ -104,7 +114,7 @@ private:
         lock.unlock();
         if (waiting) workersCv_.notify_all();
     }
-    bool Push(size_t index, Piece&& piece);
+    bool Push(size_t index, const Piece& piece, bool retire);
     ArchiveStatus WriteJob(size_t index);
     ArchiveStatus Abandon(size_t index, ArchiveStatus status) {
         {
@@ -133,12 +143,13 @@ private:
     bool stop_ = false;
     bool writerWaiting_ = false;
     size_t blockedWorkers_ = 0;
-    std::vector<std::unique_ptr<uint8_t[]>> spare_;
+    std::vector<std::unique_ptr<Buffer>> buffers_;  // every buffer made, until the end
+    std::vector<Buffer*> spare_;                    // retired and written out
     std::vector<std::thread> threads_;
 };
 
 void Extractor::Work(ByteSource* source) {
-    std::unique_ptr<uint8_t[]> buffer;  // the piece being filled, kExtractPieceSize bytes
+    Buffer* buffer = nullptr;  // the one being filled
     for (;;) {
         size_t index;
         {
@@ -163,53 +174,74 @@ void Extractor::Work(ByteSource* source) {
 }
 
 // Reads one entry to its end into pieces; the entry's status as one thread would find it.
-// The stream is asked for kEntryChunkSize bytes at a time, as on one thread, so that a
-// failure cuts the data at the same byte. Pieces are as large as kExtractPieceSize allows, so
-// that the calling thread is woken seldom; the last one of an entry is cut to its size.
-ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source,
-                                 std::unique_ptr<uint8_t[]>& buffer) {
+// A stream hands over every byte it made before a failure, however much it is asked for, so
+// the data stop at the same byte as on one thread. Pieces end at the entry's multiples of
+// kExtractPieceSize, where it ends and where it fails, wherever they lie in the buffers, so
+// that the target is handed the same pieces by any number of workers. A piece lies whole in
+// one buffer: when it does not fit in what is left, the worker moves on to another. When
+// nothing is kept, the data go to the start of the buffer, each time, and only their count
+// makes the piece.
+ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source, Buffer*& buffer) {
     std::unique_ptr<EntryStream> stream;
     EntryStream::Open(source, jobs_[index].location, password_, &stream);
     if (!stream) return ArchiveStatus::FlateFailed;
-    uint32_t size = 0;
+    const uint64_t recorded = jobs_[index].location.extent.uncompressedSize;
+    uint64_t done = 0;
     for (;;) {
+        // At the recorded end one byte is asked for, to learn of the end or of a failure.
+        const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(
+            kExtractPieceSize - done % kExtractPieceSize, std::max<uint64_t>(recorded - done, 1)));
+        if (keepData_ && buffer && kExtractPieceSize - buffer->used < want) {
+            Retire(buffer);
+            buffer = nullptr;
+        }
         if (!buffer) buffer = TakeBuffer();
-        const int32_t r = stream->Read(buffer.get() + (keepData_ ? size : 0), kEntryChunkSize);
-        if (r > 0) size += static_cast<uint32_t>(r);
-        // What was read before a failure reaches the target too, as on one thread.
-        const bool full = kExtractPieceSize - size < kEntryChunkSize;
-        if ((r <= 0 || full) && size > 0) {
+        const int32_t r = stream->Read(buffer->bytes.get() + (keepData_ ? buffer->used : 0), want);
+        if (r > 0) {
+            const uint32_t size = static_cast<uint32_t>(r);
+            done += size;
             Piece piece;
             piece.size = size;
-            if (keepData_ && full) {
-                piece.bytes = std::move(buffer);
-                piece.spare = true;
-            } else if (keepData_) {
-                piece.bytes.reset(new uint8_t[size]);
-                std::copy_n(buffer.get(), size, piece.bytes.get());
+            bool retire = false;
+            if (keepData_) {
+                piece.buffer = buffer;
+                piece.offset = buffer->used;
+                buffer->used += size;
+                retire = buffer->used == kExtractPieceSize;
+                if (retire) buffer = nullptr;
             }
-            if (!Push(index, std::move(piece))) return ArchiveStatus::Cancelled;
-            size = 0;
+            if (!Push(index, piece, retire)) return ArchiveStatus::Cancelled;
         }
         if (r < 0) return ReadFailureStatus(r);
         if (r == 0) return FinishStatus(stream->Finish());
     }
 }
 
-std::unique_ptr<uint8_t[]> Extractor::TakeBuffer() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!spare_.empty()) {
-            std::unique_ptr<uint8_t[]> buffer = std::move(spare_.back());
-            spare_.pop_back();
-            return buffer;
-        }
-    }
-    return std::unique_ptr<uint8_t[]>(new uint8_t[kExtractPieceSize]);
+// A buffer its worker fills no more goes back once its pieces are written.
+void Extractor::Retire(Buffer* buffer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    buffer->retired = true;
+    if (buffer->unwritten == 0) spare_.push_back(buffer);
 }
 
-// Queues a piece once there is room; false when the calling thread wants no more of it.
-bool Extractor::Push(size_t index, Piece&& piece) {
+Buffer* Extractor::TakeBuffer() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!spare_.empty()) {
+        Buffer* buffer = spare_.back();
+        spare_.pop_back();
+        buffer->used = 0;
+        buffer->retired = false;
+        return buffer;
+    }
+    auto buffer = std::make_unique<Buffer>();
+    buffer->bytes.reset(new uint8_t[kExtractPieceSize]);
+    buffers_.push_back(std::move(buffer));
+    return buffers_.back().get();
+}
+
+// Queues a piece once there is room, and retires its buffer when it is full; false when the
+// calling thread wants no more of the entry.
+bool Extractor::Push(size_t index, const Piece& piece, bool retire) {
     std::unique_lock<std::mutex> lock(mutex_);
     Slot& slot = slots_[index];
     const auto room = [&] {
@@ -222,10 +254,12 @@ bool Extractor::Push(size_t index, Piece&& piece) {
         workersCv_.wait(lock, room);
         --blockedWorkers_;
     }
+    if (retire) piece.buffer->retired = true;  // then left to the calling thread's Written
     if (stop_ || slot.cancelled) return false;
+    if (piece.buffer) ++piece.buffer->unwritten;
     slot.queuedBytes += piece.size;
     queued_ += piece.size;
-    slot.pieces.push_back(std::move(piece));
+    slot.pieces.push_back(piece);
     WakeWriter(lock);
     return true;
 }
@@ -245,17 +279,19 @@ ArchiveStatus Extractor::WriteJob(size_t index) {
             writerWaiting_ = false;
         }
         if (slot.pieces.empty()) break;
-        Piece piece = std::move(slot.pieces.front());
+        const Piece piece = slot.pieces.front();
         slot.pieces.pop_front();
         slot.queuedBytes -= piece.size;
         queued_ -= piece.size;
         WakeWorkers(lock);
-        if (keepData_ && !target_.Write(piece.bytes.get(), piece.size)) {
+        if (piece.buffer && !target_.Write(piece.buffer->bytes.get() + piece.offset, piece.size)) {
             return Abandon(index, ArchiveStatus::WriteFailed);
         }
         if (!tally_.Add(piece.size)) return Abandon(index, ArchiveStatus::Cancelled);
         lock.lock();
-        if (piece.spare && spare_.size() < kSpareBuffers) spare_.push_back(std::move(piece.bytes));
+        if (piece.buffer && --piece.buffer->unwritten == 0 && piece.buffer->retired) {
+            spare_.push_back(piece.buffer);
+        }
     }
     const ArchiveStatus result = slot.result;
     lock.unlock();

@@ -28,8 +28,8 @@ struct Outcome {
     ReaderCode verdict = ReaderCode::ReaderOk;  // asked for only after a clean end
 };
 
-// Opens the archive, moves to entry 0 and reads it whole.
-Outcome ReadFirst(const std::string& bytes, const std::string& password) {
+// Opens the archive, moves to entry 0 and reads it whole, `capacity` bytes at a time.
+Outcome ReadFirst(const std::string& bytes, const std::string& password, uint32_t capacity = 100) {
     MemoryByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     Outcome outcome;
     EndRecord end;
@@ -45,12 +45,16 @@ Outcome ReadFirst(const std::string& bytes, const std::string& password) {
         outcome.readResult = static_cast<int32_t>(open);
         return outcome;
     }
-    uint8_t buffer[100];
+    std::vector<uint8_t> buffer(capacity);
     int32_t got;
-    while ((got = stream->Read(buffer, sizeof buffer)) > 0) {
-        outcome.data.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(got));
+    while ((got = stream->Read(buffer.data(), capacity)) > 0) {
+        outcome.data.append(reinterpret_cast<char*>(buffer.data()), static_cast<size_t>(got));
     }
     outcome.readResult = got;
+    // A failure, once reported, stays.
+    if (got < 0) {
+        EXPECT_EQ(stream->Read(buffer.data(), capacity), got);
+    }
     if (got == 0) outcome.verdict = stream->Finish();
     return outcome;
 }
@@ -72,6 +76,10 @@ TEST(ZipMemoryReader, EntriesReadToTheirVerdict) {
     test::PutU32(badCrc, 14, test::GetU32(badCrc, 14) ^ 1);  // local CRC ...
     const size_t central = BuildArchive({entry(8)}).centralOffsets[0];
     test::PutU32(badCrc, central + 16, test::GetU32(badCrc, central + 16) ^ 1);  // ... and central
+    TestEntry rows = entry(8);
+    for (int i = 0; rows.data.size() < 60000; ++i) rows.data += std::to_string(i * 7919) + ";";
+    test::BuiltArchive damaged = BuildArchive({rows});
+    damaged.bytes[damaged.dataOffsets[0] + 9000] ^= 0x55;  // the stream breaks on the way
     std::string truncated = archive(entry(0));
     const size_t centralStored = BuildArchive({entry(0)}).centralOffsets[0];
     test::PutU32(truncated, centralStored + 24, 1000);  // uncompressed size beyond the data
@@ -95,12 +103,20 @@ TEST(ZipMemoryReader, EntriesReadToTheirVerdict) {
         {"CRC damaged", badCrc, "", true, 0, ReaderCode::CrcMismatch},
         {"data cut short", truncated, "", true, static_cast<int32_t>(ReaderCode::DataTruncated),
          ReaderCode::ReaderOk},
+        {"deflate stream damaged", damaged.bytes, "", true, Z_DATA_ERROR, ReaderCode::ReaderOk},
         {"end record at 0", BuildArchive({}).bytes, "", false, 0, ReaderCode::ReaderOk},
         {"four bytes", "PK\x05\x06", "", false, 0, ReaderCode::ReaderOk},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const Outcome got = ReadFirst(c.bytes, c.password);
+        // Whatever is asked for at a time, the same bytes come before the same failure.
+        for (const uint32_t capacity : {1u, 16384u, 1u << 20}) {
+            const Outcome other = ReadFirst(c.bytes, c.password, capacity);
+            EXPECT_EQ(other.data, got.data) << capacity;
+            EXPECT_EQ(other.readResult, got.readResult) << capacity;
+            EXPECT_EQ(other.verdict, got.verdict) << capacity;
+        }
         EXPECT_EQ(got.opened, c.opened);
         if (!c.opened) continue;
         EXPECT_EQ(got.readResult, c.readResult);
@@ -372,7 +388,9 @@ TEST(StoredEntries, CentralHeaderFollowsItsEntryToAnyOffset) {
         ASSERT_TRUE(
             ReadZip64Extra(header.data() + kCentralHeaderSize + 1, moved.extraLength, read));
         EXPECT_EQ(read.localHeaderOffset, c.to);
-        if (c.sizeInBlock) EXPECT_EQ(read.uncompressedSize, 5000000000u);
+        if (c.sizeInBlock) {
+            EXPECT_EQ(read.uncompressedSize, 5000000000u);
+        }
     }
 }
 
