@@ -5,6 +5,7 @@
 #include <string>
 
 #include "zip/extract.h"
+#include "zip/pack.h"
 #include "zip/read/parallel_extract.h"
 
 namespace velmor::zip {
@@ -46,9 +47,10 @@ private:
 };
 
 // The entries in directory order up to the first that fails its description or its checks,
-// each with where its data lie.
-void DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
-                  std::vector<ExtractJob>* jobs, std::vector<int32_t>* indexes) {
+// each with where its data lie; the bytes they hold once inflated.
+uint64_t DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
+                      std::vector<ExtractJob>* jobs, std::vector<int32_t>* indexes) {
+    uint64_t dataBytes = 0;
     ArchiveEntry entry;
     for (int32_t i = 0; i < reader.entryCount(); ++i) {
         if (picked && !(*picked)[i]) continue;
@@ -62,21 +64,26 @@ void DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
         if (job.hasData) {
             job.located =
                 LocateCurrentEntry(reader.cursor(), &job.location) == ReaderCode::ReaderOk;
+            if (job.located) dataBytes += job.location.extent.uncompressedSize;
         }
         jobs->push_back(job);
         indexes->push_back(i);
-        if (job.status != ArchiveStatus::Ok) return;
+        if (job.status != ArchiveStatus::Ok) break;
     }
+    return dataBytes;
 }
 
 }  // namespace
 
 ArchiveStatus ExtractWithThreads(ArchiveReader& reader, const std::vector<bool>* picked, bool write,
-                                 ProgressTally& tally, unsigned threads, bool* ran) {
+                                 ProgressTally& tally, bool* ran) {
     *ran = false;
+    std::vector<ExtractJob> jobs;
+    std::vector<int32_t> indexes;
+    const unsigned threads = ReadThreads(DescribeJobs(reader, picked, &jobs, &indexes));
+    if (threads <= 1) return ArchiveStatus::Ok;
     std::vector<std::unique_ptr<ByteSource>> sources;
-    const size_t wanted =
-        std::min<size_t>({threads, kMaxExtractThreads, static_cast<size_t>(reader.entryCount())});
+    const size_t wanted = std::min<size_t>({threads, kMaxExtractThreads, jobs.size()});
     while (sources.size() < wanted) {
         std::unique_ptr<ByteSource> source = reader.OpenSourceAgain();
         if (!source) break;
@@ -84,9 +91,6 @@ ArchiveStatus ExtractWithThreads(ArchiveReader& reader, const std::vector<bool>*
     }
     if (sources.empty()) return ArchiveStatus::Ok;
     *ran = true;
-    std::vector<ExtractJob> jobs;
-    std::vector<int32_t> indexes;
-    DescribeJobs(reader, picked, &jobs, &indexes);
     FileTarget target(reader, indexes, write, tally);
     return ExtractEntries(jobs, sources, reader.password(), target, tally);
 }

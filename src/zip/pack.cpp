@@ -61,19 +61,36 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
     return writer->Finish() == ArchiveStatus::Ok ? kResultOk : kResultCloseError;
 }
 
-unsigned PackThreads() {
-#ifdef VELMOR_PACK_SINGLE_THREAD
-    return 1;
-#else
+namespace {
+
+// The number VELMOR_PACK_THREADS asks for, or 0 when it is not set to one from 1 to 8.
+unsigned ThreadsAskedFor() {
     wchar_t value[8] = {};
     const DWORD length = GetEnvironmentVariableW(L"VELMOR_PACK_THREADS", value, 8);
     if (length > 0 && length < 8) {
         const unsigned long wanted = std::wcstoul(value, nullptr, 10);
         if (wanted >= 1 && wanted <= kMaxPackThreads) return static_cast<unsigned>(wanted);
     }
+    return 0;
+}
+
+}  // namespace
+
+unsigned PackThreads() {
+#ifdef VELMOR_PACK_SINGLE_THREAD
+    return 1;
+#else
+    if (const unsigned asked = ThreadsAskedFor()) return asked;
     const unsigned processors = std::thread::hardware_concurrency();
     return processors == 0 ? 1 : std::min(processors, kMaxPackThreads);
 #endif
+}
+
+unsigned ReadThreads(uint64_t dataBytes) {
+#ifndef VELMOR_PACK_SINGLE_THREAD
+    if (ThreadsAskedFor() == 0 && dataBytes < kThreadedReadMinimum) return 1;
+#endif
+    return PackThreads();
 }
 
 }  // namespace velmor::zip

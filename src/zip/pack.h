@@ -1,6 +1,7 @@
 // Packing a tab-separated file list into an archive: the engine side of OrvZip.Pack.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,14 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
 // processor, at most kMaxPackThreads. The environment variable VELMOR_PACK_THREADS (1 to 8) sets
 // the number; a build with VELMOR_PACK_SINGLE_THREAD defined always uses the calling thread alone.
 unsigned PackThreads();
+
+// Below this many bytes of entry data, starting workers costs more than they save (measured
+// under Wine, where starting a thread and its first buffers takes about 10 ms).
+constexpr uint64_t kThreadedReadMinimum = 8 * 1024 * 1024;
+
+// Threads that read the entries of Unpack, Test or UnpackFiles, holding `dataBytes` bytes
+// once inflated: PackThreads(), but the calling thread alone for fewer than
+// kThreadedReadMinimum bytes unless VELMOR_PACK_THREADS sets the number.
+unsigned ReadThreads(uint64_t dataBytes);
 
 }  // namespace velmor::zip

@@ -47,17 +47,16 @@ int64_t TotalBytes(ArchiveReader& reader, const std::vector<bool>* picked) {
 }
 
 // Runs the entries in directory order (only the picked ones when `picked` is given),
-// stopping at the first failure: on PackThreads() workers, or one after the other on the
+// stopping at the first failure: on ReadThreads() workers, or one after the other on the
 // calling thread, with the same files on disk and the same result.
 long RunEntries(ArchiveReader& reader, EntryWork work, const std::vector<bool>* picked,
                 ProgressSink* progress) {
     ProgressTally tally(progress, progress ? TotalBytes(reader, picked) : 0);
     if (!tally.Start()) return kResultCancelled;
-    const unsigned threads = PackThreads();
-    if (threads > 1) {
+    if (PackThreads() > 1) {
         bool ran = false;
         const ArchiveStatus status =
-            ExtractWithThreads(reader, picked, work == EntryWork::Extract, tally, threads, &ran);
+            ExtractWithThreads(reader, picked, work == EntryWork::Extract, tally, &ran);
         if (ran) {
             if (status == ArchiveStatus::Ok) tally.Finish();
             return ResultFor(status);

@@ -155,6 +155,7 @@ TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
         for (int i = 0; i < 2; ++i) {
             ASSERT_TRUE(SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", i == 0 ? L"1" : L"4"));
             EXPECT_EQ(PackThreads(), i == 0 ? 1u : 4u);
+            EXPECT_EQ(ReadThreads(1), i == 0 ? 1u : 4u);  // a number asked for is obeyed
             const std::wstring zip = dir_ / (i == 0 ? L"one.zip" : L"four.zip");
             EXPECT_EQ(PackFiles(zip, c.list, ""), c.result);
             archives[i] = ReadBytes(zip);
@@ -165,6 +166,8 @@ TEST_F(ZipPack, OneThreadOrSeveralGiveTheSameArchive) {
     }
     SetEnvironmentVariableW(L"VELMOR_PACK_THREADS", nullptr);
     EXPECT_GE(PackThreads(), 1u);
+    EXPECT_EQ(ReadThreads(kThreadedReadMinimum - 1), 1u);
+    EXPECT_EQ(ReadThreads(kThreadedReadMinimum), PackThreads());
 }
 
 TEST_F(ZipPack, UncreatableArchiveGives50) {
