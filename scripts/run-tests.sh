@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks that the sources are formatted, builds, and runs every test:
 # the Windows binaries under Wine in a virtual display, then the platform-free core natively under
-# the sanitizers, then each fuzz target for a bounded time (VELMOR_FUZZ_SECONDS, 60 by default).
+# the sanitizers, then each fuzz target for a bounded time (VELMOR_FUZZ_SECONDS, 40 by default).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -15,5 +15,5 @@ rc=0
 "$root/scripts/check-format.sh" || rc=1
 xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/ctest-session.sh" "$build" "$@" || rc=1
 "$root/scripts/native-tests.sh" "$build" || rc=1
-"$root/scripts/fuzz.sh" "${VELMOR_FUZZ_SECONDS:-60}" "$build" || rc=1
+"$root/scripts/fuzz.sh" "${VELMOR_FUZZ_SECONDS:-40}" "$build" || rc=1
 exit $rc

@@ -22,9 +22,9 @@ namespace {
 
 // kExtractPieceSize bytes that one worker fills with the data of one entry after another;
 // pieces are parts of it. Once full, or too full for the next piece, it is retired, and it
-// is filled again once the calling thread has written its last piece. Buffers are never given back before the call ends: a
-// fresh allocation costs page faults, which under a hypervisor cost about as much as
-// inflating the data, so every entry, however small, takes its room from these.
+// is filled again once the calling thread has written its last piece. Buffers are freed only
+// when the call ends: a fresh allocation costs page faults, which under a hypervisor cost
+// about as much as inflating the data, so every entry, however small, takes its room here.
 struct Buffer {
     std::unique_ptr<uint8_t[]> bytes;
     uint32_t used = 0;     // the worker's alone while it fills the buffer
@@ -254,7 +254,7 @@ bool Extractor::Push(size_t index, const Piece& piece, bool retire) {
         workersCv_.wait(lock, room);
         --blockedWorkers_;
     }
-    if (retire) piece.buffer->retired = true;  // then left to the calling thread's Written
+    if (retire) piece.buffer->retired = true;  // its last piece written, it is spare
     if (stop_ || slot.cancelled) return false;
     if (piece.buffer) ++piece.buffer->unwritten;
     slot.queuedBytes += piece.size;
