@@ -46,11 +46,22 @@ private:
     ScopedFileHandle file_;
 };
 
+// The bytes the entries hold once inflated, as the central directory gives them, counted up
+// to `enough`: no local header is read.
+uint64_t DataBytes(ArchiveReader& reader, const std::vector<bool>* picked, uint64_t enough) {
+    uint64_t bytes = 0;
+    for (int32_t i = 0; i < reader.entryCount() && bytes < enough; ++i) {
+        if (picked && !(*picked)[i]) continue;
+        if (reader.cursor().MoveTo(i) != ReaderCode::ReaderOk) break;
+        bytes += reader.cursor().extent().uncompressedSize;
+    }
+    return bytes;
+}
+
 // The entries in directory order up to the first that fails its description or its checks,
-// each with where its data lie; the bytes they hold once inflated.
-uint64_t DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
-                      std::vector<ExtractJob>* jobs, std::vector<int32_t>* indexes) {
-    uint64_t dataBytes = 0;
+// each with where its data lie.
+void DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
+                  std::vector<ExtractJob>* jobs, std::vector<int32_t>* indexes) {
     ArchiveEntry entry;
     for (int32_t i = 0; i < reader.entryCount(); ++i) {
         if (picked && !(*picked)[i]) continue;
@@ -64,13 +75,11 @@ uint64_t DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
         if (job.hasData) {
             job.located =
                 LocateCurrentEntry(reader.cursor(), &job.location) == ReaderCode::ReaderOk;
-            if (job.located) dataBytes += job.location.extent.uncompressedSize;
         }
         jobs->push_back(job);
         indexes->push_back(i);
-        if (job.status != ArchiveStatus::Ok) break;
+        if (job.status != ArchiveStatus::Ok) return;
     }
-    return dataBytes;
 }
 
 }  // namespace
@@ -78,12 +87,11 @@ uint64_t DescribeJobs(ArchiveReader& reader, const std::vector<bool>* picked,
 ArchiveStatus ExtractWithThreads(ArchiveReader& reader, const std::vector<bool>* picked, bool write,
                                  ProgressTally& tally, bool* ran) {
     *ran = false;
-    std::vector<ExtractJob> jobs;
-    std::vector<int32_t> indexes;
-    const unsigned threads = ReadThreads(DescribeJobs(reader, picked, &jobs, &indexes));
+    const unsigned threads = ReadThreads(DataBytes(reader, picked, kThreadedReadMinimum));
     if (threads <= 1) return ArchiveStatus::Ok;
     std::vector<std::unique_ptr<ByteSource>> sources;
-    const size_t wanted = std::min<size_t>({threads, kMaxExtractThreads, jobs.size()});
+    const size_t wanted =
+        std::min<size_t>({threads, kMaxExtractThreads, static_cast<size_t>(reader.entryCount())});
     while (sources.size() < wanted) {
         std::unique_ptr<ByteSource> source = reader.OpenSourceAgain();
         if (!source) break;
@@ -91,6 +99,9 @@ ArchiveStatus ExtractWithThreads(ArchiveReader& reader, const std::vector<bool>*
     }
     if (sources.empty()) return ArchiveStatus::Ok;
     *ran = true;
+    std::vector<ExtractJob> jobs;
+    std::vector<int32_t> indexes;
+    DescribeJobs(reader, picked, &jobs, &indexes);
     FileTarget target(reader, indexes, write, tally);
     return ExtractEntries(jobs, sources, reader.password(), target, tally);
 }

@@ -41,7 +41,7 @@ ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
     std::unique_ptr<EntryStream> opened(new (std::nothrow)
                                             EntryStream(source, location.prefixLength, password));
     if (!opened) return ReaderCode::NoMemory;
-    opened->input_.reset(new (std::nothrow) uint8_t[kEntryInputSize]);
+    opened->input_.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
     if (!opened->input_) return ReaderCode::NoMemory;
 
     const CentralFileHeader& header = location.header;
@@ -89,7 +89,7 @@ ReaderCode EntryStream::OpenAes(const LocalHeaderPlacement& placement,
 
 ReaderCode EntryStream::Refill() {
     const uint32_t size =
-        static_cast<uint32_t>(std::min<uint64_t>(kEntryInputSize, compressedLeft_));
+        static_cast<uint32_t>(std::min<uint64_t>(kEntryChunkSize, compressedLeft_));
     if (aes_) {
         const ReaderCode read = aes_->Read(input_.get(), size);
         if (read != ReaderCode::ReaderOk) return read;
@@ -187,7 +187,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
 
 ReaderCode EntryStream::Finish() {
     if (aes_) {
-        const ReaderCode authenticated = aes_->Finish(input_.get(), kEntryInputSize);
+        const ReaderCode authenticated = aes_->Finish(input_.get(), kEntryChunkSize);
         if (authenticated != ReaderCode::ReaderOk) return authenticated;
     }
     if (uncompressedLeft_ != 0) return ReaderCode::DataTruncated;

@@ -17,8 +17,6 @@
 namespace velmor::zip {
 
 constexpr uint32_t kEntryChunkSize = 16384;
-// The compressed bytes read from the archive at a time.
-constexpr uint32_t kEntryInputSize = 16384;
 
 // Everything an entry stream needs to find an entry's data, taken from the cursor once its
 // local header was checked: a stream can then be opened over another source of the same
