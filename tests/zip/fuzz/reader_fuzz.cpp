@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "zip/format/aes_format.h"
@@ -28,32 +29,23 @@ namespace {
 // Keeps a small input that inflates to gigabytes from taking the run's time.
 constexpr uint64_t kOutputBudget = 1 << 20;
 
-// What reading an entry to its end gave: its bytes' CRC-32 and count, and the result that
-// ended it (a failure, or the verdict of Finish).
-struct Drained {
-    uint32_t crc = 0;
-    uint64_t size = 0;
-    int32_t end = 0;
-};
-
-// Reads the cursor's entry `capacity` bytes at a time; false when it ran out of the budget.
+// Reads the cursor's entry `capacity` bytes at a time: its bytes' CRC-32 and count, and the
+// result that ended it (a failure or Finish's verdict); false when it ran out of the budget.
 bool Drain(CentralDirectoryCursor& cursor, const std::string& password, uint32_t capacity,
-           uint64_t* budget, Drained* drained) {
+           uint64_t* budget, std::tuple<uint32_t, uint64_t, int32_t>* drained) {
     std::unique_ptr<EntryStream> stream;
     if (EntryStream::Open(cursor, password, &stream) != ReaderCode::ReaderOk) return true;
     std::vector<uint8_t> buffer(capacity);
     Crc32 crc;
-    for (;;) {
-        const int32_t got = stream->Read(buffer.data(), capacity);
-        if (got < 0) drained->end = got;
-        if (got == 0) drained->end = static_cast<int32_t>(stream->Finish());
-        if (got <= 0) break;
+    uint64_t size = 0;
+    int32_t got;
+    while ((got = stream->Read(buffer.data(), capacity)) > 0) {
         if (static_cast<uint64_t>(got) >= *budget) return false;
         *budget -= static_cast<uint64_t>(got);
         crc.Update(buffer.data(), static_cast<size_t>(got));
-        drained->size += static_cast<uint64_t>(got);
+        size += static_cast<uint64_t>(got);
     }
-    drained->crc = crc.Value();
+    *drained = {crc.Value(), size, got < 0 ? got : static_cast<int32_t>(stream->Finish())};
     return true;
 }
 
@@ -82,13 +74,11 @@ void ReadEntry(CentralDirectoryCursor& cursor, ByteSource& source, const std::st
     ApplyExtendedTimestamp(extra.data(), extra.size(), &times);
 
     // Read in large and in odd small pieces, the entry gives the same bytes and the same end.
-    Drained whole, piecemeal;
+    std::tuple<uint32_t, uint64_t, int32_t> whole, piecemeal;
     if (!Drain(cursor, password, kEntryChunkSize, budget, &whole)) return;
     const uint32_t odd = 1 + static_cast<uint32_t>(header.crc32 % 4099);
     if (!Drain(cursor, password, odd, budget, &piecemeal)) return;
-    if (whole.crc != piecemeal.crc || whole.size != piecemeal.size || whole.end != piecemeal.end) {
-        __builtin_trap();
-    }
+    if (whole != piecemeal) __builtin_trap();
 }
 
 void ReadArchive(const uint8_t* data, size_t size, const std::string& password) {
