@@ -43,6 +43,12 @@ void TrustTestCa() {
                                                  CERT_STORE_ADD_REPLACE_EXISTING, nullptr));
 }
 
+std::vector<BYTE> Pattern(size_t size, unsigned seed) {
+    std::vector<BYTE> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>((i * 131 + seed) >> 3);
+    return bytes;
+}
+
 class FtpTlsTest : public ::testing::Test {
 protected:
     WinInetApi api;
@@ -85,13 +91,25 @@ protected:
         EXPECT_EQ(0, Download(local, remote)) << remote;
         return ReadWholeFile(local);
     }
+    // The user closes the window of a download: 77, no partial file, the session goes on.
+    void ExpectClosedDownload(FtpSession& on, const std::wstring& sample) {
+        const std::wstring cancelled = folder.file(L"cancelled.bin");
+        WindowCloser closer(L"Прием данных (FTP)", 300);
+        EXPECT_EQ(77, Download(cancelled, sample, kChunkPauseMs, true));
+        EXPECT_TRUE(closer.Closed());
+        EXPECT_FALSE(FileExistsOnDisk(cancelled));
+        EXPECT_EQ(0, on.FileExists(sample));
+    }
+    // An upload cancelled the same way leaves nothing on the server.
+    void ExpectClosedUpload(FtpSession& on, unsigned seed) {
+        const std::wstring big = folder.file(L"big.bin");
+        WriteWholeFile(big, Pattern(64 * 1024 * 1024, seed));
+        WindowCloser closer(L"Передача данных (FTP)", 0);
+        EXPECT_EQ(77, Upload(big, L"отменено.bin", true));
+        EXPECT_TRUE(closer.Closed());
+        EXPECT_EQ(1, on.FileExists(L"отменено.bin"));
+    }
 };
-
-std::vector<BYTE> Pattern(size_t size, unsigned seed) {
-    std::vector<BYTE> bytes(size);
-    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>((i * 131 + seed) >> 3);
-    return bytes;
-}
 
 struct TlsServer {
     const char* name;
@@ -153,22 +171,9 @@ TEST_P(FtpTlsServerTest, WholeSessionWithThePin) {
         EXPECT_EQ(1, session.FileExists(remote));
         ASSERT_EQ(0, session.SetCurDir(L".."));
         EXPECT_EQ(100, session.CreateDirectory(dir));  // it exists already
-
-        // the user closes the window: 77, no partial file, the session goes on
-        const std::wstring cancelled = folder.file(L"cancelled.bin");
-        WindowCloser closer(L"Прием данных (FTP)", 300);
-        EXPECT_EQ(77, Download(cancelled, sample, kChunkPauseMs, true));
-        EXPECT_TRUE(closer.Closed());
-        EXPECT_FALSE(FileExistsOnDisk(cancelled));
-        EXPECT_EQ(0, session.FileExists(sample));
+        ExpectClosedDownload(session, sample);
     }
-    // an upload cancelled the same way leaves nothing on the server
-    const std::wstring big = folder.file(L"big.bin");
-    WriteWholeFile(big, Pattern(64 * 1024 * 1024, 7));
-    WindowCloser closer(L"Передача данных (FTP)", 0);
-    EXPECT_EQ(77, Upload(big, L"отменено.bin", true));
-    EXPECT_TRUE(closer.Closed());
-    EXPECT_EQ(1, session.FileExists(L"отменено.bin"));
+    ExpectClosedUpload(session, 7);
 }
 
 // The certificate: pinned, trusted through the test CA, or refused.
@@ -370,21 +375,8 @@ TEST_F(FtpSftpTest, WholeSession) {
     EXPECT_EQ(100, session.CreateDirectory(dir));  // it exists already
     EXPECT_EQ(0, session.RemoveFolder(dir));
     ListRenameRemove(session);
-
-    const std::wstring cancelled = folder.file(L"cancelled.bin");
-    WindowCloser closer(L"Прием данных (FTP)", 300);
-    EXPECT_EQ(77, Download(cancelled, sample, kChunkPauseMs, true));
-    EXPECT_TRUE(closer.Closed());
-    EXPECT_FALSE(FileExistsOnDisk(cancelled));
-    EXPECT_EQ(0, session.FileExists(sample));
-
-    // an upload cancelled the same way leaves nothing on the server
-    const std::wstring big = folder.file(L"big.bin");
-    WriteWholeFile(big, Pattern(64 * 1024 * 1024, 9));
-    WindowCloser uploadCloser(L"Передача данных (FTP)", 0);
-    EXPECT_EQ(77, Upload(big, L"отменено.bin", true));
-    EXPECT_TRUE(uploadCloser.Closed());
-    EXPECT_EQ(1, session.FileExists(L"отменено.bin"));
+    ExpectClosedDownload(session, sample);
+    ExpectClosedUpload(session, 9);
 }
 
 // A hostile SSH server: every trick ends in a result code within a few
