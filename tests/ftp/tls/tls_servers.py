@@ -239,9 +239,10 @@ def usable_by(uid, gid, folder):
 
 
 def served_base(state, uid, gid):
-    """The folder under which the roots live: the state folder when the FTP
-    account can reach it, else a private folder under /tmp (a build tree under
-    /root is closed to other users)."""
+    """The folder for whatever the servers read as the FTP account: the roots
+    and sshd's authorized_keys. The state folder when the account can reach
+    it, else a private folder under /tmp (a build tree under /root, or under
+    any home folder of mode 0700, is closed to other users)."""
     if usable_by(uid, gid, state):
         return os.path.join(state, "roots"), False
     base = tempfile.mkdtemp(prefix="velmor-ftp-tls-")
@@ -473,10 +474,12 @@ def ssh_fingerprint(pub):
     return run(["ssh-keygen", "-l", "-E", "sha256", "-f", pub]).split()[1]
 
 
-def start_sshd(ctx, values, root):
+def start_sshd(ctx, values, root, authorized):
     """OpenSSH's sshd from the unpacked package with host keys made now and
     its default algorithms; password and key logins of the test account,
-    which lands in `root` through the built-in SFTP server."""
+    which lands in `root` through the built-in SFTP server. sshd reads the
+    `authorized` keys file as that account, so it must lie where the account
+    can reach it; the other keys stay in the state folder (read as root)."""
     keys = os.path.join(ctx.state, "ssh")
     os.makedirs(keys)
     for kind in ("ecdsa", "rsa"):
@@ -490,12 +493,12 @@ def start_sshd(ctx, values, root):
     run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", SSH_KEY_PASSPHRASE, "-f",
          os.path.join(keys, "user_ecdsa")])
     run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", "", "-f", os.path.join(keys, "stranger")])
-    with open(os.path.join(keys, "authorized_keys"), "w") as f:
+    with open(authorized, "w") as f:
         for name in ("user_rsa", "user_ecdsa"):
             f.write(open(os.path.join(keys, name + ".pub")).read())
     for name in os.listdir(keys):
         os.chmod(os.path.join(keys, name), 0o644 if name.endswith(".pub") else 0o600)
-    os.chmod(os.path.join(keys, "authorized_keys"), 0o644)
+    os.chmod(authorized, 0o644)
     os.chmod(keys, 0o755)
     with open(os.path.join(root, "large.bin"), "wb") as f:
         f.write(random.Random(22).randbytes(LARGE_SIZE))
@@ -522,7 +525,7 @@ def start_sshd(ctx, values, root):
             "PidFile " + os.path.join(ctx.run_dir, "sshd.pid"),
             "UsePAM no", "PasswordAuthentication yes", "PubkeyAuthentication yes",
             "KbdInteractiveAuthentication no", "StrictModes no",
-            "AuthorizedKeysFile " + os.path.join(keys, "authorized_keys"),
+            "AuthorizedKeysFile " + authorized,
             "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
             "Subsystem sftp internal-sftp",
             "ForceCommand internal-sftp -d " + root, ""]))
@@ -629,7 +632,7 @@ def start_servers(ctx):
     add("mixed_port", start_vsftpd(
         ctx, "vsftpd-mixed", "self", ctx.ports.one(), roots["mixed"], False, False))
     add("plain_port", start_plain(ctx, ctx.ports.one(), roots["plain"]))
-    sshd = start_sshd(ctx, values, roots["sftp"])
+    sshd = start_sshd(ctx, values, roots["sftp"], os.path.join(base, "authorized_keys"))
     values["sftp_port"] = str(sshd[2])
     procs.append(start_hostile(ctx, values, sshd[2]))
     wait_until_greeting(procs)
