@@ -1,8 +1,11 @@
-// velmor_installer_registry OUT.idt COMPONENT: the class entries as the installer's Registry
-// table, every row belonging to COMPONENT. The registration code of DllRegisterServer runs over
-// every class of the table against a registry that records instead of writing; the records
-// become the rows, with the installer's reference to the installed library, [#VelmorCOM.dll], as
-// the library's path. The installer registers the type library itself (TypeLib table).
+// velmor_installer_registry OUT.idt COMPONENT [FILE]: the class entries as the installer's
+// Registry table, every row belonging to COMPONENT and named after it. The registration code of
+// DllRegisterServer runs over every class of the table against a registry that records instead
+// of writing; the records become the rows, with the installer's reference to the installed
+// library, [#FILE] (FILE is the library's key in the File table, VelmorCOM.dll unless given), as
+// the library's path. The 32-bit library writes the same entries, so one run per library gives
+// the rows of either; the component's attributes choose the registry view they go to. The
+// installer registers the type library itself (TypeLib table).
 #include <windows.h>
 
 #include <cstdio>
@@ -16,8 +19,6 @@
 #include "module/registry_script.h"
 
 namespace {
-
-constexpr wchar_t kLibraryReference[] = L"[#VelmorCOM.dll]";
 
 struct RecordedKey {
     std::wstring path;
@@ -72,21 +73,22 @@ std::string Utf8(const std::wstring& text) {
 
 // The installer reads keys and values as formatted text, where square brackets are references;
 // an archive line ends at a tab or a line break.
-bool Plain(const std::wstring& text) {
-    return text == kLibraryReference || text.find_first_of(L"[]\t\r\n") == std::wstring::npos;
+bool Plain(const std::wstring& text, const std::wstring& reference) {
+    return text == reference || text.find_first_of(L"[]\t\r\n") == std::wstring::npos;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::fputs("usage: velmor_installer_registry OUT.idt COMPONENT\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: velmor_installer_registry OUT.idt COMPONENT [FILE]\n", stderr);
         return 2;
     }
+    const std::wstring reference =
+        L"[#" + std::wstring(argc == 4 ? argv[3] : L"VelmorCOM.dll") + L"]";
     RecordingRegistry registry;
     for (int i = 0; i < velmor::kClassCount; ++i) {
-        const velmor::RegScript script =
-            velmor::BuildClassScript(velmor::ClassAt(i), kLibraryReference);
+        const velmor::RegScript script = velmor::BuildClassScript(velmor::ClassAt(i), reference);
         if (FAILED(velmor::RegisterScript(registry, script))) {
             std::fputs("registration failed\n", stderr);
             return 1;
@@ -103,9 +105,9 @@ int wmain(int argc, wchar_t** argv) {
         "Registry\tRegistry\n";
     int row = 0;
     auto add = [&](const std::wstring& key, const std::wstring& name, const std::wstring& value) {
-        table += "velmor_reg" + std::to_string(++row) + "\t0\t" + Utf8(key) + "\t" + Utf8(name) +
-                 "\t" + Utf8(value) + "\t" + component + "\n";
-        return Plain(key) && Plain(name) && Plain(value);
+        table += component + "_reg" + std::to_string(++row) + "\t0\t" + Utf8(key) + "\t" +
+                 Utf8(name) + "\t" + Utf8(value) + "\t" + component + "\n";
+        return Plain(key, reference) && Plain(name, reference) && Plain(value, reference);
     };
     for (const RecordedKey& key : registry.keys()) {
         for (const velmor::RegNamedValue& value : key.values) {
