@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # package.sh [--no-build] [--sign CERT.pfx [--timestamp URL]] [BUILD_DIR [OUT_DIR]]: the release
-# packages OUT_DIR/VelmorCOM-<version>.zip and OUT_DIR/VelmorCOM-<version>-x64.msi, with their
-# checksums in OUT_DIR/SHA256SUMS (OUT_DIR defaults to dist/ in the source tree). Builds
+# packages OUT_DIR/VelmorCOM-<version>.zip (both DLLs), OUT_DIR/VelmorCOM-<version>-x64.msi (for
+# 64-bit Windows, both DLLs) and OUT_DIR/VelmorCOM-<version>-x86.msi (for 32-bit Windows), with
+# their checksums in OUT_DIR/SHA256SUMS (OUT_DIR defaults to dist/ in the source tree). The
+# 64-bit library comes from BUILD_DIR/bin, the 32-bit one from BUILD_DIR/x86/bin. Builds
 # BUILD_DIR first unless --no-build.
-# --sign: Authenticode (SHA-256) signatures on the DLL and the MSI with the certificate and key
+# --sign: Authenticode (SHA-256) signatures on the DLLs and the MSIs with the certificate and key
 # of CERT.pfx, whose password is read from the environment variable VELMOR_SIGN_PASSWORD (empty
 # when unset); --timestamp adds a time stamp from that server. Checksums are taken after signing.
 set -euo pipefail
@@ -34,7 +36,7 @@ version=$(cat "$build/generated/version.txt")
 name=VelmorCOM-$version
 bin=$build/bin
 for f in bin/VelmorCOM.dll bin/VelmorCOM.tlb bin/VelmorCOM_h.h bin/VelmorCOM_i.c \
-         tools/velmor_installer_registry.exe; do
+         x86/bin/VelmorCOM.dll x86/bin/VelmorCOM.tlb tools/velmor_installer_registry.exe; do
   [ -f "$build/$f" ] || { echo "missing $build/$f: build the library first" >&2; exit 1; }
 done
 
@@ -50,11 +52,15 @@ sign() {
   mv "$1.signed" "$1"
 }
 pkg=$stage/$name
-mkdir -p "$pkg/x64" "$pkg/include" "$pkg/docs" "$pkg/examples"
-# The DLL without its symbol tables (the build keeps them for debugging).
+mkdir -p "$pkg/x64" "$pkg/x86" "$pkg/include" "$pkg/docs" "$pkg/examples"
+# The DLLs without their symbol tables (the build keeps them for debugging).
 x86_64-w64-mingw32-strip -o "$pkg/x64/VelmorCOM.dll" "$bin/VelmorCOM.dll"
-[ -z "$cert" ] || sign "$pkg/x64/VelmorCOM.dll"
+i686-w64-mingw32-strip -o "$pkg/x86/VelmorCOM.dll" "$build/x86/bin/VelmorCOM.dll"
+for arch in x64 x86; do
+  [ -z "$cert" ] || sign "$pkg/$arch/VelmorCOM.dll"
+done
 cp "$bin/VelmorCOM.tlb" "$pkg/x64/"
+cp "$build/x86/bin/VelmorCOM.tlb" "$pkg/x86/"
 cp "$bin/VelmorCOM_h.h" "$bin/VelmorCOM_i.c" "$pkg/include/"
 cp "$root"/docs/*.md "$root"/docs/*.png "$pkg/docs/"
 cp "$root/examples/hello_velmor.vbs" "$root/examples/hello_velmor.js" "$root/examples/VelmorCOM.bas" \
@@ -70,10 +76,13 @@ find "$pkg" -type f \( -name '*.cmd' -o -name '*.bas' -o -name '*.cls' -o -name 
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-rm -f "$out/$name.zip" "$out/$name-x64.msi"
+rm -f "$out/$name.zip" "$out/$name-x64.msi" "$out/$name-x86.msi"
 (cd "$stage" && find "$name" | LC_ALL=C sort | zip -q -X -D "$out/$name.zip" -@)
-"$root/scripts/msi.sh" "$build" "$pkg" "$version" "$out/$name-x64.msi"
-[ -z "$cert" ] || sign "$out/$name-x64.msi"
-(cd "$out" && sha256sum "$name.zip" "$name-x64.msi" > SHA256SUMS)
+for arch in x64 x86; do
+  "$root/scripts/msi.sh" "$build" "$pkg" "$version" "$out/$name-$arch.msi" "$arch"
+  [ -z "$cert" ] || sign "$out/$name-$arch.msi"
+done
+(cd "$out" && sha256sum "$name.zip" "$name-x64.msi" "$name-x86.msi" > SHA256SUMS)
 echo "$out/$name.zip"
 echo "$out/$name-x64.msi"
+echo "$out/$name-x86.msi"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR: builds the release package from the build, unpacks it into a fresh
-# Wine prefix, installs it with install.cmd, drives every component from the script host,
-# uninstalls it, does the same per user, and checks that the registry keeps nothing of the library.
+# Wine prefix, checks which regsvr32 each script runs for which DLL from every kind of console,
+# installs it with install.cmd, drives every component from the script host, uninstalls it, does
+# the same per user, and checks that the registry keeps nothing of the library. (Wine runs no
+# 32-bit code here: a stand-in takes the 32-bit regsvr32's place.)
 set -uo pipefail
 . "$(dirname "$0")/package_prefix.sh" "${1:-}" package-test
 made=$("$root/scripts/package.sh" --no-build "$build" "$work/dist") || { echo "packaging failed"; exit 1; }
@@ -12,7 +14,7 @@ name=VelmorCOM-$version
 
 # What the package holds.
 listing=$(unzip -Z1 "$zipfile")
-for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb include/VelmorCOM_h.h include/VelmorCOM_i.c \
+for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb x86/VelmorCOM.dll x86/VelmorCOM.tlb include/VelmorCOM_h.h include/VelmorCOM_i.c \
          docs/guide.md docs/ftp-progress.png examples/hello_velmor.vbs examples/hello_velmor.js \
          examples/VelmorCOM.bas examples/host_example.cpp install.cmd uninstall.cmd \
          install-user.cmd uninstall-user.cmd SHA256SUMS; do
@@ -26,6 +28,11 @@ windir="C:\\$name"
 unzip -q "$zipfile" -d "$WINEPREFIX/drive_c" || fail "unzip"
 (cd "$dir" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS do not match"
 osslsigncode verify -in "$dir/x64/VelmorCOM.dll" >/dev/null 2>&1 && fail "unsigned packaging signed the DLL"
+for arch in x64:pei-x86-64 x86:pei-i386; do
+  dll=$dir/${arch%%:*}/VelmorCOM.dll format=${arch#*:}
+  x86_64-w64-mingw32-objdump -f "$dll" | grep -q "file format $format" || fail "${arch%%:*}: not $format"
+  x86_64-w64-mingw32-objdump -h "$dll" | grep -q '\.debug' && fail "${arch%%:*}: the DLL is not stripped"
+done
 
 # Windows text files, and a VBA module that 64-bit Office imports.
 for f in install.cmd uninstall.cmd install-user.cmd uninstall-user.cmd examples/VelmorCOM.bas \
@@ -41,15 +48,42 @@ fi
 registered() { wine reg query 'HKCR\Velmor.OrvGps.1' >/dev/null 2>&1; }
 run_cmd() { wine cmd /c "$windir\\$1" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-# Started from a 32-bit console, System32 is the 32-bit folder and Sysnative the real one: the
-# scripts take Sysnative when it is there (a stand-in that registers nothing proves it; it must
-# be a program of our own, since Wine runs its built-in regsvr32 for any stub of its own by name).
-sysnative=$WINEPREFIX/drive_c/windows/Sysnative
-mkdir -p "$sysnative"
-cp "$build/bin/velmor_host_example.exe" "$sysnative/regsvr32.exe"
-run_cmd install.cmd >/dev/null
-registered && fail "install.cmd did not prefer Sysnative\\regsvr32.exe"
-rm -rf "$sysnative"
+# Which regsvr32 gets which DLL, from a 64-bit console, a 32-bit one on 64-bit Windows (System32
+# is the 32-bit folder there, Sysnative the real one) and on 32-bit Windows. Stand-ins at the
+# three places write down their command lines; they must be programs of our own, since Wine runs
+# its built-in regsvr32 for any stub of its own by name.
+printf '%s\n' '#include <stdio.h>' '#include <windows.h>' \
+  'int main(void) { FILE* f = fopen("C:\\regsvr32-calls.txt", "a");' \
+  '  return !f || fprintf(f, "%s\n", GetCommandLineA()) < 0 || fclose(f) != 0; }' > "$work/regsvr32.c"
+x86_64-w64-mingw32-gcc -o "$work/regsvr32.exe" "$work/regsvr32.c" || fail "the regsvr32 stand-in"
+sys=$WINEPREFIX/drive_c/windows
+mkdir -p "$sys/Sysnative"
+cp "$sys/system32/regsvr32.exe" "$work/regsvr32.system32"
+for d in system32 syswow64 Sysnative; do cp "$work/regsvr32.exe" "$sys/$d/regsvr32.exe"; done
+calls=$WINEPREFIX/drive_c/regsvr32-calls.txt
+x64_dll="\"$windir\\x64\\VelmorCOM.dll\""
+x86_dll="\"$windir\\x86\\VelmorCOM.dll\""
+while IFS='|' read -r console env x64_regsvr32 x86_regsvr32; do
+  for script in "install /s" "uninstall /u /s" "install-user /s /n /i:user" "uninstall-user /u /s /n /i:user"; do
+    flags=${script#* }
+    expected="\"C:\\windows\\$x86_regsvr32\\regsvr32.exe\" $flags $x86_dll"
+    [ -z "$x64_regsvr32" ] ||
+      expected+=$'\n'"\"C:\\windows\\$x64_regsvr32\\regsvr32.exe\" $flags $x64_dll"
+    rm -f "$calls"
+    out=$(WINEDLLOVERRIDES="$WINEDLLOVERRIDES;regsvr32.exe=n" wine cmd /c "$env$windir\\${script%% *}.cmd" \
+          </dev/null 2>&1) || fail "$console: ${script%% *}.cmd failed: $out"
+    got=$(tr -d '\r' < "$calls" 2>/dev/null | LC_ALL=C sort)
+    [ "$got" = "$(LC_ALL=C sort <<<"$expected")" ] || fail "$console: ${script%% *}.cmd ran: $got"
+  done
+done <<'TABLE'
+64-bit console||System32|SysWOW64
+32-bit console on 64-bit Windows|set PROCESSOR_ARCHITECTURE=x86&& set PROCESSOR_ARCHITEW6432=AMD64&& |Sysnative|SysWOW64
+32-bit Windows|set PROCESSOR_ARCHITECTURE=x86&& set PROCESSOR_ARCHITEW6432=&& ||System32
+TABLE
+registered && fail "the stand-ins registered the library"
+# From here on the real 64-bit regsvr32 registers the 64-bit DLL; the 32-bit one stays a stand-in.
+cp "$work/regsvr32.system32" "$sys/system32/regsvr32.exe"
+rm -rf "$sys/Sysnative"
 
 # Machine-wide: install, every component from scripts, uninstall.
 out=$(run_cmd install.cmd) || fail "install.cmd: $out"
