@@ -1,11 +1,13 @@
 Attribute VB_Name = "VelmorCOM"
-' VelmorCOM from VBA in 64-bit Office (Excel, Access, Word).
+' VelmorCOM from VBA in 32-bit or 64-bit Office (Excel, Access, Word).
 '
 ' Import: in the VBA editor (Alt+F11), File > Import File... and pick this file. The library must
-' be registered (install.cmd, or install-user.cmd for the current user only). The objects are
-' created late-bound, so no reference is needed; for early binding and IntelliSense add a
-' reference to "VelmorCOMLib" (Tools > References, or Browse... to x64\VelmorCOM.tlb) and
-' declare the variables As VelmorCOMLib.OrvZip and so on.
+' be registered for Office's bitness (install.cmd registers both DLLs on 64-bit Windows, or
+' install-user.cmd for the current user only). The objects are created late-bound, so no
+' reference is needed; for early binding and IntelliSense add a reference to "VelmorCOMLib"
+' (Tools > References, or Browse... to x64\VelmorCOM.tlb in 64-bit Office, x86\VelmorCOM.tlb in
+' 32-bit Office) and declare the variables As VelmorCOMLib.OrvZip and so on. The module declares
+' no Windows functions, so it needs neither PtrSafe nor LongPtr and runs unchanged in both.
 Option Explicit
 
 ' Distance in metres between two positions written as degrees x 100 + minutes (5545.2 is
@@ -42,6 +44,11 @@ End Function
 ' One call of every component; the answers go to the Immediate window (Ctrl+G).
 Public Sub VelmorDemo()
     Dim ftp As Object, crypto As Object, server As Object
+#If Win64 Then
+    Debug.Print "64-bit Office: x64\VelmorCOM.dll"
+#Else
+    Debug.Print "32-bit Office: x86\VelmorCOM.dll"
+#End If
     Debug.Print "OrvGps.Distance: "; Round(VelmorDistance(5545.2, 3737, 5956, 3019)); " m"
     Debug.Print "OrvZip.ErrDescription(55): "; VelmorMessage(55)
     Set ftp = CreateObject("Velmor.Ftp.1")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# tour.sh BUILD_DIR: registers the freshly built library in the build's Wine prefix and drives
-# every finished component late-bound from scripts (examples/tour_*.vbs, or tour_*.sh where a
-# part needs set-up of its own, such as a local FTP server).
+# tour.sh BUILD_DIR: registers the freshly built 64-bit library in the build's Wine prefix and
+# drives every finished component late-bound from scripts (examples/tour_*.vbs, or tour_*.sh
+# where a part needs set-up of its own, such as a local FTP server). The 32-bit library of
+# BUILD_DIR/x86 is not driven: the scripts run in 64-bit Wine, which loads only 64-bit DLLs.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -12,6 +13,10 @@ trap '"$root/scripts/wine-session.sh" stop "$build"' EXIT
 
 winpath() { echo "Z:${1//\//\\}"; }
 dll=$(winpath "$build/bin/VelmorCOM.dll")
+if [ -f "$build/x86/bin/VelmorCOM.dll" ]; then
+  echo "== Built both DLLs: $build/bin/VelmorCOM.dll (64-bit) and $build/x86/bin/VelmorCOM.dll (32-bit)"
+fi
+echo "== The tour drives the 64-bit DLL: only 64-bit Wine runs here, and a process loads only a DLL of its own bitness"
 echo "== Registering $dll"
 wine regsvr32 /s "$dll" || { echo "registration failed"; exit 1; }
 

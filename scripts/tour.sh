@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, registers the library in the project's Wine prefix and runs
-# the tour: every finished component driven late-bound from scripts.
+# Installs what is missing, builds both DLLs (the 64-bit one in BUILD_DIR/bin, the 32-bit one in
+# BUILD_DIR/x86/bin), registers the 64-bit one in the project's Wine prefix and runs the tour:
+# every finished component driven late-bound from scripts. Only 64-bit Wine runs here, so the
+# tour drives the 64-bit DLL; the 32-bit one is built from the same sources, but not run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
