@@ -14,10 +14,11 @@ name=VelmorCOM-$version
 
 # What the package holds.
 listing=$(unzip -Z1 "$zipfile")
-for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb x86/VelmorCOM.dll x86/VelmorCOM.tlb include/VelmorCOM_h.h include/VelmorCOM_i.c \
-         docs/guide.md docs/ftp-progress.png examples/hello_velmor.vbs examples/hello_velmor.js \
-         examples/VelmorCOM.bas examples/host_example.cpp install.cmd uninstall.cmd \
-         install-user.cmd uninstall-user.cmd SHA256SUMS; do
+for f in x64/VelmorCOM.dll x64/VelmorCOM.tlb x86/VelmorCOM.dll x86/VelmorCOM.tlb \
+         include/VelmorCOM_h.h include/VelmorCOM_i.c docs/guide.md docs/ftp-progress.png \
+         examples/hello_velmor.vbs examples/hello_velmor.js examples/VelmorCOM.bas \
+         examples/host_example.cpp install.cmd uninstall.cmd install-user.cmd uninstall-user.cmd \
+         SHA256SUMS; do
   grep -qx "$name/$f" <<<"$listing" || fail "package lacks $f"
 done
 
@@ -34,7 +35,7 @@ for arch in x64:pei-x86-64 x86:pei-i386; do
   x86_64-w64-mingw32-objdump -h "$dll" | grep -q '\.debug' && fail "${arch%%:*}: the DLL is not stripped"
 done
 
-# Windows text files, and a VBA module that 64-bit Office imports.
+# Windows text files, and a VBA module that Office of either bitness imports.
 for f in install.cmd uninstall.cmd install-user.cmd uninstall-user.cmd examples/VelmorCOM.bas \
          examples/hello_velmor.vbs; do
   [ "$(grep -vc $'\r$' "$dir/$f")" = 0 ] || fail "$f has lines without CRLF"
