@@ -12,6 +12,7 @@ pkgs=(
   curl libwrap0 libmemcached11 libmemcachedutil2 libpcre2-posix3 libhiredis0.14 libsodium23
   imagemagick bc time
   clang libclang-rt-14-dev llvm zlib1g-dev
+  g++-multilib qemu-user zlib1g-dev:i386 libssl-dev:i386
   msitools wixl
   osslsigncode
   clang-format-14
@@ -24,13 +25,15 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  dpkg --print-foreign-architectures | grep -q i386 || true
+  dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 # The FTP over TLS and SFTP tests unpack vsftpd, proftpd, pure-ftpd and OpenSSH's sshd into
 # the build tree (the FTP servers conflict); the line with curl holds the libraries they need.
 # dpkg-dev unpacks the Debian sources of libssh2 and mbedTLS (scripts/ssh-libraries.sh).
+# The i386 packages (hence the foreign architecture) and qemu-user serve the core built for
+# 32-bit x86 (scripts/core32-tests.sh).
 
 # The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
 if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then

@@ -15,5 +15,6 @@ rc=0
 "$root/scripts/check-format.sh" || rc=1
 xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/ctest-session.sh" "$build" "$@" || rc=1
 "$root/scripts/native-tests.sh" "$build" || rc=1
+"$root/scripts/core32-tests.sh" "$build" || rc=1
 "$root/scripts/fuzz.sh" "${VELMOR_FUZZ_SECONDS:-40}" "$build" || rc=1
 exit $rc
