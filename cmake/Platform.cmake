@@ -6,7 +6,18 @@ add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 add_compile_options(
   $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8>
   $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=UTF-8>
-  $<$<COMPILE_LANGUAGE:CXX>:-Wall>)
+  -Wall -Werror)
+# Both bitnesses build from the same sources: a pointer kept in a narrower integer is an error.
+add_compile_options(-Wint-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Wpointer-to-int-cast>)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VELMOR_ARCH x86)
+  set(VELMOR_WIDL_FLAGS -m32 --win32)
+  # COM looks the entry points up by their plain names: no stdcall decoration on exports.
+  add_link_options(-Wl,--kill-at -Wl,--enable-stdcall-fixup)
+else()
+  set(VELMOR_ARCH x64)
+  set(VELMOR_WIDL_FLAGS -m64 --win64)
+endif()
 # Everything from the toolchain (libstdc++, libgcc, winpthread, zlib) is linked in statically,
 # so the library and the test programs need nothing but what ships with Windows.
 add_link_options(-static -static-libgcc -static-libstdc++)

@@ -1,11 +1,4 @@
-# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows (x64).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VELMOR_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VELMOR_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELMOR_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${VELMOR_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${VELMOR_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# ssh-libraries.sh DIR: libssh2 over mbedTLS, cross-built as static libraries into DIR/install.
+# ssh-libraries.sh DIR TOOLCHAIN: libssh2 over mbedTLS, cross-built with the CMake toolchain file
+# TOOLCHAIN as static libraries into DIR/install.
 # The sources are Debian trixie's packages (bookworm's libssh2 offers only SHA-1 RSA host keys),
 # fetched with apt-get source through a list and state directory of their own under DIR, so the
 # system's package lists stay as they are. A second run finds the built libraries and does
 # nothing; one with the sources already unpacked only builds.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:?directory}
+toolchain=${2:?toolchain file}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 install=$dir/install
@@ -33,7 +34,6 @@ fi
 ssh2_src=$(unpacked libssh2)
 mbedtls_src=$(unpacked mbedtls)
 
-toolchain=$root/cmake/toolchain-mingw64.cmake
 common=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
         -DCMAKE_INSTALL_PREFIX="$install" -DCMAKE_POSITION_INDEPENDENT_CODE=OFF)
 jobs=${VELMOR_JOBS:-2}

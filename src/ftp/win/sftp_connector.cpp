@@ -1,3 +1,6 @@
+// Winsock 2 must come before any windows.h (the session below needs it).
+#include <winsock2.h>
+
 #include "ftp/win/sftp_connector.h"
 
 #include "ftp/win/sftp_session.h"

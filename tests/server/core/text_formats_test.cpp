@@ -226,7 +226,9 @@ TEST(ServerInfoLine, EveryFieldOfAWrittenLineComesBackAsWritten) {
                                         L"file",      L"time",      L"crc"};
         for (int i = 0; i < 6; ++i) {
             EXPECT_EQ(expected[i], ExtractField(line, names[i], known)) << names[i];
-            if (!row.needsNames) EXPECT_EQ(expected[i], ExtractField(line, names[i])) << names[i];
+            if (!row.needsNames) {
+                EXPECT_EQ(expected[i], ExtractField(line, names[i])) << names[i];
+            }
         }
     }
 
