@@ -12,6 +12,9 @@ add_compile_options(-Wint-to-pointer-cast $<$<COMPILE_LANGUAGE:C>:-Wpointer-to-i
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(VELMOR_ARCH x86)
   set(VELMOR_WIDL_FLAGS -m32 --win32)
+  # Doubles in SSE2 registers, as on x64: x87's 80-bit intermediates would let one position,
+  # converted twice, give two different distances.
+  add_compile_options(-msse2 -mfpmath=sse)
   # COM looks the entry points up by their plain names: no stdcall decoration on exports.
   add_link_options(-Wl,--kill-at -Wl,--enable-stdcall-fixup)
 else()

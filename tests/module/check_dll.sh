@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# check_dll.sh DLL: the library exports exactly its five entry points and imports only DLLs that
-# ship with Windows.
+# check_dll.sh DLL [FORMAT]: the library is built for its machine (FORMAT: objdump's pei-x86-64,
+# the default, or pei-i386), exports exactly its five entry points by their plain names and
+# imports only DLLs that ship with Windows.
 set -euo pipefail
 dll=$1
+format=${2:-pei-x86-64}
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
+status=0
+if ! x86_64-w64-mingw32-objdump -f "$dll" | grep -q "file format $format\$"; then
+  echo "not a $format file: $(x86_64-w64-mingw32-objdump -f "$dll" | grep 'file format')"
+  status=1
+fi
 imports=$(awk '/DLL Name:/{print tolower($3)}' <<<"$dump" | sort -u)
 allowed="advapi32.dll bcrypt.dll comctl32.dll crypt32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll secur32.dll shell32.dll shlwapi.dll user32.dll wininet.dll ws2_32.dll"
-status=0
 for d in $imports; do
   case " $allowed " in
     *" $d "*) ;;
