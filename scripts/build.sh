@@ -16,6 +16,7 @@ x86=$build/x86
 if [ ! -f "$x86/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$x86" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
-    -DVELMOR_BUILD_TESTS=OFF -DVELMOR_BUILD_BENCH=OFF -DVELMOR_BUILD_EXAMPLES=OFF >/dev/null
+    -DVELMOR_BUILD_TESTS=OFF -DVELMOR_BUILD_BENCH=OFF -DVELMOR_BUILD_EXAMPLES=OFF \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 fi
 cmake --build "$x86" -j"$(nproc)" --target VelmorCOM

@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(
   cmake make
-  g++-mingw-w64-x86-64-posix mingw-w64-tools mingw-w64-x86-64-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools mingw-w64-x86-64-dev
+  mingw-w64-i686-dev
   libz-mingw-w64-dev googletest libssl-dev
   wine wine64 libwine-dev
   xvfb xauth

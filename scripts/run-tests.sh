@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks that the sources are formatted, builds, and runs every test:
+# Installs what is missing, builds both DLLs, checks that the sources are formatted and that the
+# 32-bit build keeps no 64-bit value in a narrower integer, and runs every test:
 # the Windows binaries under Wine in a virtual display, then the platform-free core natively under
 # the sanitizers, then each fuzz target for a bounded time (VELMOR_FUZZ_SECONDS, 40 by default).
 set -euo pipefail
@@ -13,6 +14,7 @@ build=$(cd "$build" && pwd)
 rm -rf "$build/wineprefix"
 rc=0
 "$root/scripts/check-format.sh" || rc=1
+"$root/scripts/check-narrowing.py" "$build/x86" || rc=1
 xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/ctest-session.sh" "$build" "$@" || rc=1
 "$root/scripts/native-tests.sh" "$build" || rc=1
 "$root/scripts/core32-tests.sh" "$build" || rc=1
