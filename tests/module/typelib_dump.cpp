@@ -133,7 +133,8 @@ int wmain(int argc, wchar_t** argv) {
             info.p->GetImplTypeFlags(i, &flags);
             if (SUCCEEDED(info.p->GetRefTypeOfImplType(i, &ref)) &&
                 SUCCEEDED(info.p->GetRefTypeInfo(ref, &base.p)))
-                std::printf("  implements %s flags=%d\n", Name(base.p, MEMBERID_NIL).c_str(), flags);
+                std::printf("  implements %s flags=%d\n", Name(base.p, MEMBERID_NIL).c_str(),
+                            flags);
         }
         DumpFunctions(info.p, *attr);
         DumpVariables(info.p, *attr);
