@@ -1,5 +1,6 @@
 // Chunks sealed and opened on several threads at once, each by the pure chunk functions, give
-// the bytes the in-order stream gives on one thread.
+// the bytes the in-order stream gives on one thread; and the ends of streams that other
+// writers could make, built chunk by chunk.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -52,6 +53,53 @@ TEST(AgeParallelChunks, ThreadsMatchOneStream) {
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(sealed, sequential);
     EXPECT_EQ(opened, plain);
+}
+
+TEST(AgeStreamEnds, OnlyTheLastChunkCarriesTheFlag) {
+    SecretBytes<kKeySize> key;
+    key.data()[0] = 1;
+    const std::vector<uint8_t> full = PatternBytes(kChunkSize, 5);
+    auto sealed = [&](uint64_t counter, bool last, std::size_t size) {
+        std::vector<uint8_t> out(size + kTagSize);
+        EXPECT_TRUE(SealChunk(OpenSslAgeCrypto(), key.data(), counter, last, full.data(), size,
+                              out.data()));
+        return out;
+    };
+    auto join = [](std::vector<std::vector<uint8_t>> chunks) {
+        std::vector<uint8_t> all;
+        for (const auto& chunk : chunks) all.insert(all.end(), chunk.begin(), chunk.end());
+        return all;
+    };
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> stream;
+        AgeStatus expected;
+    };
+    const Row rows[] = {
+        {"empty payload", sealed(0, true, 0), AgeStatus::kOk},
+        {"one full chunk, last", sealed(0, true, kChunkSize), AgeStatus::kOk},
+        {"full, then a short last", join({sealed(0, false, kChunkSize), sealed(1, true, 9)}),
+         AgeStatus::kOk},
+        // A writer that always closes with an empty chunk: refused after the first chunk.
+        {"full, then an empty last", join({sealed(0, false, kChunkSize), sealed(1, true, 0)}),
+         AgeStatus::kDamaged},
+        {"full chunk not flagged last", sealed(0, false, kChunkSize), AgeStatus::kDamaged},
+        {"last flag on a middle chunk", join({sealed(0, true, kChunkSize), sealed(1, true, 9)}),
+         AgeStatus::kDamaged},
+        {"counter skipped", join({sealed(0, false, kChunkSize), sealed(2, true, 9)}),
+         AgeStatus::kDamaged},
+        {"short chunk in the middle", join({sealed(0, false, 9), sealed(1, true, 9)}),
+         AgeStatus::kDamaged},
+        {"nothing at all", {}, AgeStatus::kDamaged},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        StreamDecryptor decryptor(OpenSslAgeCrypto(), key);
+        std::vector<uint8_t> plain;
+        AgeStatus status = decryptor.Update(row.stream.data(), row.stream.size(), &plain);
+        if (status == AgeStatus::kOk) status = decryptor.Finish(&plain);
+        EXPECT_EQ(status, row.expected);
+    }
 }
 
 }  // namespace
