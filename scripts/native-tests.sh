@@ -16,7 +16,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure --timeout 300
 
 tsan=$build-tsan
-tsan_tests=(zip_parallel_pack zip_parallel_extract)
+tsan_tests=(zip_parallel_pack zip_parallel_extract age_parallel_chunks)
 mkdir -p "$tsan"
 if [ ! -f "$tsan/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root/native" -B "$tsan" -DVELMOR_TSAN=ON >/dev/null

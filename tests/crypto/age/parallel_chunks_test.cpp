@@ -1,0 +1,105 @@
+// Chunks sealed and opened on several threads at once, each by the pure chunk functions, give
+// the bytes the in-order stream gives on one thread; and the ends of streams that other
+// writers could make, built chunk by chunk.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "crypto/age/age_cli.h"
+#include "crypto/age/stream.h"
+
+using namespace velmor::crypto::age;
+using velmor::test::age::PatternBytes;
+
+namespace {
+
+TEST(AgeParallelChunks, ThreadsMatchOneStream) {
+    constexpr std::size_t kChunks = 9;
+    const std::vector<uint8_t> plain = PatternBytes((kChunks - 1) * kChunkSize + 123, 4);
+    SecretBytes<kKeySize> key;
+    for (std::size_t i = 0; i < kKeySize; ++i) key.data()[i] = static_cast<uint8_t>(i * 7);
+
+    std::vector<uint8_t> sequential;
+    StreamEncryptor encryptor(OpenSslAgeCrypto(), key);
+    ASSERT_EQ(encryptor.Update(plain.data(), plain.size(), &sequential), AgeStatus::kOk);
+    ASSERT_EQ(encryptor.Finish(&sequential), AgeStatus::kOk);
+    ASSERT_EQ(sequential.size(), plain.size() + kChunks * kTagSize);
+
+    std::vector<uint8_t> sealed(sequential.size());
+    std::vector<uint8_t> opened(plain.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> failures{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < 2 * kChunks;) {
+            const std::size_t chunk = i % kChunks;
+            const bool last = chunk == kChunks - 1;
+            const std::size_t size = last ? plain.size() - chunk * kChunkSize : kChunkSize;
+            const std::size_t in = chunk * kChunkSize;
+            const std::size_t out = chunk * kSealedChunkSize;
+            const bool ok = i < kChunks ? SealChunk(OpenSslAgeCrypto(), key.data(), chunk, last,
+                                                    plain.data() + in, size, sealed.data() + out)
+                                        : OpenChunk(OpenSslAgeCrypto(), key.data(), chunk, last,
+                                                    sequential.data() + out, size + kTagSize,
+                                                    opened.data() + in);
+            if (!ok) ++failures;
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(work);
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(sealed, sequential);
+    EXPECT_EQ(opened, plain);
+}
+
+TEST(AgeStreamEnds, OnlyTheLastChunkCarriesTheFlag) {
+    SecretBytes<kKeySize> key;
+    key.data()[0] = 1;
+    const std::vector<uint8_t> full = PatternBytes(kChunkSize, 5);
+    auto sealed = [&](uint64_t counter, bool last, std::size_t size) {
+        std::vector<uint8_t> out(size + kTagSize);
+        EXPECT_TRUE(SealChunk(OpenSslAgeCrypto(), key.data(), counter, last, full.data(), size,
+                              out.data()));
+        return out;
+    };
+    auto join = [](std::vector<std::vector<uint8_t>> chunks) {
+        std::vector<uint8_t> all;
+        for (const auto& chunk : chunks) all.insert(all.end(), chunk.begin(), chunk.end());
+        return all;
+    };
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> stream;
+        AgeStatus expected;
+    };
+    const Row rows[] = {
+        {"empty payload", sealed(0, true, 0), AgeStatus::kOk},
+        {"one full chunk, last", sealed(0, true, kChunkSize), AgeStatus::kOk},
+        {"full, then a short last", join({sealed(0, false, kChunkSize), sealed(1, true, 9)}),
+         AgeStatus::kOk},
+        // A writer that always closes with an empty chunk: refused after the first chunk.
+        {"full, then an empty last", join({sealed(0, false, kChunkSize), sealed(1, true, 0)}),
+         AgeStatus::kDamaged},
+        {"full chunk not flagged last", sealed(0, false, kChunkSize), AgeStatus::kDamaged},
+        {"last flag on a middle chunk", join({sealed(0, true, kChunkSize), sealed(1, true, 9)}),
+         AgeStatus::kDamaged},
+        {"counter skipped", join({sealed(0, false, kChunkSize), sealed(2, true, 9)}),
+         AgeStatus::kDamaged},
+        {"short chunk in the middle", join({sealed(0, false, 9), sealed(1, true, 9)}),
+         AgeStatus::kDamaged},
+        {"nothing at all", {}, AgeStatus::kDamaged},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        StreamDecryptor decryptor(OpenSslAgeCrypto(), key);
+        std::vector<uint8_t> plain;
+        AgeStatus status = decryptor.Update(row.stream.data(), row.stream.size(), &plain);
+        if (status == AgeStatus::kOk) status = decryptor.Finish(&plain);
+        EXPECT_EQ(status, row.expected);
+    }
+}
+
+}  // namespace
