@@ -1,5 +1,6 @@
 # The platform-free ZIP core: records, CRC-32, the traditional cipher, the AES format and
-# CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes.
+# CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes,
+# with an inflater for each method over its library.
 velmor_core_library(NAME velmor_zip_core
     SOURCES format/records.cpp format/crc32.cpp format/cipher.cpp format/extra_field.cpp
         format/aes_format.cpp format/aes_ctr.cpp format/utf8.cpp format/zip64.cpp
@@ -7,6 +8,7 @@ velmor_core_library(NAME velmor_zip_core
         read/reader_entry_mapping.cpp read/reader_overlap.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
         read/stored_entries.cpp
         read/parallel_extract.cpp
+        read/entry_inflater.cpp read/deflate_inflater.cpp
     LIBS ZLIB::ZLIB)
 
 # The AES primitives over OpenSSL, for the Linux build only.

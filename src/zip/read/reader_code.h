@@ -16,6 +16,7 @@ enum class ReaderCode : int32_t {
     CheckByteMismatch = -106,  // the decrypted check byte differs from the expected one
     DataTruncated = -107,      // the entry's data ended before its recorded size was produced
     AuthCodeMismatch = -108,   // an AES entry's authentication code differs from its data's
+    UnreadableEntry = -109,    // a method not read here, or a dictionary beyond the limit
 };
 
 }  // namespace velmor::zip
