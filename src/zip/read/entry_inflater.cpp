@@ -4,6 +4,12 @@
 
 #include "zip/format/records.h"
 #include "zip/read/deflate_inflater.h"
+#ifndef VELMOR_ZIP_ZLIB_ONLY
+#include "zip/read/bzip2_inflater.h"
+#include "zip/read/lzma_inflater.h"
+#include "zip/read/xz_inflater.h"
+#include "zip/read/zstd_inflater.h"
+#endif
 
 namespace velmor::zip {
 
@@ -16,9 +22,16 @@ struct InflaterKind {
     MakeInflater make;
 };
 
-// Every method this reader reads but stored.
+// Every method this reader reads but stored. A build with zlib alone reads DEFLATE only.
 const InflaterKind kInflaters[] = {
     {kMethodDeflated, MakeDeflateInflater},
+#ifndef VELMOR_ZIP_ZLIB_ONLY
+    {kMethodBzip2, MakeBzip2Inflater},
+    {kMethodLzma, MakeLzmaInflater},
+    {kMethodZstdDeprecated, MakeZstdInflater},
+    {kMethodZstd, MakeZstdInflater},
+    {kMethodXz, MakeXzInflater},
+#endif
 };
 
 const InflaterKind* FindKind(uint16_t method) {
