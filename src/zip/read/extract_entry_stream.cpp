@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include <zlib.h>
+
 #include "zip/format/aes_format.h"
 
 namespace velmor::zip {
@@ -179,7 +181,8 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
 }
 
 // One step of the inflater over the pending input. An inflater that can neither take nor
-// make anything once all input was handed over waits for data that will never come.
+// make anything waits, once all input was handed over, for data that will never come, and
+// otherwise is stuck on what it was given: the loop ends either way.
 int32_t EntryStream::Inflate(uint8_t* out, uint32_t want, uint32_t* made) {
     uint32_t consumed = 0;
     const int32_t result =
@@ -187,8 +190,8 @@ int32_t EntryStream::Inflate(uint8_t* out, uint32_t want, uint32_t* made) {
     const bool inputEnded = pendingCount_ == 0 && compressedLeft_ == 0;
     pendingStart_ += consumed;
     pendingCount_ -= consumed;
-    if (result == kInflateMore && inputEnded && *made == 0) {
-        return static_cast<int32_t>(ReaderCode::DataTruncated);
+    if (result == kInflateMore && consumed == 0 && *made == 0) {
+        return inputEnded ? static_cast<int32_t>(ReaderCode::DataTruncated) : Z_DATA_ERROR;
     }
     return result;
 }
