@@ -12,8 +12,9 @@ pkgs=(
   python3 python3-pyftpdlib
   curl libwrap0 libmemcached11 libmemcachedutil2 libpcre2-posix3 libhiredis0.14 libsodium23
   imagemagick bc time
-  clang libclang-rt-14-dev llvm zlib1g-dev
-  g++-multilib qemu-user zlib1g-dev:i386 libssl-dev:i386
+  clang libclang-rt-14-dev llvm zlib1g-dev libbz2-dev liblzma-dev libzstd-dev zstd xz-utils
+  g++-multilib qemu-user zlib1g-dev:i386 libssl-dev:i386 libbz2-dev:i386 liblzma-dev:i386
+  libzstd-dev:i386
   msitools wixl
   osslsigncode
   clang-format-14
@@ -34,7 +35,8 @@ fi
 # the build tree (the FTP servers conflict); the line with curl holds the libraries they need.
 # dpkg-dev unpacks the Debian sources of libssh2 and mbedTLS (scripts/ssh-libraries.sh).
 # The i386 packages (hence the foreign architecture) and qemu-user serve the core built for
-# 32-bit x86 (scripts/core32-tests.sh).
+# 32-bit x86 (scripts/core32-tests.sh). The core reads BZip2, LZMA, XZ and Zstandard entries
+# through Debian's libbz2, liblzma and zstd; the zstd and xz tools make test entries.
 
 # The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
 if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then

@@ -1,5 +1,10 @@
 # The platform-free ZIP core: records, CRC-32, the traditional cipher, the AES format and
-# CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes.
+# CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes,
+# with an inflater for each method over its library (zlib, libbz2, liblzma, zstd).
+find_package(BZip2 REQUIRED)
+find_package(LibLZMA REQUIRED)
+find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
+find_library(ZSTD_LIBRARY NAMES zstd REQUIRED)
 velmor_core_library(NAME velmor_zip_core
     SOURCES format/records.cpp format/crc32.cpp format/cipher.cpp format/extra_field.cpp
         format/aes_format.cpp format/aes_ctr.cpp format/utf8.cpp format/zip64.cpp
@@ -7,7 +12,10 @@ velmor_core_library(NAME velmor_zip_core
         read/reader_entry_mapping.cpp read/reader_overlap.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
         read/stored_entries.cpp
         read/parallel_extract.cpp
-    LIBS ZLIB::ZLIB)
+        read/entry_inflater.cpp read/deflate_inflater.cpp read/bzip2_inflater.cpp
+        read/lzma_inflater.cpp read/xz_inflater.cpp read/zstd_inflater.cpp
+    LIBS ZLIB::ZLIB BZip2::BZip2 LibLZMA::LibLZMA ${ZSTD_LIBRARY})
+target_include_directories(velmor_zip_core PRIVATE ${ZSTD_INCLUDE_DIR})
 
 # The AES primitives over OpenSSL, for the Linux build only.
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/win/handle_traits.h"
+#include "zip/read/entry_inflater.h"
 #include "zip/read/extract_entry_stream.h"
 #include "zip/read/parallel_extract.h"
 #include "zip/extract_folders.h"
@@ -67,6 +68,8 @@ ArchiveStatus CheckEntry(ArchiveReader& reader, int32_t index, const std::wstrin
     if (reader.cursor().MoveTo(index) != ReaderCode::ReaderOk) return ArchiveStatus::Corrupt;
     const ArchiveStatus described = reader.GetItem(index, entry);
     if (described != ArchiveStatus::Ok) return described;
+    // An entry of a method not read here is described, but refused before any file is made.
+    if (!IsReadableMethod(entry->method)) return ArchiveStatus::Corrupt;
     if (!IsContainedEntryName(targetName)) return ArchiveStatus::NoFile;
     if (reader.rootFolder().size() + targetName.size() > kMaxJoinedPathLength) {
         return ArchiveStatus::NoFile;

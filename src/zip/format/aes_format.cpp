@@ -24,7 +24,6 @@ bool FindAesExtra(const uint8_t* extra, size_t size, AesEntryInfo* info) {
     if (read.version != kAesVersion1 && read.version != kAesVersion2) return false;
     if (ReadU16(data + 2) != kAesVendorId) return false;
     if (read.strength < 1 || read.strength > 3) return false;
-    if (read.method != kMethodStored && read.method != kMethodDeflated) return false;
     *info = read;
     return true;
 }

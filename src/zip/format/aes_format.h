@@ -32,7 +32,7 @@ constexpr uint32_t kSha1DigestSize = 20;
 struct AesEntryInfo {
     uint16_t version = 0;
     uint8_t strength = 0;  // 1, 2, 3: AES-128, -192, -256
-    uint16_t method = 0;   // the real compression method: stored or deflated
+    uint16_t method = 0;   // the real compression method
     uint32_t keySize = 0;  // AES key and HMAC-SHA1 key, each
     uint32_t saltSize = 0;
 
@@ -47,7 +47,7 @@ struct AesEntryInfo {
 AesEntryInfo MakeAesEntryInfo(uint16_t version, uint8_t strength, uint16_t method);
 
 // Reads the 0x9901 block of an extra field. False when there is none, or when it names an
-// unknown version, vendor or strength, or a real method other than stored or deflated.
+// unknown version, vendor or strength; the real method may be any.
 bool FindAesExtra(const uint8_t* extra, size_t size, AesEntryInfo* info);
 
 // Appends the whole 0x9901 block (header and seven data bytes) for info.

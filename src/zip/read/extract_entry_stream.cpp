@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include <zlib.h>
+
 #include "zip/format/aes_format.h"
 
 namespace velmor::zip {
@@ -20,10 +22,6 @@ ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* loc
     location->extent = cursor.extent();
     location->prefixLength = cursor.prefixLength();
     return ReaderCode::ReaderOk;
-}
-
-EntryStream::~EntryStream() {
-    if (inflateReady_) inflateEnd(&inflate_);
 }
 
 ReaderCode EntryStream::Open(CentralDirectoryCursor& cursor, const std::string& password,
@@ -59,8 +57,13 @@ ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
         opened->checkByte_ = ExpectedCheckByte(header.flags, header.dosDateTime, header.crc32);
     }
     if (opened->method_ != kMethodStored) {
-        // Left uninitialised on failure: every read then fails.
-        opened->inflateReady_ = inflateInit2(&opened->inflate_, -MAX_WBITS) == Z_OK;
+        InflaterSettings settings;
+        settings.method = opened->method_;
+        settings.flags = header.flags;
+        settings.uncompressedSize = location.extent.uncompressedSize;
+        // Without an inflater every read fails, and reports why.
+        const ReaderCode created = CreateInflater(settings, &opened->inflater_);
+        if (created != ReaderCode::ReaderOk) opened->failure_ = static_cast<int32_t>(created);
     }
     *stream = std::move(opened);
     return ReaderCode::ReaderOk;
@@ -131,7 +134,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             // Input that has run out before the recorded size was produced cannot be
             // waited for: the entry is short.
             if (compressedLeft_ == 0) {
-                if (method_ == kMethodStored || headerLeft_ > 0) {
+                if (!inflater_ || headerLeft_ > 0) {
                     return Fail(static_cast<int32_t>(ReaderCode::DataTruncated), produced);
                 }
             } else {
@@ -151,7 +154,7 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             }
             continue;
         }
-        if (method_ == kMethodStored) {
+        if (!inflater_) {
             const uint32_t m = std::min(want, pendingCount_);
             std::copy_n(input_.get() + pendingStart_, m, out + produced);
             crc_.Update(out + produced, m);
@@ -162,27 +165,35 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             produced += m;
             continue;
         }
-        if (!inflateReady_) return Fail(Z_STREAM_ERROR, produced);
-        inflate_.next_in = input_.get() + pendingStart_;
-        inflate_.avail_in = pendingCount_;
-        inflate_.next_out = out + produced;
-        inflate_.avail_out = want;
-        const int result = inflate(&inflate_, Z_SYNC_FLUSH);
-        const uint32_t made = want - inflate_.avail_out;
-        pendingStart_ += pendingCount_ - inflate_.avail_in;
-        pendingCount_ = inflate_.avail_in;
+        uint32_t made = 0;
+        const int32_t result = Inflate(out + produced, want, &made);
         crc_.Update(out + produced, made);
         uncompressedLeft_ -= made;
         want -= made;
         produced += made;
-        if (result == Z_STREAM_END) {
+        if (result == kInflateEnd) {
             dataEnded_ = true;
             return static_cast<int32_t>(produced);
         }
         if (result < 0) return Fail(result, produced);
-        if (result == Z_NEED_DICT) return Fail(Z_DATA_ERROR, produced);
     }
     return static_cast<int32_t>(produced);
+}
+
+// One step of the inflater over the pending input. An inflater that can neither take nor
+// make anything waits, once all input was handed over, for data that will never come, and
+// otherwise is stuck on what it was given: the loop ends either way.
+int32_t EntryStream::Inflate(uint8_t* out, uint32_t want, uint32_t* made) {
+    uint32_t consumed = 0;
+    const int32_t result =
+        inflater_->Inflate(input_.get() + pendingStart_, pendingCount_, out, want, &consumed, made);
+    const bool inputEnded = pendingCount_ == 0 && compressedLeft_ == 0;
+    pendingStart_ += consumed;
+    pendingCount_ -= consumed;
+    if (result == kInflateMore && consumed == 0 && *made == 0) {
+        return inputEnded ? static_cast<int32_t>(ReaderCode::DataTruncated) : Z_DATA_ERROR;
+    }
+    return result;
 }
 
 ReaderCode EntryStream::Finish() {

@@ -1,15 +1,15 @@
 // Reads one entry's data: positioned 16 KiB reads, decryption in place (traditional cipher)
-// or through the AES source, copying or raw inflation, and a running CRC-32.
+// or through the AES source, copying or the inflater of the entry's method, and a running
+// CRC-32.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include <zlib.h>
-
 #include "zip/format/cipher.h"
 #include "zip/format/crc32.h"
+#include "zip/read/entry_inflater.h"
 #include "zip/read/extract_aes_source.h"
 #include "zip/read/reader_code.h"
 #include "zip/read/reader_cursor.h"
@@ -35,18 +35,18 @@ ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* loc
 class EntryStream {
 public:
     // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
-    // header check) or NoMemory on failure.
+    // header check) or NoMemory on failure. An entry whose method is not read opens, and its
+    // first read gives UnreadableEntry.
     static ReaderCode Open(CentralDirectoryCursor& cursor, const std::string& password,
                            std::unique_ptr<EntryStream>* stream);
     // Opens a stream for the located entry over source. password must outlive the stream.
     static ReaderCode Open(ByteSource& source, const EntryLocation& location,
                            const std::string& password, std::unique_ptr<EntryStream>* stream);
-    ~EntryStream();
     EntryStream(const EntryStream&) = delete;
     EntryStream& operator=(const EntryStream&) = delete;
 
     // Produces up to capacity bytes: the count (> 0), 0 at the end of the entry, or a
-    // negative ReaderCode or zlib code. Never more than the recorded uncompressed size. The
+    // negative ReaderCode or zlib code (an inflater's failure). Never more than the recorded uncompressed size. The
     // bytes made before a failure come first, whatever the capacity; every later call then
     // gives the failure.
     int32_t Read(uint8_t* out, uint32_t capacity);
@@ -61,15 +61,15 @@ private:
     ReaderCode Refill();
     int32_t Fail(int32_t code, uint32_t produced);
     ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
+    int32_t Inflate(uint8_t* out, uint32_t want, uint32_t* made);
 
     ByteSource& source_;
     uint64_t prefixLength_;
     std::unique_ptr<uint8_t[]> input_;
     uint32_t pendingStart_ = 0;
     uint32_t pendingCount_ = 0;
-    z_stream inflate_{};
-    bool inflateReady_ = false;
-    bool dataEnded_ = false;  // the deflate stream reported its end
+    std::unique_ptr<EntryInflater> inflater_;
+    bool dataEnded_ = false;  // the inflater reported the end of its stream
     int32_t failure_ = 0;     // once a read failed, every read fails so
     uint64_t nextPosition_ = 0;
     uint64_t compressedLeft_ = 0;

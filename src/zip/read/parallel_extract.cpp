@@ -10,8 +10,10 @@
 namespace velmor::zip {
 
 ArchiveStatus ReadFailureStatus(int32_t r) {
-    return r == static_cast<int32_t>(ReaderCode::CheckByteMismatch) ? ArchiveStatus::BadPassword
-                                                                    : ArchiveStatus::FlateFailed;
+    if (r == static_cast<int32_t>(ReaderCode::CheckByteMismatch)) return ArchiveStatus::BadPassword;
+    // An entry this reader cannot read is refused as one of an unknown method always was.
+    if (r == static_cast<int32_t>(ReaderCode::UnreadableEntry)) return ArchiveStatus::Corrupt;
+    return ArchiveStatus::FlateFailed;
 }
 
 ArchiveStatus FinishStatus(ReaderCode verdict) {

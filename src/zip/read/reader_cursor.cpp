@@ -134,11 +134,8 @@ ReaderCode CentralDirectoryCursor::CheckLocalHeader(LocalHeaderPlacement* placem
     if (!source_.ReadAt(at, raw, kLocalHeaderSize)) return ReaderCode::IoError;
     LocalFileHeader local;
     Decode(raw, local);
-    if (local.method != header_.method ||
-        (header_.method != kMethodStored && header_.method != kMethodDeflated &&
-         header_.method != kMethodAes)) {
-        return ReaderCode::BadArchive;
-    }
+    // Any method is described; whether its data can be read is the entry stream's matter.
+    if (local.method != header_.method) return ReaderCode::BadArchive;
     // The strong-encryption scheme is not read: such an entry is unsupported, not a
     // matter of the password.
     if (header_.flags & kFlagStrongEncryption) return ReaderCode::BadArchive;

@@ -7,6 +7,8 @@
 #include <tuple>
 #include <vector>
 
+#include <zlib.h>
+
 #include "test_archive_builder.h"
 #include "zip/read/extract_entry_stream.h"
 #include "zip/read/reader_byte_source.h"

@@ -7,6 +7,7 @@
 
 #include "test_archive_builder.h"
 #include "test_sandbox.h"
+#include "zip/extract.h"
 #include "zip/format/crc32.h"
 #include "zip/reader.h"
 #include "zip/win/file_times.h"
@@ -219,16 +220,22 @@ TEST_F(ZipReader, LocalHeaderMustAgreeWithCentral) {
     }
 }
 
-TEST_F(ZipReader, UnsupportedMethodIsCorrupt) {
+// An entry of a method not read here (98, PPMd) is described with its method, but refused
+// as corrupt before any file is made for it.
+TEST_F(ZipReader, UnreadMethodIsDescribedAndRefused) {
     std::vector<TestEntry> entries = ThreeEntries();
     entries[0].method = 0;
     BuiltArchive built = BuildArchive(entries);
-    test::PutU16(built.bytes, built.localOffsets[0] + 8, 12);
-    test::PutU16(built.bytes, built.centralOffsets[0] + 10, 12);
+    test::PutU16(built.bytes, built.localOffsets[0] + 8, 98);
+    test::PutU16(built.bytes, built.centralOffsets[0] + 10, 98);
     auto reader = OpenBytes(built.bytes);
     ASSERT_TRUE(reader);
     ArchiveEntry entry;
-    EXPECT_EQ(reader->GetItem(0, &entry), ArchiveStatus::Corrupt);
+    ASSERT_EQ(reader->GetItem(0, &entry), ArchiveStatus::Ok);
+    EXPECT_EQ(entry.method, 98);
+    EXPECT_EQ(ExtractEntry(*reader, 0, L"one.txt"), ArchiveStatus::Corrupt);
+    EXPECT_FALSE(test::PathExists(reader->rootFolder() + L"one.txt"));
+    EXPECT_EQ(zip::TestEntry(*reader, 0, L"one.txt"), ArchiveStatus::Corrupt);
 }
 
 TEST_F(ZipReader, DataDescriptorEntriesPassWithZeroLocalFields) {

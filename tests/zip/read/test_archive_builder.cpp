@@ -74,7 +74,7 @@ std::string AesBlock(const TestEntry& e) {
 }
 
 std::string EntryPayload(const TestEntry& e, uint32_t crc) {
-    std::string body = e.method == 8 ? RawDeflate(e.data) : e.data;
+    std::string body = !e.packed.empty() ? e.packed : e.method == 8 ? RawDeflate(e.data) : e.data;
     if (e.aesStrength) return AesPayload(e, std::move(body));
     if (e.password.empty()) return body;
     CipherKeys keys(e.password);

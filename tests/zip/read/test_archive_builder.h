@@ -10,7 +10,8 @@ namespace velmor::zip::test {
 struct TestEntry {
     std::string name;
     std::string data;                 // uncompressed content
-    uint16_t method = 8;              // 0 stored, 8 deflated (raw, level 8)
+    uint16_t method = 8;              // 0 stored, 8 deflated (raw, level 8), or any with packed
+    std::string packed;               // non-empty: the data as some peer compressed them
     std::string password;             // non-empty: traditional encryption ...
     uint8_t aesStrength = 0;          // ... or with 1, 2, 3: WinZip AES-128/192/256 (AE-1)
     bool dataDescriptor = false;      // flag bit 3: zero CRC and sizes in the local header

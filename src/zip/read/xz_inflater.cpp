@@ -1,0 +1,47 @@
+#include "zip/read/xz_inflater.h"
+
+#include <new>
+
+#include <lzma.h>
+
+#include "zip/read/lzma_inflater.h"
+
+namespace velmor::zip {
+
+namespace {
+
+// Room beside the dictionary for the decoder's own state.
+constexpr uint64_t kXzDecoderOverhead = 1024 * 1024;
+
+class XzInflater : public EntryInflater {
+public:
+    ~XzInflater() override { lzma_end(&xz_); }
+    bool Init() {
+        return lzma_stream_decoder(&xz_, kMaxInflaterDictionary + kXzDecoderOverhead, 0) == LZMA_OK;
+    }
+
+    int32_t Inflate(const uint8_t* in, uint32_t inCount, uint8_t* out, uint32_t outCapacity,
+                    uint32_t* consumed, uint32_t* produced) override {
+        xz_.next_in = in;
+        xz_.avail_in = inCount;
+        xz_.next_out = out;
+        xz_.avail_out = outCapacity;
+        const lzma_ret result = lzma_code(&xz_, LZMA_RUN);
+        *consumed = inCount - static_cast<uint32_t>(xz_.avail_in);
+        *produced = outCapacity - static_cast<uint32_t>(xz_.avail_out);
+        return LzmaInflateResult(result);
+    }
+
+private:
+    lzma_stream xz_ = LZMA_STREAM_INIT;
+};
+
+}  // namespace
+
+std::unique_ptr<EntryInflater> MakeXzInflater(const InflaterSettings&) {
+    std::unique_ptr<XzInflater> inflater(new (std::nothrow) XzInflater);
+    if (!inflater || !inflater->Init()) return nullptr;
+    return inflater;
+}
+
+}  // namespace velmor::zip
