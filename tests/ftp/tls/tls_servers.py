@@ -26,7 +26,9 @@ allowed:
     demanded), for comparing TLS with plain FTP against one server;
   - a plain pyftpdlib server without TLS;
   - the hostile server (see hostile_ftp_server.py) with the self-signed
-    certificate.
+    certificate;
+  - OpenSSH's sshd twice, serving SFTP: with ECDSA and RSA host keys, and
+    with an Ed25519 host key alone.
 Every server has the same account; vsftpd, proftpd, pure-ftpd, the mixed and
 the plain server each serve a root folder of their own, filled afresh with
 sample files, and show it as "/". Everything a client needs is written to
@@ -45,6 +47,12 @@ DIR/servers.txt, one key=value line each (UTF-8):
   hostile_login_port, hostile_silent_port, hostile_garbage_port,
   hostile_longline_port, hostile_badtls_port, hostile_hold,
   hostile_payload_size
+  sftp_port, sftp_ed25519_port, sftp_root, large_name
+  ssh_fingerprint_ecdsa, ssh_fingerprint_rsa, ssh_fingerprint_ed25519
+                                    each host key as ssh-keygen -l shows it
+  ssh_key_rsa, ssh_key_ecdsa, ssh_key_ed25519, ssh_key_stranger,
+  ssh_key_passphrase                user keys (no .pub beside them), the
+                                    stranger's not authorized
 `start` returns once every server answers.
 
 `check` drives every server with curl and Python's ftplib as TLS clients
