@@ -13,11 +13,15 @@ endif()
 set(VELMOR_THIRD_PARTY_CACHE ${velmor_cache_default} CACHE PATH
   "Where third-party libraries built from Debian's sources are kept")
 
-# velmor_third_party(OUT NAME SCRIPT STAMP): runs scripts/SCRIPT DIR TOOLCHAIN unless DIR already
-# holds DIR/STAMP; sets OUT to DIR.
+# velmor_third_party(OUT NAME SCRIPT STAMP [ARG...]): runs scripts/SCRIPT DIR TOOLCHAIN [ARG...]
+# unless DIR already holds DIR/STAMP; sets OUT to DIR. The ARGs (another library's folder, say)
+# are part of DIR's name, so that a library built over another is rebuilt when that one is.
 function(velmor_third_party out name script stamp)
   set(script ${PROJECT_SOURCE_DIR}/scripts/${script})
   file(SHA256 ${script} script_hash)
+  if(ARGN)
+    string(SHA256 script_hash "${script_hash};${ARGN}")
+  endif()
   string(SUBSTRING ${script_hash} 0 12 script_hash)
   set(dir ${VELMOR_THIRD_PARTY_CACHE}/${name}-${script_hash}-${VELMOR_TRIPLE}-gcc${CMAKE_CXX_COMPILER_VERSION})
   if(NOT EXISTS ${dir}/${stamp})
@@ -25,7 +29,8 @@ function(velmor_third_party out name script stamp)
     file(LOCK ${dir}.lock GUARD FUNCTION TIMEOUT 3600)
     if(NOT EXISTS ${dir}/${stamp})
       message(STATUS "Building ${name} for ${VELMOR_TRIPLE} into ${dir}")
-      execute_process(COMMAND ${script} ${dir} ${CMAKE_TOOLCHAIN_FILE} RESULT_VARIABLE result)
+      execute_process(COMMAND ${script} ${dir} ${CMAKE_TOOLCHAIN_FILE} ${ARGN}
+        RESULT_VARIABLE result)
       if(NOT result EQUAL 0)
         message(FATAL_ERROR "${script} failed: ${result}")
       endif()

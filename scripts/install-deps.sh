@@ -18,7 +18,7 @@ pkgs=(
   msitools wixl
   osslsigncode
   clang-format-14
-  dpkg-dev
+  dpkg-dev perl
 )
 missing=()
 for p in "${pkgs[@]}"; do
@@ -33,7 +33,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 # The FTP over TLS and SFTP tests unpack vsftpd, proftpd, pure-ftpd and OpenSSH's sshd into
 # the build tree (the FTP servers conflict); the line with curl holds the libraries they need.
-# dpkg-dev unpacks the Debian sources of libssh2 and mbedTLS (scripts/ssh-libraries.sh).
+# dpkg-dev unpacks the Debian sources of OpenSSL and libssh2, and perl configures OpenSSL
+# (scripts/openssl-library.sh, scripts/ssh-libraries.sh).
 # The i386 packages (hence the foreign architecture) and qemu-user serve the core built for
 # 32-bit x86 (scripts/core32-tests.sh). The core reads BZip2, LZMA, XZ and Zstandard entries
 # through Debian's libbz2, liblzma and zstd; the zstd and xz tools make test entries.

@@ -22,10 +22,9 @@ struct FtpContext {
     // The server's certificate or host key at the last connection attempt
     // over TLS or SFTP, as a pin names it.
     std::wstring fingerprint;
-    // The private key (its file's content, with the public key file's beside
-    // it) and passphrase of the next SFTP connection.
+    // The private key (its file's content) and passphrase of the next SFTP
+    // connection.
     std::string privateKey;
-    std::string publicKey;
     std::wstring keyPassphrase;
     ScopedWindow progressWindow;  // destroyed when reset, unless already gone
     LONG cancelFlag = 0;          // 1: the running download is cancelled or finished

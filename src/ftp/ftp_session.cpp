@@ -54,8 +54,8 @@ long FtpSession::Connect(const std::wstring& server, const std::wstring& userNam
             return kResultGeneralError;
         }
         view_.SetStatusText(LoadResourceString(IDS_FTP_STATUS_CONNECTING));
-        RemoteConnection made = connector({address, userName, password, context_.privateKey,
-                                           context_.publicKey, context_.keyPassphrase});
+        RemoteConnection made =
+            connector({address, userName, password, context_.privateKey, context_.keyPassphrase});
         context_.fingerprint = made.fingerprint;
         if (made.outcome == RemoteOutcome::kOk && !made.session) {
             made.outcome = RemoteOutcome::kFailed;
@@ -139,7 +139,6 @@ long FtpSession::ListDirectory(const std::wstring& path, std::wstring* entries) 
 long FtpSession::SetPrivateKey(const std::wstring& keyFile, const std::wstring& passphrase) {
     if (keyFile.empty()) {  // back to the password
         context_.privateKey.clear();
-        context_.publicKey.clear();
         context_.keyPassphrase.clear();
         return kResultOk;
     }
@@ -149,9 +148,6 @@ long FtpSession::SetPrivateKey(const std::wstring& keyFile, const std::wstring& 
         return kResultLocalFileError;
     }
     context_.privateKey = std::move(privateKey);
-    if (!ReadSmallFile(files, keyFile + L".pub", kMaxKeyFileBytes, &context_.publicKey)) {
-        context_.publicKey.clear();
-    }
     context_.keyPassphrase = passphrase;
     return kResultOk;
 }

@@ -16,10 +16,9 @@ struct ConnectRequest {
     const ServerAddress& address;
     const std::wstring& user;
     const std::wstring& password;
-    // SFTP: the private key file's content, the public key file's beside it
-    // (may be empty) and the passphrase; no private key: log in by password.
+    // SFTP: the private key file's content and its passphrase; no private
+    // key: log in by password.
     const std::string& privateKey;
-    const std::string& publicKey;
     const std::wstring& keyPassphrase;
 };
 

@@ -306,8 +306,8 @@ class FtpSftpTest : public FtpTlsTest {
 protected:
     FtpSession sftp{context, api, window, nullptr, SftpConnector(kWaitMs)};
 
-    std::wstring Server(const std::string& pinKey) const {
-        return TlsServers::Address("sftp_port", L":SFTP=" + TlsServers::Value(pinKey));
+    std::wstring Server(const std::string& pinKey, const char* port = "sftp_port") const {
+        return TlsServers::Address(port, L":SFTP=" + TlsServers::Value(pinKey));
     }
     long ConnectSftp(const std::wstring& server, const std::wstring& password = L"") {
         return sftp.Connect(server, TlsServers::User(),
@@ -323,23 +323,33 @@ TEST_F(FtpSftpTest, HostKeyAndLogins) {
     EXPECT_EQ(85, ConnectSftp(Server("ssh_fingerprint_rsa")));
     EXPECT_EQ(85, ConnectSftp(TlsServers::Address("sftp_port", L":SFTP=SHA256:abc")));
     EXPECT_EQ(78, sftp.SetCurDir(L"sub"));
+    // a server with an Ed25519 host key alone shows that one
+    EXPECT_EQ(85, ConnectSftp(Server("ssh_fingerprint_ecdsa", "sftp_ed25519_port")));
+    EXPECT_EQ(TlsServers::Value("ssh_fingerprint_ed25519"), context.fingerprint);
     EXPECT_EQ(79, ConnectSftp(Server("ssh_fingerprint_ecdsa"), L"wrong"));
     ASSERT_EQ(0, ConnectSftp(Server("ssh_fingerprint_ecdsa")));
     EXPECT_EQ(0, sftp.FileExists(TlsServers::Value("sample_name")));
 
-    // key logins: RSA without and ECDSA with a passphrase; a stranger's key 79
+    // key logins, with no public key file beside the private one: RSA without
+    // and ECDSA and Ed25519 with a passphrase (the Ed25519 one on the server
+    // with the Ed25519 host key); a stranger's key 79
+    const std::wstring passphrase = TlsServers::Value("ssh_key_passphrase");
+    const std::wstring ecdsaServer = Server("ssh_fingerprint_ecdsa");
+    const std::wstring ed25519Server = Server("ssh_fingerprint_ed25519", "sftp_ed25519_port");
     const struct {
         const char* key;
         std::wstring passphrase;
+        const std::wstring& server;
         long expected;
-    } keys[] = {{"ssh_key_rsa", L"", 0},
-                {"ssh_key_ecdsa", TlsServers::Value("ssh_key_passphrase"), 0},
-                {"ssh_key_ecdsa", L"wrong", 79},
-                {"ssh_key_stranger", L"", 79}};
+    } keys[] = {{"ssh_key_rsa", L"", ecdsaServer, 0},
+                {"ssh_key_ecdsa", passphrase, ecdsaServer, 0},
+                {"ssh_key_ecdsa", L"wrong", ecdsaServer, 79},
+                {"ssh_key_ed25519", passphrase, ed25519Server, 0},
+                {"ssh_key_ed25519", L"wrong", ed25519Server, 79},
+                {"ssh_key_stranger", L"", ecdsaServer, 79}};
     for (const auto& k : keys) {
         ASSERT_EQ(0, sftp.SetPrivateKey(TlsServers::WindowsPath(k.key), k.passphrase));
-        EXPECT_EQ(k.expected, ConnectSftp(Server("ssh_fingerprint_ecdsa"), L"not the password"))
-            << k.key;
+        EXPECT_EQ(k.expected, ConnectSftp(k.server, L"not the password")) << k.key;
     }
     EXPECT_EQ(6, sftp.SetPrivateKey(folder.file(L"no key"), L""));
     EXPECT_EQ(79, ConnectSftp(Server("ssh_fingerprint_ecdsa"), L"not the password"));

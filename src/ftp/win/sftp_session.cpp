@@ -1,5 +1,7 @@
 #include "ftp/win/sftp_session.h"
 
+#include <openssl/crypto.h>
+
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -133,7 +135,10 @@ RemoteOutcome SftpSession::Connect(const ConnectRequest& request, std::wstring* 
         default:
             return RemoteOutcome::kFailed;
     }
-    static const int initialized = libssh2_init(0);
+    // libcrypto reads no configuration file: none is the library's, and one
+    // named by the machine (OPENSSL_CONF) must not change what it offers.
+    static const int initialized =
+        OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1 ? libssh2_init(0) : -1;
     if (initialized != 0) return RemoteOutcome::kFailed;
     session_.reset(libssh2_session_init());
     if (!session_) return RemoteOutcome::kFailed;
@@ -166,11 +171,10 @@ RemoteOutcome SftpSession::LogIn(const ConnectRequest& request) {
     int result;
     if (!request.privateKey.empty()) {
         const std::string passphrase = Utf8(request.keyPassphrase);
+        // The public key is derived from the private one.
         result = libssh2_userauth_publickey_frommemory(
-            session_.get(), user.data(), user.size(),
-            request.publicKey.empty() ? nullptr : request.publicKey.data(),
-            request.publicKey.size(), request.privateKey.data(), request.privateKey.size(),
-            passphrase.c_str());
+            session_.get(), user.data(), user.size(), nullptr, 0, request.privateKey.data(),
+            request.privateKey.size(), passphrase.c_str());
     } else {
         const std::string password = Utf8(request.password);
         result = libssh2_userauth_password_ex(session_.get(), user.data(),

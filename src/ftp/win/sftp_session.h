@@ -1,6 +1,6 @@
-// A RemoteSession over SFTP: libssh2 (over mbedTLS) on one Winsock
-// connection. The server's host key must match the pin; names travel as
-// UTF-8; SFTP has no current folder, so the session keeps one itself and
+// A RemoteSession over SFTP: libssh2 (over OpenSSL's libcrypto) on one
+// Winsock connection. The server's host key must match the pin; names travel
+// as UTF-8; SFTP has no current folder, so the session keeps one itself and
 // resolves relative paths against it.
 #pragma once
 

@@ -26,7 +26,9 @@ allowed:
     demanded), for comparing TLS with plain FTP against one server;
   - a plain pyftpdlib server without TLS;
   - the hostile server (see hostile_ftp_server.py) with the self-signed
-    certificate.
+    certificate;
+  - OpenSSH's sshd twice, serving SFTP: with ECDSA and RSA host keys, and
+    with an Ed25519 host key alone.
 Every server has the same account; vsftpd, proftpd, pure-ftpd, the mixed and
 the plain server each serve a root folder of their own, filled afresh with
 sample files, and show it as "/". Everything a client needs is written to
@@ -45,6 +47,12 @@ DIR/servers.txt, one key=value line each (UTF-8):
   hostile_login_port, hostile_silent_port, hostile_garbage_port,
   hostile_longline_port, hostile_badtls_port, hostile_hold,
   hostile_payload_size
+  sftp_port, sftp_ed25519_port, sftp_root, large_name
+  ssh_fingerprint_ecdsa, ssh_fingerprint_rsa, ssh_fingerprint_ed25519
+                                    each host key as ssh-keygen -l shows it
+  ssh_key_rsa, ssh_key_ecdsa, ssh_key_ed25519, ssh_key_stranger,
+  ssh_key_passphrase                user keys (no .pub beside them), the
+                                    stranger's not authorized
 `start` returns once every server answers.
 
 `check` drives every server with curl and Python's ftplib as TLS clients
@@ -479,23 +487,28 @@ def start_sshd(ctx, values, root, authorized):
     its default algorithms; password and key logins of the test account,
     which lands in `root` through the built-in SFTP server. sshd reads the
     `authorized` keys file as that account, so it must lie where the account
-    can reach it; the other keys stay in the state folder (read as root)."""
+    can reach it; the other keys stay in the state folder (read as root).
+    Two of them: one with ECDSA and RSA host keys, and one with an Ed25519
+    host key alone (a client offered ECDSA takes it first)."""
     keys = os.path.join(ctx.state, "ssh")
     os.makedirs(keys)
-    for kind in ("ecdsa", "rsa"):
+    for kind in ("ecdsa", "rsa", "ed25519"):
         run(["ssh-keygen", "-q", "-t", kind, "-N", "", "-f",
              os.path.join(keys, "host_" + kind)])
         values["ssh_fingerprint_" + kind] = ssh_fingerprint(os.path.join(keys, "host_%s.pub" % kind))
-    # Client keys in the forms libssh2's mbedTLS backend reads: RSA in PEM
-    # form, ECDSA with a passphrase.
+    # Client keys: RSA in PEM form, ECDSA and Ed25519 in OpenSSH's form with
+    # a passphrase. Their public key files go once authorized: the client
+    # derives the public key from the private one.
     run(["ssh-keygen", "-q", "-t", "rsa", "-m", "PEM", "-N", "", "-f",
          os.path.join(keys, "user_rsa")])
-    run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", SSH_KEY_PASSPHRASE, "-f",
-         os.path.join(keys, "user_ecdsa")])
+    for kind in ("ecdsa", "ed25519"):
+        run(["ssh-keygen", "-q", "-t", kind, "-N", SSH_KEY_PASSPHRASE, "-f",
+             os.path.join(keys, "user_" + kind)])
     run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", "", "-f", os.path.join(keys, "stranger")])
     with open(authorized, "w") as f:
-        for name in ("user_rsa", "user_ecdsa"):
+        for name in ("user_rsa", "user_ecdsa", "user_ed25519"):
             f.write(open(os.path.join(keys, name + ".pub")).read())
+            os.remove(os.path.join(keys, name + ".pub"))
     for name in os.listdir(keys):
         os.chmod(os.path.join(keys, name), 0o644 if name.endswith(".pub") else 0o600)
     os.chmod(authorized, 0o644)
@@ -505,6 +518,7 @@ def start_sshd(ctx, values, root, authorized):
     os.chmod(os.path.join(root, "large.bin"), 0o666)
     values.update(large_name="large.bin", ssh_key_rsa=os.path.join(keys, "user_rsa"),
                   ssh_key_ecdsa=os.path.join(keys, "user_ecdsa"),
+                  ssh_key_ed25519=os.path.join(keys, "user_ed25519"),
                   ssh_key_stranger=os.path.join(keys, "stranger"),
                   ssh_key_passphrase=SSH_KEY_PASSPHRASE, sftp_root=root)
     # The privilege separation account and folder sshd insists on.
@@ -515,23 +529,25 @@ def start_sshd(ctx, values, root, authorized):
                         "--shell", "/usr/sbin/nologin", "sshd"],
                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     os.makedirs("/run/sshd", mode=0o755, exist_ok=True)
-    port = ctx.ports.one()
-    conf = os.path.join(ctx.state, "conf", "sshd_config")
-    with open(conf, "w") as f:
-        f.write("\n".join([
-            "Port %d" % port, "ListenAddress 127.0.0.1",
-            "HostKey " + os.path.join(keys, "host_ecdsa"),
-            "HostKey " + os.path.join(keys, "host_rsa"),
-            "PidFile " + os.path.join(ctx.run_dir, "sshd.pid"),
-            "UsePAM no", "PasswordAuthentication yes", "PubkeyAuthentication yes",
-            "KbdInteractiveAuthentication no", "StrictModes no",
-            "AuthorizedKeysFile " + authorized,
-            "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
-            "Subsystem sftp internal-sftp",
-            "ForceCommand internal-sftp -d " + root, ""]))
     sshd = os.path.join(ctx.bin, "usr", "sbin", "sshd")
-    run([sshd, "-t", "-f", conf])
-    return "sshd", launch(ctx.state, "sshd", [sshd, "-D", "-e", "-f", conf]), port
+    started = []
+    for name, host_keys in (("sshd", ("ecdsa", "rsa")), ("sshd-ed25519", ("ed25519",))):
+        port = ctx.ports.one()
+        conf = os.path.join(ctx.state, "conf", name + "_config")
+        with open(conf, "w") as f:
+            f.write("\n".join(
+                ["Port %d" % port, "ListenAddress 127.0.0.1"] +
+                ["HostKey " + os.path.join(keys, "host_" + kind) for kind in host_keys] + [
+                    "PidFile " + os.path.join(ctx.run_dir, name + ".pid"),
+                    "UsePAM no", "PasswordAuthentication yes", "PubkeyAuthentication yes",
+                    "KbdInteractiveAuthentication no", "StrictModes no",
+                    "AuthorizedKeysFile " + authorized,
+                    "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
+                    "Subsystem sftp internal-sftp",
+                    "ForceCommand internal-sftp -d " + root, ""]))
+        run([sshd, "-t", "-f", conf])
+        started.append((name, launch(ctx.state, name, [sshd, "-D", "-e", "-f", conf]), port))
+    return started
 
 
 def wait_until_banner(name, proc, port):
@@ -632,11 +648,14 @@ def start_servers(ctx):
     add("mixed_port", start_vsftpd(
         ctx, "vsftpd-mixed", "self", ctx.ports.one(), roots["mixed"], False, False))
     add("plain_port", start_plain(ctx, ctx.ports.one(), roots["plain"]))
-    sshd = start_sshd(ctx, values, roots["sftp"], os.path.join(base, "authorized_keys"))
+    sshd, sshd_ed25519 = start_sshd(ctx, values, roots["sftp"],
+                                    os.path.join(base, "authorized_keys"))
     values["sftp_port"] = str(sshd[2])
+    values["sftp_ed25519_port"] = str(sshd_ed25519[2])
     procs.append(start_hostile(ctx, values, sshd[2]))
     wait_until_greeting(procs)
     wait_until_banner(*sshd)
+    wait_until_banner(*sshd_ed25519)
     return values
 
 
