@@ -27,6 +27,18 @@ int32_t LzmaInflateResult(lzma_ret result) {
     }
 }
 
+int32_t LzmaRun(lzma_stream& stream, const uint8_t* in, uint32_t inCount, uint8_t* out,
+                uint32_t outCapacity, uint32_t* consumed, uint32_t* produced) {
+    stream.next_in = in;
+    stream.avail_in = inCount;
+    stream.next_out = out;
+    stream.avail_out = outCapacity;
+    const lzma_ret result = lzma_code(&stream, LZMA_RUN);
+    *consumed = inCount - static_cast<uint32_t>(stream.avail_in);
+    *produced = outCapacity - static_cast<uint32_t>(stream.avail_out);
+    return LzmaInflateResult(result);
+}
+
 namespace {
 
 class LzmaInflater : public EntryInflater {
@@ -49,14 +61,10 @@ public:
             const int32_t started = Start();
             if (started != kInflateMore) return started;
         }
-        lzma_.next_in = in;
-        lzma_.avail_in = inCount;
-        lzma_.next_out = out;
-        lzma_.avail_out = outCapacity;
-        const lzma_ret result = lzma_code(&lzma_, LZMA_RUN);
-        *consumed += inCount - static_cast<uint32_t>(lzma_.avail_in);
-        *produced = outCapacity - static_cast<uint32_t>(lzma_.avail_out);
-        return LzmaInflateResult(result);
+        uint32_t taken = 0;
+        const int32_t result = LzmaRun(lzma_, in, inCount, out, outCapacity, &taken, produced);
+        *consumed += taken;
+        return result;
     }
 
 private:

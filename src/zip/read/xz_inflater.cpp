@@ -22,14 +22,7 @@ public:
 
     int32_t Inflate(const uint8_t* in, uint32_t inCount, uint8_t* out, uint32_t outCapacity,
                     uint32_t* consumed, uint32_t* produced) override {
-        xz_.next_in = in;
-        xz_.avail_in = inCount;
-        xz_.next_out = out;
-        xz_.avail_out = outCapacity;
-        const lzma_ret result = lzma_code(&xz_, LZMA_RUN);
-        *consumed = inCount - static_cast<uint32_t>(xz_.avail_in);
-        *produced = outCapacity - static_cast<uint32_t>(xz_.avail_out);
-        return LzmaInflateResult(result);
+        return LzmaRun(xz_, in, inCount, out, outCapacity, consumed, produced);
     }
 
 private:
