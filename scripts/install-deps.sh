@@ -16,7 +16,7 @@ pkgs=(
   g++-multilib qemu-user zlib1g-dev:i386 libssl-dev:i386 libbz2-dev:i386 liblzma-dev:i386
   libzstd-dev:i386
   msitools wixl
-  osslsigncode
+  osslsigncode age
   clang-format-14
   dpkg-dev perl
 )
@@ -37,7 +37,8 @@ fi
 # (scripts/openssl-library.sh, scripts/ssh-libraries.sh).
 # The i386 packages (hence the foreign architecture) and qemu-user serve the core built for
 # 32-bit x86 (scripts/core32-tests.sh). The core reads BZip2, LZMA, XZ and Zstandard entries
-# through Debian's libbz2, liblzma and zstd; the zstd and xz tools make test entries.
+# through Debian's libbz2, liblzma and zstd; the zstd and xz tools make test entries. age and
+# age-keygen are the peers the age files are checked against.
 
 # The name tests run Wine in the Russian locale (ANSI code page 1251, UTF-8 file names).
 if ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8'; then

@@ -43,7 +43,10 @@ fi
 openssl_src=$(unpacked openssl)
 
 # libcrypto alone, with its algorithms built in (no engines, no loadable providers) and
-# nothing that reads a DLL at run time.
+# nothing that reads a DLL at run time. CMake runs this script with CC set to its compiler's full
+# path, which OpenSSL's Configure would put behind the cross prefix: the prefix alone names the
+# tools.
+unset CC CXX
 build=$dir/build-openssl
 rm -rf "$build"
 mkdir -p "$build"

@@ -33,4 +33,19 @@ STDMETHODIMP COrvCrypto::DecryptFile(BSTR cryptFile, BSTR decryptFile, long* res
     });
 }
 
+STDMETHODIMP COrvCrypto::get_Format(long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::put_Format(long) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::SetRecipients(BSTR, long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::SetIdentities(BSTR, long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::get_UserRecipient(BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::get_Armor(VARIANT_BOOL*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::put_Armor(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::EncryptString(BSTR, BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::DecryptString(BSTR, BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::get_LastResult(long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvCrypto::put_OnProgress(VARIANT handler) { return events().PutHandler(handler); }
+STDMETHODIMP COrvCrypto::putref_OnProgress(IDispatch* handler) {
+    return events().PutHandlerRef(handler);
+}
+
 }  // namespace velmor

@@ -186,4 +186,14 @@ STDMETHODIMP COrvFtp::get_HostKeyFingerprint(BSTR* fingerprint) {
     return TextCall(fingerprint, [] { return ftp::FtpContext::Process().fingerprint; });
 }
 
+STDMETHODIMP COrvFtp::GetFiles(BSTR, BSTR, long, long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::PutFiles(BSTR, BSTR, long, long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::put_Resume(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::put_PreserveTime(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::get_SpeedLimit(long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvFtp::put_SpeedLimit(long) { return E_NOTIMPL; }
+
 }  // namespace velmor

@@ -6,8 +6,8 @@
 
 namespace velmor {
 
-class COrvFtp : public EventComponent<IOrvFtp2, &IID_IOrvFtp2, &CLSID_OrvFtp, &DIID__IOrvFtpEvents,
-                                      &IID_IOrvFtp> {
+class COrvFtp : public EventComponent<IOrvFtp3, &IID_IOrvFtp3, &CLSID_OrvFtp, &DIID__IOrvFtpEvents,
+                                      &IID_IOrvFtp2, &IID_IOrvFtp> {
 public:
     STDMETHODIMP SetProxy(BSTR proxyName, BSTR login, BSTR password) override;
     STDMETHODIMP OpenSession(long* result) override;
@@ -32,6 +32,16 @@ public:
     STDMETHODIMP RemoveDirectory(BSTR path, long* result) override;
     STDMETHODIMP SetPrivateKey(BSTR keyFile, BSTR passphrase, long* result) override;
     STDMETHODIMP get_HostKeyFingerprint(BSTR* fingerprint) override;
+
+    STDMETHODIMP GetFiles(BSTR remotePath, BSTR localFolder, long flags, long* result) override;
+    STDMETHODIMP PutFiles(BSTR localPath, BSTR remoteFolder, long flags, long* result) override;
+    STDMETHODIMP get_TransferredFiles(BSTR* files) override;
+    STDMETHODIMP get_Resume(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_Resume(VARIANT_BOOL value) override;
+    STDMETHODIMP get_PreserveTime(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_PreserveTime(VARIANT_BOOL value) override;
+    STDMETHODIMP get_SpeedLimit(long* value) override;
+    STDMETHODIMP put_SpeedLimit(long value) override;
 
 private:
     // Runs a method's work, keeps its result as LastResult and hands it out. A call made

@@ -10,12 +10,12 @@
 
 namespace velmor {
 
-// {566BF9D7-C55A-45F8-91A6-E55E9B9B1325}, version 1.1
+// {566BF9D7-C55A-45F8-91A6-E55E9B9B1325}, version 1.2
 extern const GUID kLibId;
 constexpr WORD kLibMajor = 1;
-constexpr WORD kLibMinor = 1;
+constexpr WORD kLibMinor = 2;
 // The version as the registry spells it.
-constexpr wchar_t kLibVersionText[] = L"1.1";
+constexpr wchar_t kLibVersionText[] = L"1.2";
 constexpr LCID kLibLocale = 0x0409;
 extern const wchar_t kAppId[];
 

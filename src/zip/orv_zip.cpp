@@ -150,4 +150,10 @@ STDMETHODIMP COrvZip::putref_OnProgress(IDispatch* handler) {
     return events().PutHandlerRef(handler);
 }
 
+STDMETHODIMP COrvZip::AddFolder(BSTR, BSTR, BSTR, BSTR, long, long*) { return E_NOTIMPL; }
+
+STDMETHODIMP COrvZip::get_CompressionLevel(long*) { return E_NOTIMPL; }
+
+STDMETHODIMP COrvZip::put_CompressionLevel(long) { return E_NOTIMPL; }
+
 }  // namespace velmor

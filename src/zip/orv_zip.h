@@ -10,8 +10,8 @@
 
 namespace velmor {
 
-class COrvZip : public EventComponent<IOrvZip2, &IID_IOrvZip2, &CLSID_OrvZip, &DIID__IOrvZipEvents,
-                                      &IID_IOrvZip> {
+class COrvZip : public EventComponent<IOrvZip3, &IID_IOrvZip3, &CLSID_OrvZip, &DIID__IOrvZipEvents,
+                                      &IID_IOrvZip2, &IID_IOrvZip> {
 public:
     // The password buffer: ANSI code page bytes with their terminator; all zero = none.
     static constexpr size_t kPasswordCapacity = 128;
@@ -31,6 +31,11 @@ public:
     STDMETHODIMP get_LastResult(long* value) override;
     STDMETHODIMP put_OnProgress(VARIANT handler) override;
     STDMETHODIMP putref_OnProgress(IDispatch* handler) override;
+
+    STDMETHODIMP AddFolder(BSTR archiveName, BSTR folder, BSTR entryFolder, BSTR masks, long flags,
+                           long* result) override;
+    STDMETHODIMP get_CompressionLevel(long* value) override;
+    STDMETHODIMP put_CompressionLevel(long value) override;
 
 private:
     // The password as the engine takes it: the buffer's bytes up to the terminator.

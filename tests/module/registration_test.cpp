@@ -58,7 +58,7 @@ RegistrySnapshot ExpectedClassEntries(const std::wstring& root, const std::wstri
         expected.insert(clsidKey + L"\\TypeLib");
         expected.insert(clsidKey + L"\\TypeLib|=" + kLibId);
         expected.insert(clsidKey + L"\\Version");
-        expected.insert(clsidKey + L"\\Version|=1.1");
+        expected.insert(clsidKey + L"\\Version|=1.2");
     }
     return expected;
 }
@@ -140,7 +140,7 @@ TEST_F(RegistrationTest, MachineWideRegistrationWritesExactlyItsEntriesAndRemove
                     StartsWith(line, L"Wow6432Node\\Interface\\"))
             << "unexpected: " << std::string(line.begin(), line.end());
     }
-    EXPECT_TRUE(added.count(std::wstring(L"TypeLib\\") + kLibId + L"\\1.1"));
+    EXPECT_TRUE(added.count(std::wstring(L"TypeLib\\") + kLibId + L"\\1.2"));
 
     // Registering again leaves one set of entries.
     ASSERT_EQ(S_OK, lib_.registerServer());
