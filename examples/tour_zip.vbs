@@ -65,7 +65,10 @@ zip.CompressionLevel = 9
 r = zip.AddFolder(fso.BuildPath(work, "xml-and-csv.zip"), sample, "tables", "*.xml;*.csv", 1 + 4)
 WScript.Echo "AddFolder of *.xml;*.csv at level 9 into xml-and-csv.zip: " & r
 For Each line In Split(zip.List(fso.BuildPath(work, "xml-and-csv.zip")), vbCrLf)
-  If line <> "" Then WScript.Echo "  " & Split(line, vbTab)(0)
+  If line <> "" Then
+    fields = Split(line, vbTab)
+    WScript.Echo "  " & fields(0)
+  End If
 Next
 r = zip.AddFolder(fso.BuildPath(work, "xml-and-csv.zip"), sample, "", "*.pdf", 1)
 WScript.Echo "AddFolder of *.pdf (none there): " & r & " (" & zip.ErrDescription(r) & ")"
