@@ -1,11 +1,8 @@
-// AddFolder's masks and folder walk over a listing held in memory.
+// AddFolder's masks (the walk over them is checked against the peers' oracle end to end).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cwctype>
-#include <map>
 
-#include "zip/folder_walk.h"
 #include "zip/name_mask.h"
 
 namespace velmor::zip {
@@ -54,71 +51,6 @@ TEST(ZipFolderMasks, WildcardsAndExclusions) {
     EXPECT_TRUE(FolderMasks(L"-backup\\*", Upper).ExcludesFolder(L"backup", L"backup"));
     EXPECT_TRUE(FolderMasks(L"-~*", Upper).ExcludesFolder(L"~old", L"a/~old"));
     EXPECT_FALSE(FolderMasks(L"*.txt", Upper).ExcludesFolder(L"backup", L"backup"));
-}
-
-// Folders as a map from relative path to items; "!" before a name marks it hidden, "@" a link.
-class MemoryLister final : public FolderLister {
-public:
-    explicit MemoryLister(std::map<std::wstring, std::vector<std::wstring>> tree)
-        : tree_(std::move(tree)) {}
-    bool List(const std::wstring& path, std::vector<FolderItem>* items) override {
-        const auto it = tree_.find(path);
-        if (it == tree_.end()) return false;
-        items->clear();
-        for (std::wstring name : it->second) {
-            FolderItem item;
-            item.hidden = name[0] == L'!';
-            item.link = name[0] == L'@';
-            if (item.hidden || item.link) name.erase(0, 1);
-            item.folder = name.back() == L'/';
-            if (item.folder) name.pop_back();
-            item.name = name;
-            items->push_back(item);
-        }
-        return true;
-    }
-
-private:
-    std::map<std::wstring, std::vector<std::wstring>> tree_;
-};
-
-TEST(ZipFolderWalk, EntriesForMasksAndFlags) {
-    MemoryLister lister({
-        {L"", {L"b.txt", L"A.xml", L"!h.txt", L"sub/", L"empty/", L"!hid/", L"@loop/"}},
-        {L"sub", {L"c.tmp", L"deep/"}},
-        {L"sub/deep", {L"d.xml"}},
-        {L"empty", {}},
-        {L"hid", {L"e.txt"}},
-    });
-    struct Case {
-        const wchar_t* masks;
-        bool recurse, skipHidden;
-        const wchar_t* entries;  // ";"-separated, folder entries end in "/"
-    };
-    const Case cases[] = {
-        {L"", false, false, L"A.xml;b.txt;!h.txt"},
-        {L"", true, true, L"A.xml;b.txt;empty/;sub/c.tmp;sub/deep/d.xml"},
-        {L"", true, false, L"A.xml;b.txt;empty/;!h.txt;hid/e.txt;sub/c.tmp;sub/deep/d.xml"},
-        {L"*.xml", true, true, L"A.xml;sub/deep/d.xml"},  // no folder entries for inclusions
-        {L"-*.xml;-*.txt", true, true, L"empty/;sub/c.tmp;sub/deep/"},  // emptied by exclusions
-        {L"-sub\\*", true, true, L"A.xml;b.txt;empty/"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.masks << " " << c.recurse << c.skipHidden);
-        std::vector<WalkedEntry> walked;
-        ASSERT_TRUE(WalkFolder(lister, FolderMasks(c.masks, Upper), Upper,
-                               {c.recurse, c.skipHidden}, &walked));
-        std::wstring text;
-        for (const WalkedEntry& e : walked) {
-            text += (text.empty() ? L"" : L";") + e.relativePath + (e.folder ? L"/" : L"");
-        }
-        std::wstring expected = c.entries;
-        expected.erase(std::remove(expected.begin(), expected.end(), L'!'), expected.end());
-        EXPECT_EQ(text, expected);
-    }
-    MemoryLister broken({{L"", {L"gone/"}}});
-    std::vector<WalkedEntry> walked;
-    EXPECT_FALSE(WalkFolder(broken, FolderMasks(L"", Upper), Upper, {true, false}, &walked));
 }
 
 }  // namespace
