@@ -14,34 +14,18 @@ import subprocess
 import sys
 import zipfile
 
+from peer_check import check, failures, peers_accept, text_bytes, winpath
+
 WORK, JOBS_SCRIPT = os.path.abspath(sys.argv[1]), sys.argv[2]
 WINE = os.environ.get("WINE", "wine")
 PASSWORD = "folder pw"
-failures = []
-
-
-def check(cond, message):
-    if not cond:
-        failures.append(message)
-        print("FAIL:", message)
-
-
-def winpath(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-def text(size, seed):
-    rng = random.Random(seed)
-    words = ["<row id=\"", "\">", "</row>\n", "alpha;", "beta;", "12.50;", "\r\n"]
-    return "".join(rng.choice(words) for _ in range(size // 5)).encode()[:size]
-
 
 # The tree: relative path -> content (None: a folder). HIDDEN get the hidden attribute.
 TREE = {
-    "a.txt": text(60_000, 1), "B.XML": text(9_000, 2), "c.csv": text(5_000, 3),
+    "a.txt": text_bytes(60_000, 1), "B.XML": text_bytes(9_000, 2), "c.csv": text_bytes(5_000, 3),
     "~lock.txt": b"lock", "notes.tmp": b"tmp", "hid.txt": b"hidden", "Кириллица.txt": b"ru",
-    "sub": None, "sub/d.xml": text(7_000, 4), "sub/e.tmp": b"e",
-    "sub/deep": None, "sub/deep/f.xml": text(3_000, 5),
+    "sub": None, "sub/d.xml": text_bytes(7_000, 4), "sub/e.tmp": b"e",
+    "sub/deep": None, "sub/deep/f.xml": text_bytes(3_000, 5),
     "sub/deep/g.bin": random.Random(6).randbytes(40_000),
     "backup": None, "backup/old.xml": b"<old/>", "backup/x": None, "backup/x/y.txt": b"y",
     "empty": None, "only_tmp": None, "only_tmp/z.tmp": b"z",
@@ -104,21 +88,6 @@ def oracle(root, masks, recurse, skip_hidden):
 
     walk("")
     return out
-
-
-def peers_accept(archive, password=None, aes=False):
-    if not aes:
-        run = subprocess.run(["unzip", "-tqq", *(["-P", password] if password else []), archive],
-                             capture_output=True, text=True)
-        check(run.returncode == 0, f"unzip -t {archive}: {run.stdout[-300:]} {run.stderr[-300:]}")
-    run = subprocess.run(["7z", "t", "-bd", f"-p{password or ''}", archive], capture_output=True,
-                         text=True)
-    check(run.returncode == 0, f"7z t {archive}: {run.stdout[-300:]}")
-    if not aes:
-        with zipfile.ZipFile(archive) as z:
-            if password:
-                z.setpassword(password.encode())
-            check(z.testzip() is None, f"zipfile testzip {archive}")
 
 
 def entries_of(archive):
