@@ -3,13 +3,12 @@
 #include <iterator>
 
 #include "zip/format/records.h"
-#include "zip/read/deflate_inflater.h"
-#ifndef VELMOR_ZIP_ZLIB_ONLY
 #include "zip/read/bzip2_inflater.h"
+#include "zip/read/deflate64_inflater.h"
+#include "zip/read/deflate_inflater.h"
 #include "zip/read/lzma_inflater.h"
 #include "zip/read/xz_inflater.h"
 #include "zip/read/zstd_inflater.h"
-#endif
 
 namespace velmor::zip {
 
@@ -22,16 +21,15 @@ struct InflaterKind {
     MakeInflater make;
 };
 
-// Every method this reader reads but stored. A build with zlib alone reads DEFLATE only.
+// Every method this reader reads but stored.
 const InflaterKind kInflaters[] = {
     {kMethodDeflated, MakeDeflateInflater},
-#ifndef VELMOR_ZIP_ZLIB_ONLY
+    {kMethodDeflate64, MakeDeflate64Inflater},
     {kMethodBzip2, MakeBzip2Inflater},
     {kMethodLzma, MakeLzmaInflater},
     {kMethodZstdDeprecated, MakeZstdInflater},
     {kMethodZstd, MakeZstdInflater},
     {kMethodXz, MakeXzInflater},
-#endif
 };
 
 const InflaterKind* FindKind(uint16_t method) {
