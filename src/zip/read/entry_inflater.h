@@ -65,6 +65,11 @@ public:
 // Stored, or a method with an inflater: what the reader can read.
 bool IsReadableMethod(uint16_t method);
 
+// The most one entry of the method (as its header records it) may make its inflater hold:
+// a method whose decoder's size depends on the entry, and an AES entry whose real method is
+// not known yet, count as the largest dictionary taken.
+uint64_t InflaterMemoryBound(uint16_t method);
+
 // ReaderOk, UnreadableEntry for a method without an inflater, or NoMemory.
 ReaderCode CreateInflater(const InflaterSettings& settings,
                           std::unique_ptr<EntryInflater>* inflater);
