@@ -32,12 +32,13 @@ def sources():
     return {"prose.txt": prose * 3, "noise.bin": bytes(noise), "empty.txt": b""}
 
 
-def wrapped(path, src, tool, method):
-    """The tool's output for each source as a record of the method."""
+def wrapped(path, folder, names, tool, method):
+    """The tool's output for each file of folder named (relative, "/") in a record of the
+    method: written as stored records, then given the method, the CRC-32 and the size."""
     with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as z:
-        for name in sorted(src):
-            packed = subprocess.run([*tool, "-c", os.path.join(os.path.dirname(path), name)],
-                                    check=True, stdout=subprocess.PIPE).stdout
+        for name in names:
+            packed = subprocess.run([*tool, "-c", os.path.join(folder, name)], check=True,
+                                    stdout=subprocess.PIPE).stdout
             z.writestr(name, packed)
     data = bytearray(open(path, "rb").read())
     with zipfile.ZipFile(path) as z:
@@ -45,14 +46,13 @@ def wrapped(path, src, tool, method):
     end = data.rindex(b"PK\x05\x06")
     central = struct.unpack_from("<I", data, end + 16)[0]
     for info in infos:
-        crc, size = zlib.crc32(src[info.filename]), len(src[info.filename])
-        local = info.header_offset
-        struct.pack_into("<H", data, local + 8, method)
-        struct.pack_into("<I", data, local + 14, crc)
-        struct.pack_into("<I", data, local + 22, size)
-        struct.pack_into("<H", data, central + 10, method)
-        struct.pack_into("<I", data, central + 16, crc)
-        struct.pack_into("<I", data, central + 24, size)
+        source = open(os.path.join(folder, info.filename), "rb").read()
+        crc, size = zlib.crc32(source), len(source)
+        for at, method_at, crc_at, size_at in ((info.header_offset, 8, 14, 22),
+                                               (central, 10, 16, 24)):
+            struct.pack_into("<H", data, at + method_at, method)
+            struct.pack_into("<I", data, at + crc_at, crc)
+            struct.pack_into("<I", data, at + size_at, size)
         central += 46 + sum(struct.unpack_from("<HHH", data, central + 28))
     open(path, "wb").write(data)
 
@@ -86,7 +86,7 @@ def main():
         rows.append((path, None, True))
     for tool, method in ((["zstd", "-q", "-19"], 93), (["zstd", "-q"], 20), (["xz"], 95)):
         path = os.path.join(made, f"{tool[0]}-{method}.zip")
-        wrapped(path, src, tool, method)
+        wrapped(path, made, names, tool, method)
         rows.append((path, None, True))
 
     out = os.path.join(work, "out")
