@@ -371,7 +371,8 @@ def damage(work, tool):
     box = os.path.join(work, "box")
     os.makedirs(box, exist_ok=True)
     cmd = [WINE, tool, winpath(box), *plain, "-p" + PASSWORD, *crypt, "-p", "-z", winpath(zip64)]
-    done = subprocess.run(cmd, capture_output=True, text=True, timeout=600)
+    # Wine's heap checker dumps raw memory into its reports: not always valid text.
+    done = subprocess.run(cmd, capture_output=True, text=True, errors="replace", timeout=600)
     print(done.stdout, done.stderr[-2000:])
     if done.returncode != 0 or "FAULT" in done.stdout or "no fault" not in done.stdout:
         print("FAIL damage_tool exit code", done.returncode)
