@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -28,6 +29,19 @@ std::string UtcText(unsigned long seconds) {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
     return text;
+}
+
+// The reverse: seconds since 1970 of a "YYYY-MM-DD HH:MM:SS" UTC text; -1
+// when malformed.
+__time64_t UtcSeconds(const std::string& text) {
+    struct tm parts {};
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &parts.tm_year, &parts.tm_mon,
+                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6) {
+        return -1;
+    }
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    return _mkgmtime64(&parts);
 }
 
 RemoteListEntry Describe(const std::string& name, const LIBSSH2_SFTP_ATTRIBUTES& attributes) {
@@ -282,21 +296,55 @@ RemoteOutcome SftpSession::List(const std::wstring& path, std::vector<RemoteList
 }
 
 RemoteOutcome SftpSession::Open(const std::wstring& path, unsigned long flags,
-                                std::unique_ptr<RemoteFile>* file) {
+                                std::uint64_t offset, std::unique_ptr<RemoteFile>* file) {
     LIBSSH2_SFTP_HANDLE* handle = libssh2_sftp_open(
         sftp_.get(), Resolve(path).c_str(), flags,
         LIBSSH2_SFTP_S_IRUSR | LIBSSH2_SFTP_S_IWUSR | LIBSSH2_SFTP_S_IRGRP | LIBSSH2_SFTP_S_IROTH);
     if (handle == nullptr) return Failure();
+    // Every read and write names its offset: the position set here is where
+    // the first one goes.
+    libssh2_sftp_seek64(handle, offset);
     *file = std::make_unique<SftpFile>(handle);
     return RemoteOutcome::kOk;
 }
 
 RemoteOutcome SftpSession::OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    return Open(path, LIBSSH2_FXF_READ, file);
+    return Open(path, LIBSSH2_FXF_READ, 0, file);
 }
 
 RemoteOutcome SftpSession::OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, file);
+    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, 0, file);
+}
+
+RemoteOutcome SftpSession::OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                                      std::unique_ptr<RemoteFile>* file) {
+    return Open(path, LIBSSH2_FXF_READ, offset, file);
+}
+
+// Without the append flag: the write goes to the offset, whatever the file
+// holds after it.
+RemoteOutcome SftpSession::OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                                       std::unique_ptr<RemoteFile>* file) {
+    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT, offset, file);
+}
+
+RemoteOutcome SftpSession::ModifiedTime(const std::wstring& path, std::string* utc) {
+    RemoteListEntry entry;
+    const RemoteOutcome found = Lookup(path, false, &entry);
+    *utc = entry.modified;
+    if (found != RemoteOutcome::kOk) return found;
+    return utc->empty() ? RemoteOutcome::kFailed : RemoteOutcome::kOk;
+}
+
+RemoteOutcome SftpSession::SetModifiedTime(const std::wstring& path, const std::string& utc) {
+    const __time64_t seconds = UtcSeconds(utc);
+    if (seconds < 0) return RemoteOutcome::kFailed;
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    attributes.flags = LIBSSH2_SFTP_ATTR_ACMODTIME;
+    attributes.atime = attributes.mtime = static_cast<unsigned long>(seconds);
+    return libssh2_sftp_setstat(sftp_.get(), Resolve(path).c_str(), &attributes) == 0
+               ? RemoteOutcome::kOk
+               : RemoteOutcome::kFailed;
 }
 
 }  // namespace velmor::ftp
