@@ -59,18 +59,19 @@ long FtpDownload::Run(const std::wstring& localFile, const std::wstring& remoteF
     // A listing that gave no answer is no proof that the file is missing: a
     // file that opens is downloaded with its size unknown.
     Opened opened;
-    const long openedResult = Open(*session, remoteFile,
-                                   lookup == RemoteOutcome::kOk ? &found : nullptr, localFile, &opened);
+    const long openedResult = Open(
+        *session, remoteFile, lookup == RemoteOutcome::kOk ? &found : nullptr, localFile, &opened);
     if (openedResult != kResultOk) return openedResult;
 
     view_.Show(LoadResourceString(IDS_FTP_DOWNLOAD_CAPTION));
     TransferProgress progress(context_, view_, kFormats);
     progress.Start(lookup == RemoteOutcome::kOk ? found.size : 0);
 
-    long result = report.Start(lookup == RemoteOutcome::kOk ? static_cast<int64_t>(found.size) : -1) &&
-                          Continue(opened, progress, report)
-                      ? Transfer(*opened.remote, *opened.local, progress, report)
-                      : kResultCancelled;
+    long result =
+        report.Start(lookup == RemoteOutcome::kOk ? static_cast<int64_t>(found.size) : -1) &&
+                Continue(opened, progress, report)
+            ? Transfer(*opened.remote, *opened.local, progress, report)
+            : kResultCancelled;
     if (result == kResultOk) report.Finish();
     return Complete(*session, remoteFile, localFile, opened, result);
 }
@@ -95,7 +96,8 @@ long FtpDownload::Open(RemoteSession& session, const std::wstring& remoteFile,
     RemoteListEntry part;
     // A part longer than the file is no beginning of it.
     if (options_.resume && files_.Describe(opened->written, &part) &&
-        part.type == EntryType::kFile && (!found || !found->sizeKnown || part.size <= found->size)) {
+        part.type == EntryType::kFile &&
+        (!found || !found->sizeKnown || part.size <= found->size)) {
         opened->offset = part.size;
     }
     RemoteOutcome outcome = opened->offset != 0
@@ -178,10 +180,9 @@ long FtpDownload::Transfer(RemoteFile& remote, LocalFile& local, TransferProgres
 long FtpDownload::PacedTransfer(RemoteFile& remote, LocalFile& local, TransferProgress& progress,
                                 TransferReport& report) {
     const std::uint64_t limit = static_cast<std::uint64_t>(options_.speedLimit);
-    const DWORD chunkSize =
-        limit == 0 ? kFastChunkSize
-                   : static_cast<DWORD>(std::clamp<std::uint64_t>(limit / 10, kMinPacedChunkSize,
-                                                                  kFastChunkSize));
+    const DWORD chunkSize = limit == 0 ? kFastChunkSize
+                                       : static_cast<DWORD>(std::clamp<std::uint64_t>(
+                                             limit / 10, kMinPacedChunkSize, kFastChunkSize));
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
     view_.PumpMessages();
@@ -219,7 +220,8 @@ long FtpDownload::PacedTransfer(RemoteFile& remote, LocalFile& local, TransferPr
             }
             const ULONGLONG due = limit == 0 ? 0 : received * 1000 / limit;
             if (now - start >= due) break;
-            Sleep(static_cast<DWORD>(std::min<ULONGLONG>(due - (now - start), kProgressIntervalMs)));
+            Sleep(
+                static_cast<DWORD>(std::min<ULONGLONG>(due - (now - start), kProgressIntervalMs)));
         }
     }
 }

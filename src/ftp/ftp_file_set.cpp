@@ -184,10 +184,9 @@ long FtpFileSet::GetFiles(const std::wstring& remotePath, const std::wstring& lo
     if (Has(kTransferNewerOnly)) {
         items.erase(std::remove_if(items.begin(), items.end(),
                                    [&](const Item& item) {
-                                       return LocalIsCurrent(*session,
-                                                             RemoteName(folder, item.relative),
-                                                             LocalName(target, item.relative),
-                                                             item.source);
+                                       return LocalIsCurrent(
+                                           *session, RemoteName(folder, item.relative),
+                                           LocalName(target, item.relative), item.source);
                                    }),
                     items.end());
         if (items.empty()) return kResultOk;  // everything is current already
@@ -246,9 +245,9 @@ long FtpFileSet::PutFiles(const std::wstring& localPath, const std::wstring& rem
     if (Has(kTransferNewerOnly)) {
         items.erase(std::remove_if(items.begin(), items.end(),
                                    [&](const Item& item) {
-                                       return RemoteIsCurrent(
-                                           *session, RemoteName(target, item.relative),
-                                           item.source);
+                                       return RemoteIsCurrent(*session,
+                                                              RemoteName(target, item.relative),
+                                                              item.source);
                                    }),
                     items.end());
         if (items.empty()) return kResultOk;

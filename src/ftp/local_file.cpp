@@ -110,8 +110,8 @@ bool Win32LocalFiles::SetModifiedTime(const std::wstring& path, const std::strin
                     &parts[3], &parts[4], &parts[5]) != 6) {
         return false;
     }
-    WORD* fields[] = {&time.wYear, &time.wMonth, &time.wDay, &time.wHour, &time.wMinute,
-                      &time.wSecond};
+    WORD* fields[] = {&time.wYear, &time.wMonth,  &time.wDay,
+                      &time.wHour, &time.wMinute, &time.wSecond};
     for (int i = 0; i < 6; ++i) *fields[i] = static_cast<WORD>(parts[i]);
     FILETIME written{};
     if (!SystemTimeToFileTime(&time, &written)) return false;

@@ -139,9 +139,7 @@ public:
         uploaded.insert(uploaded.end(), bytes, bytes + *written);
         return TRUE;
     }
-    BOOL Command(HINTERNET, const wchar_t* command) override {
-        return Remote(L"quote ", command);
-    }
+    BOOL Command(HINTERNET, const wchar_t* command) override { return Remote(L"quote ", command); }
     std::wstring LastResponse() override { return std::wstring(); }
     BOOL CloseHandle(HINTERNET handle) override {
         closed.push_back(handle);

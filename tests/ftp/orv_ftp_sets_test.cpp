@@ -105,15 +105,15 @@ protected:
     long Set(HRESULT (STDMETHODCALLTYPE IOrvFtp3::*method)(BSTR, BSTR, long, long*),
              const std::wstring& from, const std::wstring& to, long flags) {
         long result = -1;
-        EXPECT_EQ(S_OK,
-                  (ftp.get()->*method)(ScopedBstr(from).get(), ScopedBstr(to).get(), flags, &result));
+        EXPECT_EQ(S_OK, (ftp.get()->*method)(ScopedBstr(from).get(), ScopedBstr(to).get(), flags,
+                                             &result));
         return result;
     }
     long File(HRESULT (STDMETHODCALLTYPE IOrvFtp::*method)(BSTR, BSTR, long*),
               const std::wstring& local, const std::wstring& remote) {
         long result = -1;
-        EXPECT_EQ(S_OK, (ftp.get()->*method)(ScopedBstr(local).get(), ScopedBstr(remote).get(),
-                                            &result));
+        EXPECT_EQ(S_OK,
+                  (ftp.get()->*method)(ScopedBstr(local).get(), ScopedBstr(remote).get(), &result));
         return result;
     }
     std::wstring Transferred() {
@@ -156,9 +156,11 @@ TEST_F(OrvFtpSetsTest, FolderSetsByMask) {
         const velmor::test::TempDir source, back, flat;
         CreateDirectoryW(source.file(sub).c_str(), nullptr);
         CreateDirectoryW(source.file(sub + L"\\deeper").c_str(), nullptr);
-        const std::vector<std::pair<std::wstring, size_t>> files = {
-            {L"a.xml", 100}, {L"b.XML", 5000}, {L"c.txt", 50}, {sub + L"\\" + inner, 300},
-            {sub + L"\\deeper\\e.xml", 0}};
+        const std::vector<std::pair<std::wstring, size_t>> files = {{L"a.xml", 100},
+                                                                    {L"b.XML", 5000},
+                                                                    {L"c.txt", 50},
+                                                                    {sub + L"\\" + inner, 300},
+                                                                    {sub + L"\\deeper\\e.xml", 0}};
         for (size_t i = 0; i < files.size(); ++i) {
             WriteWholeFile(source.file(files[i].first), Bytes(files[i].second, 3 + i));
         }
@@ -169,29 +171,36 @@ TEST_F(OrvFtpSetsTest, FolderSetsByMask) {
         ftp->put_PreserveTime(VARIANT_TRUE);
         ASSERT_EQ(0, Set(&IOrvFtp3::PutFiles, source.file(L"*.xml"), remote + L"/in", vtRecurse));
         EXPECT_EQ(all, Transferred());
-        EXPECT_EQ(ReadWholeFile(source.file(L"b.XML")), ReadWholeFile(server.root + L"\\" + remote + L"\\in\\b.XML"));
+        EXPECT_EQ(ReadWholeFile(source.file(L"b.XML")),
+                  ReadWholeFile(server.root + L"\\" + remote + L"\\in\\b.XML"));
         // every file again, newer only: none is
-        EXPECT_EQ(0, Set(&IOrvFtp3::PutFiles, source.file(L"*.xml"), remote + L"/in", vtRecurse | vtNewerOnly));
+        EXPECT_EQ(0, Set(&IOrvFtp3::PutFiles, source.file(L"*.xml"), remote + L"/in",
+                         vtRecurse | vtNewerOnly));
         EXPECT_EQ(L"", Transferred());
 
-        ASSERT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in/*.XML", back.file(L"new\\"), vtRecurse));
+        ASSERT_EQ(0,
+                  Set(&IOrvFtp3::GetFiles, remote + L"/in/*.XML", back.file(L"new\\"), vtRecurse));
         std::wstring local = all;
-        for (size_t at = local.find(L'/'); at != std::wstring::npos; at = local.find(L'/')) local[at] = L'\\';
+        for (size_t at = local.find(L'/'); at != std::wstring::npos; at = local.find(L'/'))
+            local[at] = L'\\';
         EXPECT_EQ(local, Transferred());
         for (const auto& file : files) {
             if (file.first == L"c.txt") continue;
-            EXPECT_EQ(ReadWholeFile(source.file(file.first)), ReadWholeFile(back.file(L"new\\" + file.first)));
+            EXPECT_EQ(ReadWholeFile(source.file(file.first)),
+                      ReadWholeFile(back.file(L"new\\" + file.first)));
         }
         const ULONGLONG sent = WriteSeconds(server.root + L"\\" + remote + L"\\in\\a.xml");
         const ULONGLONG kept = WriteSeconds(back.file(L"new\\a.xml"));
         EXPECT_EQ(server.plain ? sent / 60 : sent, server.plain ? kept / 60 : kept);
-        EXPECT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in/*.XML", back.file(L"new"), vtRecurse | vtNewerOnly));
+        EXPECT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in/*.XML", back.file(L"new"),
+                         vtRecurse | vtNewerOnly));
         EXPECT_EQ(L"", Transferred());
 
         // the folder itself, no subfolders; then moved: nothing is left to match
         EXPECT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in", flat.path(), 0));
         EXPECT_EQ(L"a.xml\r\nb.XML\r\n", Transferred());
-        EXPECT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in/*.xml", flat.file(L"moved"), vtRecurse | vtMove));
+        EXPECT_EQ(0, Set(&IOrvFtp3::GetFiles, remote + L"/in/*.xml", flat.file(L"moved"),
+                         vtRecurse | vtMove));
         const std::wstring moved = Transferred();
         EXPECT_EQ(4, std::count(moved.begin(), moved.end(), L'\n'));
         EXPECT_FALSE(FileExistsOnDisk(server.root + L"\\" + remote + L"\\in\\a.xml"));
@@ -247,14 +256,16 @@ TEST_F(OrvFtpSetsTest, DownloadCutByTheRelayResumes) {
     const std::wstring large = TlsServers::Value("large_name");
     const std::wstring local = folder.file(L"large.bin");
     ftp->put_Resume(VARIANT_TRUE);
-    ASSERT_EQ(0, Connect({"relay", TlsServers::Address("hostile_sshcut_port", pin), L"", L"", false}));
+    ASSERT_EQ(0,
+              Connect({"relay", TlsServers::Address("hostile_sshcut_port", pin), L"", L"", false}));
     EXPECT_EQ(100, File(&IOrvFtp::GetFile, local, large));
     EXPECT_FALSE(FileExistsOnDisk(local));
     const size_t part = ReadWholeFile(local + L".filepart").size();
     EXPECT_GT(part, 0u);
     ASSERT_EQ(0, Connect({"sshd", TlsServers::Address("sftp_port", pin), L"", L"", false}));
     ASSERT_EQ(0, File(&IOrvFtp::GetFile, local, large));
-    const std::vector<BYTE> served = ReadWholeFile(TlsServers::WindowsPath("sftp_root") + L"\\" + large);
+    const std::vector<BYTE> served =
+        ReadWholeFile(TlsServers::WindowsPath("sftp_root") + L"\\" + large);
     EXPECT_EQ(served, ReadWholeFile(local));
     const std::string log = Text(TlsLog(L"sshd.log"));
     EXPECT_NE(std::string::npos, log.find("bytes read " + std::to_string(served.size() - part)))

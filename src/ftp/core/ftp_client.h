@@ -139,8 +139,7 @@ private:
     FtpOutcome SimpleCommand(const std::string& verb, const std::string& path);
     FtpOutcome Secure();
     FtpOutcome AskFeatures();
-    FtpOutcome OpenData(const std::string& verb, const std::string& path,
-                        std::uint64_t offset = 0);
+    FtpOutcome OpenData(const std::string& verb, const std::string& path, std::uint64_t offset = 0);
     FtpOutcome PassiveConnect(std::unique_ptr<NetStream>* stream);
     FtpOutcome ReceiveListing(std::string* text);
     FtpOutcome EndData(bool orderly);

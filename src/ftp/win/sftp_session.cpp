@@ -295,8 +295,8 @@ RemoteOutcome SftpSession::List(const std::wstring& path, std::vector<RemoteList
     }
 }
 
-RemoteOutcome SftpSession::Open(const std::wstring& path, unsigned long flags,
-                                std::uint64_t offset, std::unique_ptr<RemoteFile>* file) {
+RemoteOutcome SftpSession::Open(const std::wstring& path, unsigned long flags, std::uint64_t offset,
+                                std::unique_ptr<RemoteFile>* file) {
     LIBSSH2_SFTP_HANDLE* handle = libssh2_sftp_open(
         sftp_.get(), Resolve(path).c_str(), flags,
         LIBSSH2_SFTP_S_IRUSR | LIBSSH2_SFTP_S_IWUSR | LIBSSH2_SFTP_S_IRGRP | LIBSSH2_SFTP_S_IROTH);
