@@ -18,6 +18,10 @@ namespace {
 // requests that travel together, which the engine's 4 KiB chunks alone
 // would not fill.
 constexpr size_t kSftpBlock = 256 * 1024;
+// A download's first request is smaller, and each next one twice as large up
+// to kSftpBlock: a connection that breaks early still leaves the bytes that
+// came (libssh2 hands out none of a request it could not complete).
+constexpr size_t kFirstSftpReadBlock = 32 * 1024;
 
 std::string Utf8(const std::wstring& text) { return EncodeText(CP_UTF8, text); }
 
@@ -71,7 +75,8 @@ public:
         while (*read < size) {
             if (begin_ == block_.size()) {
                 if (ended_) break;
-                block_.resize(kSftpBlock);
+                block_.resize(readBlock_);
+                readBlock_ = std::min(readBlock_ * 2, kSftpBlock);
                 begin_ = 0;
                 const ssize_t got = libssh2_sftp_read(handle_.get(), block_.data(), block_.size());
                 if (got < 0) {
@@ -120,6 +125,7 @@ private:
     ScopedSftpHandle handle_;
     std::vector<char> block_;
     size_t begin_ = 0;
+    size_t readBlock_ = kFirstSftpReadBlock;
     bool ended_ = false;
 };
 

@@ -544,7 +544,7 @@ def start_sshd(ctx, values, root, authorized):
                     "AuthorizedKeysFile " + authorized,
                     "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
                     "Subsystem sftp internal-sftp",
-                    "ForceCommand internal-sftp -l VERBOSE -d " + root, ""]))
+                    "ForceCommand internal-sftp -d " + root, ""]))
         run([sshd, "-t", "-f", conf])
         started.append((name, launch(ctx.state, name, [sshd, "-D", "-e", "-f", conf]), port))
     return started
