@@ -71,6 +71,7 @@ public:
 
     RemoteOutcome Read(void* buffer, size_t size, size_t* read) override {
         *read = 0;
+        if (broken_) return RemoteOutcome::kFailed;
         char* next = static_cast<char*>(buffer);
         while (*read < size) {
             if (begin_ == block_.size()) {
@@ -81,7 +82,10 @@ public:
                 const ssize_t got = libssh2_sftp_read(handle_.get(), block_.data(), block_.size());
                 if (got < 0) {
                     block_.clear();
-                    return RemoteOutcome::kFailed;
+                    // The bytes that came before the failure are handed out
+                    // first: a resumed download continues after them.
+                    broken_ = *read != 0;
+                    return broken_ ? RemoteOutcome::kOk : RemoteOutcome::kFailed;
                 }
                 block_.resize(static_cast<size_t>(got));
                 if (got == 0) ended_ = true;
@@ -127,6 +131,7 @@ private:
     size_t begin_ = 0;
     size_t readBlock_ = kFirstSftpReadBlock;
     bool ended_ = false;
+    bool broken_ = false;  // a read failed after bytes this file handed out
 };
 
 }  // namespace
