@@ -65,8 +65,8 @@ std::string Play(FtpClient& client, Script& script, const std::string& steps) {
             script.served.clear();
         } else if (verb == "retr-at") {  // offset and name separated by ' '
             const size_t blank = arg.find(' ');
-            FtpOutcome outcome = client.OpenRetrieve(arg.substr(blank + 1),
-                                                     std::stoull(arg.substr(0, blank)));
+            FtpOutcome outcome =
+                client.OpenRetrieve(arg.substr(blank + 1), std::stoull(arg.substr(0, blank)));
             char buffer[4096];
             size_t received = 0, total = 0;
             while (outcome == FtpOutcome::kOk &&
@@ -207,8 +207,9 @@ TEST(FtpClient, Conversations) {
         {"closes after PASS", kBare + "> USER u\n< 331 pass\n> PASS p\nclose\n", "login", "closed"},
         // Transfers.
         {"restart at an offset, REST last before RETR; a time by MDTM",
-         kFullLogin + kEpsv + "connect 50000 #4000\n> REST 6000\n< 350 ok\n> RETR a\n< 150 open\n"
-                              "< 226 done\n> MDTM a\n< 213 20261210164001.5\n",
+         kFullLogin + kEpsv +
+             "connect 50000 #4000\n> REST 6000\n< 350 ok\n> RETR a\n< 150 open\n"
+             "< 226 done\n> MDTM a\n< 213 20261210164001.5\n",
          "login; retr-at 6000 a; mdtm a", "ok | ok:4000 | ok:2026-12-10 16:40:01"},
         {"REST refused: the file can only start at 0, the session goes on",
          kFullLogin + kEpsv + "connect 50000 abc\n> REST 6000\n< 502 no\n> MDTM a\n< 550 no\n",
