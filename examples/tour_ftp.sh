@@ -3,7 +3,9 @@
 # 127.0.0.1, a free port, anonymous access). tour_ftp.vbs downloads
 # readings.csv, uploads it into a new folder "uploads" and downloads that copy
 # back, each with the progress window; this script compares the bytes of all
-# three with the sample and stops the server. Then the same session runs over
+# three with the sample. tour_ftp_sets.vbs fetches the served folder with one
+# GetFiles and resumes a download from the half this script leaves in its
+# .filepart. Then the same session runs over
 # TLS against a local pure-ftpd with a self-signed certificate, pinned by its
 # SHA-256 fingerprint (the servers of the TLS tests, tests/ftp/tls).
 # Called by tour.sh (which exports run_script, winpath and the Wine environment).
@@ -38,6 +40,15 @@ sample="$here/ftp/sample/readings.csv"
 same "$sample" "$work/readings.csv" "the download"
 same "$sample" "$work/root/uploads/readings.csv" "the server's upload"
 same "$sample" "$work/readings_back.csv" "the upload downloaded back"
+
+echo "-- a whole folder, and a download resumed from its .filepart"
+part="$work/resumed.csv"
+head -c $(($(stat -c %s "$sample") / 2)) "$sample" >"$part.filepart"
+run_script "$(winpath "$here/tour_ftp_sets.vbs")" "127.0.0.1:$port" "$(winpath "$work/set")" \
+  readings.csv "$(winpath "$part")" || exit 1
+same "$sample" "$work/set/readings.csv" "the set's readings.csv"
+same "$sample" "$part" "the resumed download"
+grep -o 'REST [0-9]* 350' "$work/server/server.log" | tail -1 | sed 's/^/-- the server restarted at: /'
 
 echo "-- over TLS"
 tls_script="$root/tests/ftp/tls/tls_servers.py"
