@@ -76,8 +76,8 @@ WScript.Echo "AddFolder of *.pdf (none there): " & r & " (" & zip.ErrDescription
 ' An archive 7-Zip wrote with BZip2 (tour_zip.sh makes it when 7z is there).
 If fso.FileExists(fso.BuildPath(work, "sample-bzip2.zip")) Then
   For Each line In Split(zip.List(fso.BuildPath(work, "sample-bzip2.zip")), vbCrLf)
-    If line <> "" Then
-      fields = Split(line, vbTab)
+    fields = Split(line & vbTab, vbTab)
+    If Right(fields(0), 1) <> "/" And line <> "" Then
       WScript.Echo "List sample-bzip2.zip: " & fields(0) & ", method " & fields(5)
       Exit For
     End If
