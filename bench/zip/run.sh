@@ -189,8 +189,7 @@ PY
   rm -rf "$work/out-m"
   echo
   echo "Unpack of other methods on $(nproc) processors (best of $runs runs; ours under Wine; 7z x native)"
-  printf '%-40s %10s %10s %8s
-' "measure" "value" "target" "ok"
+  printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
   for m in BZip2 LZMA Zstandard Deflate64; do
     local o z
     o=$(best ${ours[$m]}) z=$(best ${sevenz[$m]})
