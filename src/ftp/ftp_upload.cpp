@@ -127,21 +127,37 @@ long FtpUpload::Complete(const std::shared_ptr<RemoteSession>& session,
     return kResultOk;
 }
 
+// At the default SpeedLimit, chunks of context_.chunkSize with the progress shown
+// and the messages pumped after each, as uploads have always gone; at any other
+// value (uploads are never paced) chunks of kFastChunkSize, the progress shown
+// and the messages pumped at most every kProgressIntervalMs.
 long FtpUpload::Transfer(LocalSource& local, RemoteFile& remote, TransferProgress& progress,
                          TransferReport& report) {
-    const DWORD chunkSize = context_.chunkSize;
+    const bool fast = options_.speedLimit != kDefaultSpeedLimit;
+    const DWORD chunkSize = fast ? kFastChunkSize : context_.chunkSize;
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[chunkSize]);
     if (!buffer) return kResultGeneralError;
     view_.PumpMessages();
     if (context_.cancelFlag) return kResultCancelled;
 
+    ULONGLONG shown = GetTickCount64();
+    DWORD unshown = 0;
     for (;;) {
         DWORD read = 0;
         if (!local.Read(buffer.get(), chunkSize, &read)) return kResultGeneralError;
+        if (read > 0 && remote.Write(buffer.get(), read) != RemoteOutcome::kOk) {
+            return kResultGeneralError;
+        }
+        unshown += read;
+        const ULONGLONG now = GetTickCount64();
+        if (read > 0 && fast && now - shown < kProgressIntervalMs) continue;
+        shown = now;
+        if (unshown > 0) {
+            progress.Advance(unshown);
+            if (!report.Advance(unshown)) return kResultCancelled;
+            unshown = 0;
+        }
         if (read == 0) return kResultOk;
-        if (remote.Write(buffer.get(), read) != RemoteOutcome::kOk) return kResultGeneralError;
-        progress.Advance(read);
-        if (!report.Advance(read)) return kResultCancelled;
         view_.PumpMessages();
         if (context_.cancelFlag) return kResultCancelled;
     }

@@ -134,11 +134,7 @@ STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password, long* r
     });
 }
 
-STDMETHODIMP COrvFtp::get_ShowProgressWindow(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = showWindow_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+STDMETHODIMP COrvFtp::get_ShowProgressWindow(VARIANT_BOOL* value) { return GetProperty(value, showWindow_); }
 
 STDMETHODIMP COrvFtp::put_ShowProgressWindow(VARIANT_BOOL value) {
     showWindow_ = value != VARIANT_FALSE;
@@ -151,11 +147,7 @@ STDMETHODIMP COrvFtp::putref_OnProgress(IDispatch* handler) {
     return events().PutHandlerRef(handler);
 }
 
-STDMETHODIMP COrvFtp::get_LastResult(long* value) {
-    if (!value) return E_POINTER;
-    *value = lastResult_;
-    return S_OK;
-}
+STDMETHODIMP COrvFtp::get_LastResult(long* value) { return GetProperty(value, lastResult_); }
 
 STDMETHODIMP COrvFtp::ListDirectory(BSTR path, BSTR* entries) {
     long code = kResultGeneralError;
@@ -232,33 +224,21 @@ STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR* files) {
     return TextCall(files, [&] { return transferred_; });
 }
 
-STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = options_.resume ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL* value) { return GetProperty(value, options_.resume); }
 
 STDMETHODIMP COrvFtp::put_Resume(VARIANT_BOOL value) {
     options_.resume = value != VARIANT_FALSE;
     return S_OK;
 }
 
-STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = options_.preserveTime ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL* value) { return GetProperty(value, options_.preserveTime); }
 
 STDMETHODIMP COrvFtp::put_PreserveTime(VARIANT_BOOL value) {
     options_.preserveTime = value != VARIANT_FALSE;
     return S_OK;
 }
 
-STDMETHODIMP COrvFtp::get_SpeedLimit(long* value) {
-    if (!value) return E_POINTER;
-    *value = options_.speedLimit;
-    return S_OK;
-}
+STDMETHODIMP COrvFtp::get_SpeedLimit(long* value) { return GetProperty(value, options_.speedLimit); }
 
 STDMETHODIMP COrvFtp::put_SpeedLimit(long value) {
     if (value < 0) return E_INVALIDARG;

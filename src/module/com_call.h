@@ -90,4 +90,17 @@ HRESULT QuietTextCall(BSTR* result, Body&& body) noexcept {
     return S_OK;
 }
 
+// A property's value handed to the host; nothing can throw here.
+inline HRESULT GetProperty(long* out, long value) noexcept {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+inline HRESULT GetProperty(VARIANT_BOOL* out, bool value) noexcept {
+    if (!out) return E_POINTER;
+    *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
 }  // namespace velmor

@@ -124,11 +124,7 @@ STDMETHODIMP COrvZip::Remove(BSTR archiveName, BSTR names, long* result) {
     });
 }
 
-STDMETHODIMP COrvZip::get_Encryption(long* value) {
-    if (!value) return E_POINTER;
-    *value = static_cast<long>(encryption_);
-    return S_OK;
-}
+STDMETHODIMP COrvZip::get_Encryption(long* value) { return GetProperty(value, static_cast<long>(encryption_)); }
 
 STDMETHODIMP COrvZip::put_Encryption(long value) {
     if (value != static_cast<long>(zip::EntryEncryption::Traditional) &&
@@ -139,11 +135,7 @@ STDMETHODIMP COrvZip::put_Encryption(long value) {
     return S_OK;
 }
 
-STDMETHODIMP COrvZip::get_LastResult(long* value) {
-    if (!value) return E_POINTER;
-    *value = lastResult_;
-    return S_OK;
-}
+STDMETHODIMP COrvZip::get_LastResult(long* value) { return GetProperty(value, lastResult_); }
 
 STDMETHODIMP COrvZip::put_OnProgress(VARIANT handler) { return events().PutHandler(handler); }
 
@@ -169,11 +161,7 @@ STDMETHODIMP COrvZip::AddFolder(BSTR archiveName, BSTR folder, BSTR entryFolder,
     });
 }
 
-STDMETHODIMP COrvZip::get_CompressionLevel(long* value) {
-    if (!value) return E_POINTER;
-    *value = level_;
-    return S_OK;
-}
+STDMETHODIMP COrvZip::get_CompressionLevel(long* value) { return GetProperty(value, level_); }
 
 STDMETHODIMP COrvZip::put_CompressionLevel(long value) {
     if (value < zip::kStoreLevel || value > zip::kMaxDeflateLevel) return E_INVALIDARG;

@@ -17,7 +17,7 @@ namespace {
 // Bytes asked of the server per SFTP read or write: libssh2 splits them into
 // requests that travel together, which the engine's 4 KiB chunks alone
 // would not fill.
-constexpr size_t kSftpBlock = 256 * 1024;
+constexpr size_t kSftpBlock = 1024 * 1024;
 // A download's first request is smaller, and each next one twice as large up
 // to kSftpBlock: a connection that breaks early still leaves the bytes that
 // came (libssh2 hands out none of a request it could not complete).
