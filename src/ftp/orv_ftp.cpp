@@ -134,7 +134,9 @@ STDMETHODIMP COrvFtp::Connect(BSTR server, BSTR userName, BSTR password, long* r
     });
 }
 
-STDMETHODIMP COrvFtp::get_ShowProgressWindow(VARIANT_BOOL* value) { return GetProperty(value, showWindow_); }
+STDMETHODIMP COrvFtp::get_ShowProgressWindow(VARIANT_BOOL* value) {
+    return GetProperty(value, showWindow_);
+}
 
 STDMETHODIMP COrvFtp::put_ShowProgressWindow(VARIANT_BOOL value) {
     showWindow_ = value != VARIANT_FALSE;
@@ -224,21 +226,27 @@ STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR* files) {
     return TextCall(files, [&] { return transferred_; });
 }
 
-STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL* value) { return GetProperty(value, options_.resume); }
+STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL* value) {
+    return GetProperty(value, options_.resume);
+}
 
 STDMETHODIMP COrvFtp::put_Resume(VARIANT_BOOL value) {
     options_.resume = value != VARIANT_FALSE;
     return S_OK;
 }
 
-STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL* value) { return GetProperty(value, options_.preserveTime); }
+STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL* value) {
+    return GetProperty(value, options_.preserveTime);
+}
 
 STDMETHODIMP COrvFtp::put_PreserveTime(VARIANT_BOOL value) {
     options_.preserveTime = value != VARIANT_FALSE;
     return S_OK;
 }
 
-STDMETHODIMP COrvFtp::get_SpeedLimit(long* value) { return GetProperty(value, options_.speedLimit); }
+STDMETHODIMP COrvFtp::get_SpeedLimit(long* value) {
+    return GetProperty(value, options_.speedLimit);
+}
 
 STDMETHODIMP COrvFtp::put_SpeedLimit(long value) {
     if (value < 0) return E_INVALIDARG;

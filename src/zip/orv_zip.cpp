@@ -124,7 +124,9 @@ STDMETHODIMP COrvZip::Remove(BSTR archiveName, BSTR names, long* result) {
     });
 }
 
-STDMETHODIMP COrvZip::get_Encryption(long* value) { return GetProperty(value, static_cast<long>(encryption_)); }
+STDMETHODIMP COrvZip::get_Encryption(long* value) {
+    return GetProperty(value, static_cast<long>(encryption_));
+}
 
 STDMETHODIMP COrvZip::put_Encryption(long value) {
     if (value != static_cast<long>(zip::EntryEncryption::Traditional) &&
