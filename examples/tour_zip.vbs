@@ -1,4 +1,5 @@
-' Tour, OrvZip: pack a folder with and without a password, unpack both archives elsewhere.
+' Tour, OrvZip: pack a folder with and without a password, unpack both archives elsewhere;
+' then List, Test, Add, and AddFolder with a mask.
 ' Arguments: the sample folder and a work folder (Windows paths). tour_zip.sh lists the
 ' archives with unzip -l and compares the unpacked trees with the sample.
 Option Explicit
@@ -47,3 +48,27 @@ fso.DeleteFile fso.BuildPath(work, "out-secret\sample-secret.zip")
 
 r = zip.Pack(fso.BuildPath(work, "broken.zip"), "readme.txt")
 WScript.Echo "Pack with a name but no path: " & r & " (" & zip.ErrDescription(r) & ")"
+
+' Looking inside and changing in place: List, Test, Add, and AddFolder with a mask.
+zip.SetPassword ""
+Dim line, fields
+For Each line In Split(zip.List(fso.BuildPath(work, "sample.zip")), vbCrLf)
+  If line <> "" Then
+    fields = Split(line, vbTab)
+    WScript.Echo "List: " & fields(0) & ", " & fields(1) & " bytes, " & fields(5)
+  End If
+Next
+WScript.Echo "Test sample.zip: " & zip.Test(fso.BuildPath(work, "sample.zip"))
+r = zip.Add(fso.BuildPath(work, "sample.zip"), "added\readme.txt" & vbTab & fso.BuildPath(sample, "readme.txt"))
+WScript.Echo "Add added/readme.txt: " & r
+zip.CompressionLevel = 9
+r = zip.AddFolder(fso.BuildPath(work, "xml-and-csv.zip"), sample, "tables", "*.xml;*.csv", 1 + 4)
+WScript.Echo "AddFolder of *.xml;*.csv at level 9 into xml-and-csv.zip: " & r
+For Each line In Split(zip.List(fso.BuildPath(work, "xml-and-csv.zip")), vbCrLf)
+  If line <> "" Then
+    fields = Split(line, vbTab)
+    WScript.Echo "  " & fields(0)
+  End If
+Next
+r = zip.AddFolder(fso.BuildPath(work, "xml-and-csv.zip"), sample, "", "*.pdf", 1)
+WScript.Echo "AddFolder of *.pdf (none there): " & r & " (" & zip.ErrDescription(r) & ")"

@@ -7,13 +7,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
-if [ ! -f "$build/CMakeCache.txt" ]; then
+# A configure that failed leaves a cache without a Makefile: configure again.
+if [ ! -f "$build/Makefile" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)"
 x86=$build/x86
-if [ ! -f "$x86/CMakeCache.txt" ]; then
+if [ ! -f "$x86/Makefile" ]; then
   cmake -S "$root" -B "$x86" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
     -DVELMOR_BUILD_TESTS=OFF -DVELMOR_BUILD_BENCH=OFF -DVELMOR_BUILD_EXAMPLES=OFF \

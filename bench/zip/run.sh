@@ -6,6 +6,7 @@
 # with their peak memory; List, Test and Add against unzip -l, unzip -t and packing again.
 # Prints a table with every ratio.
 # run.sh BUILD_DIR unpack: only the rows of Unpack on every core (see unpack_rows below).
+# run.sh BUILD_DIR folder: only AddFolder of the corpus folder against zip -r -8 (folder_rows).
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -156,6 +157,29 @@ PY
 }
 if [ "${2:-}" = unpack ]; then
   unpack_rows
+  exit 0
+fi
+
+# AddFolder of the corpus folder into a new archive against zip -r -8 of the same folder.
+folder_rows() {
+  local ours=() theirs=()
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$work/folder.zip" "$work/folder-infozip.zip"
+    ours+=("$(wine "$bench" folder "$(winpath "$work/folder.zip")" "$(winpath "$corpus")" | field seconds)")
+    theirs+=("$(cd "$corpus" && wall zip -r -8 -q "$work/folder-infozip.zip" .)")
+  done
+  unzip -tq "$work/folder.zip" >/dev/null || echo "WARNING: the AddFolder archive does not test clean"
+  local a z; a=$(best "${ours[@]}") z=$(best "${theirs[@]}")
+  echo
+  echo "AddFolder on $(nproc) processors (best of $runs runs; ours under Wine)"
+  printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
+  printf '%-40s %10.3f\n' "AddFolder of the corpus, s" "$a"
+  printf '%-40s %10.3f\n' "zip -r -8 -q of it, s" "$z"
+  row "AddFolder / zip -r -8" "$(ratio "$a" "$z")" 0.60
+  rm -f "$work/folder.zip" "$work/folder-infozip.zip"
+}
+if [ "${2:-}" = folder ]; then
+  folder_rows
   exit 0
 fi
 
@@ -338,3 +362,4 @@ row "List / unzip -l, 10,000 entries" "$(ratio "$l" "$lu")" 1.00
 row "Test / unzip -t, corpus" "$(ratio "$t" "$tu")" 1.00
 row "Add one file / Pack again, 512 MiB" "$(ratio "$a" "$bp")" 0.10
 unpack_rows
+folder_rows

@@ -30,6 +30,7 @@
 #include "zip/format/aes_ctr.h"
 #include "zip/archive_listing.h"
 #include "zip/archive_update.h"
+#include "zip/folder_add.h"
 #include "zip/pack.h"
 #include "zip/unpack.h"
 
@@ -178,7 +179,8 @@ int main() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 3) {
-        std::fprintf(stderr, "usage: zip_bench pack|unpack|list|test|add|floor|cngfloor ...\n");
+        std::fprintf(stderr,
+                     "usage: zip_bench pack|unpack|list|test|add|folder|floor|cngfloor ...\n");
         return 2;
     }
     const std::wstring mode = argv[1];
@@ -214,6 +216,15 @@ int main() {
         }
         result = velmor::zip::AddFiles(argv[2], list, std::string(),
                                        velmor::zip::EntryEncryption::Traditional);
+    } else if (mode == L"folder" && argc >= 4) {
+        // AddFolder of a whole tree into a new archive, as the host's call makes it.
+        velmor::zip::FolderRequest request;
+        request.archiveName = argv[2];
+        request.folder = argv[3];
+        request.flags = velmor::zip::kFolderRecurse | velmor::zip::kFolderNewArchive;
+        result = velmor::zip::AddFolder(request, std::string(),
+                                        velmor::zip::EntryEncryption::Traditional,
+                                        velmor::zip::kDeflateLevel);
     } else if (mode == L"cngfloor" && argc >= 5) {
         result = CngFloor(std::wcstol(argv[2], nullptr, 10), std::wcstoll(argv[3], nullptr, 10),
                           Narrow(argv[4]));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "zip/entry_selection.h"
@@ -11,6 +12,7 @@
 #include "zip/progress_tally.h"
 #include "zip/read/stored_entries.h"
 #include "zip/reader.h"
+#include "zip/source_total.h"
 #include "zip/write/entry_layout.h"
 #include "zip/write/writer.h"
 
@@ -92,17 +94,6 @@ uint64_t KeptBytes(const StoredArchive& stored, const std::vector<bool>& kept) {
     return total;
 }
 
-uint64_t SourceBytes(const std::vector<FileListPair>& pairs) {
-    uint64_t total = 0;
-    for (const FileListPair& pair : pairs) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (GetFileAttributesExW(pair.sourcePath.c_str(), GetFileExInfoStandard, &data)) {
-            total += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
-    }
-    return total;
-}
-
 long ResultOfCopy(ArchiveStatus status) {
     if (status == ArchiveStatus::Cancelled) return kResultCancelled;
     return status == ArchiveStatus::WriteFailed ? kResultCloseError : kResultOpenArchiveError;
@@ -117,42 +108,52 @@ bool ArchiveExists(const std::wstring& archiveName) {
 }  // namespace
 
 long AddFiles(const std::wstring& archiveName, const std::wstring& list,
-              const std::string& password, EntryEncryption encryption, ProgressSink* progress) {
+              const std::string& password, EntryEncryption encryption, int level,
+              ProgressSink* progress) {
     if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
     const FileList fileList = SplitFileList(list);
     if (fileList.endsWithLoneName) return kResultFileNamesError;
-    if (fileList.pairs.empty()) return kResultOk;
+    return AddPairs(archiveName, fileList.pairs, password, encryption, level, progress);
+}
+
+long AddPairs(const std::wstring& archiveName, const std::vector<FileListPair>& pairs,
+              const std::string& password, EntryEncryption encryption, int level,
+              ProgressSink* progress) {
+    if (pairs.empty()) return kResultOk;
     if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
     if (!ArchiveExists(archiveName)) {
-        return PackFiles(archiveName, list, password, encryption, progress);
+        return PackPairs(archiveName, pairs, password, encryption, level, progress);
     }
 
     // The new archive first: an existing file that cannot be replaced is refused before it is
     // read.
     std::unique_ptr<ArchiveWriter> writer =
-        ArchiveWriter::Create(archiveName, password, encryption);
+        ArchiveWriter::Create(archiveName, password, encryption, level);
     if (!writer) return kResultPackError;
     ExistingArchive archive;
     if (!ReadExisting(archiveName, &archive)) return kResultOpenArchiveError;
     // An existing entry of a name on the list gives its place in the directory to the new one.
     std::vector<bool> kept(archive.names.size(), true);
     std::vector<int> slotOf(archive.names.size(), -1);
-    for (size_t j = 0; j < fileList.pairs.size(); ++j) {
-        for (size_t i = 0; i < archive.names.size(); ++i) {
-            if (!SameEntryName(archive.names[i], fileList.pairs[j].entryName)) continue;
+    std::unordered_map<std::wstring, std::vector<size_t>> existing;
+    for (size_t i = 0; i < archive.names.size(); ++i)
+        existing[EntryNameKey(archive.names[i])].push_back(i);
+    for (size_t j = 0; j < pairs.size(); ++j) {
+        const auto same = existing.find(EntryNameKey(pairs[j].entryName));
+        if (same == existing.end()) continue;
+        for (size_t i : same->second) {
             if (kept[i]) slotOf[i] = static_cast<int>(j);
             kept[i] = false;
         }
     }
 
-    ProgressTally tally(progress, static_cast<int64_t>(KeptBytes(archive.stored, kept) +
-                                                       SourceBytes(fileList.pairs)));
+    ProgressTally tally(progress,
+                        static_cast<int64_t>(KeptBytes(archive.stored, kept) + SourceTotal(pairs)));
     if (!tally.Start()) return kResultCancelled;
     std::vector<std::vector<uint8_t>> headers;
     const ArchiveStatus copied = CopyKeptEntries(archive, kept, *writer, tally, &headers);
     if (copied != ArchiveStatus::Ok) return ResultOfCopy(copied);
-    const ArchiveStatus status =
-        AddEntries(*writer, fileList.pairs, PackThreads(), kWaitingBudget, &tally);
+    const ArchiveStatus status = AddEntries(*writer, pairs, PackThreads(), kWaitingBudget, &tally);
     if (status == ArchiveStatus::Cancelled) return kResultCancelled;
     if (status != ArchiveStatus::Ok) return kResultAddError;
 

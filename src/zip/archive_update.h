@@ -7,7 +7,9 @@
 
 #include "base/progress_sink.h"
 #include "base/result_code.h"
+#include "zip/write/deflater.h"
 #include "zip/write/entry_encryption.h"
+#include "zip/write/parallel_pack.h"
 
 namespace velmor::zip {
 
@@ -18,9 +20,15 @@ namespace velmor::zip {
 // cannot be read whole (an entry that cannot be described cannot be copied either).
 // progress hears of the bytes copied and read, on the calling thread; a false answer ends
 // the call with kResultCancelled and the archive unchanged.
+// level: the compression level of the new entries.
 long AddFiles(const std::wstring& archiveName, const std::wstring& list,
-              const std::string& password, EntryEncryption encryption,
+              const std::string& password, EntryEncryption encryption, int level = kDeflateLevel,
               ProgressSink* progress = nullptr);
+
+// AddFiles of pairs already split (none gives kResultOk and changes nothing).
+long AddPairs(const std::wstring& archiveName, const std::vector<FileListPair>& pairs,
+              const std::string& password, EntryEncryption encryption, int level,
+              ProgressSink* progress);
 
 // Removes the entries that `names` picks (EntrySelection). kResultValueNotFound, with the
 // archive unchanged, when a name picks nothing; kResultOpenArchiveError when the archive

@@ -28,3 +28,6 @@ velmor_core_library(NAME velmor_zip_write_core
     SOURCES write/deflater.cpp write/writer_entry.cpp write/entry_layout.cpp write/aes_entry_encryptor.cpp
         write/entry_encoder.cpp write/writer.cpp write/parallel_pack.cpp
     LIBS velmor_zip_core)
+
+# AddFolder's choices: wildcard masks and the folder walk over a listing seam.
+velmor_core_library(NAME velmor_zip_folder_core SOURCES name_mask.cpp folder_walk.cpp)

@@ -1,19 +1,11 @@
 #include "zip/entry_selection.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
+#include "zip/name_mask.h"
+#include "zip/win/name_fold.h"
+
 namespace velmor::zip {
-
-namespace {
-
-bool SameIgnoringCase(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength) {
-    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
-           CSTR_EQUAL;
-}
-
-}  // namespace
 
 std::wstring NormalizedEntryName(const std::wstring& name) {
     std::wstring result = name;
@@ -22,10 +14,8 @@ std::wstring NormalizedEntryName(const std::wstring& name) {
     return result;
 }
 
-bool SameEntryName(const std::wstring& a, const std::wstring& b) {
-    const std::wstring left = NormalizedEntryName(a);
-    const std::wstring right = NormalizedEntryName(b);
-    return SameIgnoringCase(left.c_str(), left.size(), right.c_str(), right.size());
+std::wstring EntryNameKey(const std::wstring& name) {
+    return FoldNameCase(NormalizedEntryName(name));
 }
 
 EntrySelection::EntrySelection(const std::wstring& tabSeparatedNames) {
@@ -33,22 +23,33 @@ EntrySelection::EntrySelection(const std::wstring& tabSeparatedNames) {
     while (start <= tabSeparatedNames.size()) {
         size_t end = tabSeparatedNames.find(L'\t', start);
         if (end == std::wstring::npos) end = tabSeparatedNames.size();
-        std::wstring name = NormalizedEntryName(tabSeparatedNames.substr(start, end - start));
-        if (!name.empty()) names_.push_back(std::move(name));
+        std::wstring name = EntryNameKey(tabSeparatedNames.substr(start, end - start));
+        if (!name.empty()) {
+            wildcard_.push_back(HasWildcard(name));
+            names_.push_back(std::move(name));
+        }
         start = end + 1;
     }
     used_.assign(names_.size(), false);
 }
 
 bool EntrySelection::Picks(const std::wstring& entryName) {
-    const std::wstring entry = NormalizedEntryName(entryName);
+    const std::wstring entry = EntryNameKey(entryName);
     bool picked = false;
     for (size_t i = 0; i < names_.size(); ++i) {
         const std::wstring& name = names_[i];
-        const bool same = SameIgnoringCase(entry.c_str(), entry.size(), name.c_str(), name.size());
-        const bool under = entry.size() > name.size() && entry[name.size()] == L'/' &&
-                           SameIgnoringCase(entry.c_str(), name.size(), name.c_str(), name.size());
-        if (same || under) {
+        bool match = false;
+        if (!wildcard_[i]) {
+            match = entry == name || (entry.size() > name.size() && entry[name.size()] == L'/' &&
+                                      entry.compare(0, name.size(), name) == 0);
+        } else {
+            // One of the folders the entry lies in, or its whole name.
+            for (size_t end = entry.find(L'/');; end = entry.find(L'/', end + 1)) {
+                match = WildcardMatch(name, entry.substr(0, end));
+                if (match || end == std::wstring::npos) break;
+            }
+        }
+        if (match) {
             used_[i] = true;
             picked = true;
         }

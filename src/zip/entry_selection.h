@@ -1,6 +1,8 @@
 // Entries picked by name, as OrvZip's UnpackFiles and Remove take them: a tab-separated list of
 // names, "/" and "\" alike, compared without regard to case as Windows compares file names. A
-// folder's name picks the folder and everything under it.
+// name may hold the wildcards "*" (any run of characters, "/" included, as unzip matches) and
+// "?" (one character), matched against the whole entry name. A folder's name, or a pattern
+// matching one, picks the folder and everything under it.
 #pragma once
 
 #include <string>
@@ -20,14 +22,15 @@ public:
     bool AllNamesUsed() const;
 
 private:
-    std::vector<std::wstring> names_;  // separators as "/", no trailing one
+    std::vector<std::wstring> names_;  // as EntryNameKey gives them
+    std::vector<bool> wildcard_;
     std::vector<bool> used_;
 };
 
 // "\" becomes "/" and trailing separators go.
 std::wstring NormalizedEntryName(const std::wstring& name);
 
-// Whether two entry names name the same entry: separators alike, case as Windows compares it.
-bool SameEntryName(const std::wstring& a, const std::wstring& b);
+// The form in which two names of one entry are equal: normalized, case folded.
+std::wstring EntryNameKey(const std::wstring& name);
 
 }  // namespace velmor::zip

@@ -7,6 +7,7 @@
 #include "module/result_codes.h"
 #include "zip/archive_listing.h"
 #include "zip/archive_update.h"
+#include "zip/folder_add.h"
 #include "zip/pack.h"
 #include "zip/unpack.h"
 
@@ -60,7 +61,7 @@ STDMETHODIMP COrvZip::Pack(BSTR archiveName, BSTR files, long* result) {
         // The archive cannot be created with a password that does not fit.
         if (passwordTooLong_) return kResultPackError;
         return zip::PackFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
-                              encryption_, progress);
+                              encryption_, level_, progress);
     });
 }
 
@@ -113,7 +114,7 @@ STDMETHODIMP COrvZip::Add(BSTR archiveName, BSTR files, long* result) {
     return RunWithEvents(result, kResultPackError, [&](ProgressSink* progress) -> long {
         if (passwordTooLong_) return kResultPackError;
         return zip::AddFiles(BstrToWString(archiveName), BstrToWString(files), EnginePassword(),
-                             encryption_, progress);
+                             encryption_, level_, progress);
     });
 }
 
@@ -150,10 +151,34 @@ STDMETHODIMP COrvZip::putref_OnProgress(IDispatch* handler) {
     return events().PutHandlerRef(handler);
 }
 
-STDMETHODIMP COrvZip::AddFolder(BSTR, BSTR, BSTR, BSTR, long, long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvZip::AddFolder(BSTR archiveName, BSTR folder, BSTR entryFolder, BSTR masks,
+                                long flags, long* result) {
+    if (!result) return E_POINTER;
+    zip::FolderRequest request;
+    if ((flags & ~zip::kFolderFlagsKnown) != 0 ||
+        !zip::NormalizeEntryFolder(BstrToWString(entryFolder), &request.entryFolder)) {
+        return E_INVALIDARG;
+    }
+    request.archiveName = BstrToWString(archiveName);
+    request.folder = BstrToWString(folder);
+    request.masks = BstrToWString(masks);
+    request.flags = flags;
+    return RunWithEvents(result, kResultPackError, [&](ProgressSink* progress) -> long {
+        if (passwordTooLong_) return kResultPackError;
+        return zip::AddFolder(request, EnginePassword(), encryption_, level_, progress);
+    });
+}
 
-STDMETHODIMP COrvZip::get_CompressionLevel(long*) { return E_NOTIMPL; }
+STDMETHODIMP COrvZip::get_CompressionLevel(long* value) {
+    if (!value) return E_POINTER;
+    *value = level_;
+    return S_OK;
+}
 
-STDMETHODIMP COrvZip::put_CompressionLevel(long) { return E_NOTIMPL; }
+STDMETHODIMP COrvZip::put_CompressionLevel(long value) {
+    if (value < zip::kStoreLevel || value > zip::kMaxDeflateLevel) return E_INVALIDARG;
+    level_ = value;
+    return S_OK;
+}
 
 }  // namespace velmor

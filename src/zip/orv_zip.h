@@ -6,6 +6,7 @@
 
 #include "VelmorCOM_h.h"
 #include "module/event_component.h"
+#include "zip/write/deflater.h"
 #include "zip/write/entry_encryption.h"
 
 namespace velmor {
@@ -53,6 +54,7 @@ private:
     // cut short: every call that would use it refuses to run until a password that fits is set.
     bool passwordTooLong_ = false;
     zip::EntryEncryption encryption_ = zip::EntryEncryption::Traditional;
+    long level_ = zip::kDeflateLevel;  // of new entries
     long lastResult_ = 0;
 };
 

@@ -30,28 +30,29 @@ FileList SplitFileList(const std::wstring& list) {
     return result;
 }
 
-long PackFiles(const std::wstring& archiveName, const std::wstring& list,
-               const std::string& password, EntryEncryption encryption, ProgressSink* progress) {
-    // The list, its appended tab and the terminator must fit the list buffer.
-    if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
-    const FileList fileList = SplitFileList(list);
+namespace {
 
+// Pack of the pairs; endsWithLoneName: a name without a path follows them, which fails the
+// call once they are made.
+long PackList(const std::wstring& archiveName, const std::vector<FileListPair>& pairs,
+              bool endsWithLoneName, const std::string& password, EntryEncryption encryption,
+              int level, ProgressSink* progress) {
     long result = kResultOk;
     std::unique_ptr<ArchiveWriter> writer;
-    if (!fileList.pairs.empty()) {
+    if (!pairs.empty()) {
         if (archiveName.size() > kMaxArchiveNameLength) return kResultPackError;
-        ProgressTally tally(progress, progress ? SourceTotal(fileList.pairs) : 0);
-        tally.SetName(fileList.pairs.front().entryName);
+        ProgressTally tally(progress, progress ? SourceTotal(pairs) : 0);
+        tally.SetName(pairs.front().entryName);
         if (!tally.Start()) return kResultCancelled;
-        writer = ArchiveWriter::Create(archiveName, password, encryption);
+        writer = ArchiveWriter::Create(archiveName, password, encryption, level);
         if (!writer) return kResultPackError;
-        const ArchiveStatus added = AddEntries(*writer, fileList.pairs, PackThreads(),
-                                               kWaitingBudget, progress ? &tally : nullptr);
+        const ArchiveStatus added =
+            AddEntries(*writer, pairs, PackThreads(), kWaitingBudget, progress ? &tally : nullptr);
         if (added == ArchiveStatus::Cancelled) return kResultCancelled;
         if (added != ArchiveStatus::Ok) result = kResultAddError;
-        if (result == kResultOk && !fileList.endsWithLoneName) tally.Finish();
+        if (result == kResultOk && !endsWithLoneName) tally.Finish();
     }
-    if (result == kResultOk && fileList.endsWithLoneName) result = kResultFileNamesError;
+    if (result == kResultOk && endsWithLoneName) result = kResultFileNamesError;
     if (!writer) return result;
     // A failed Pack leaves the archive's name as it was: the new archive only takes it whole.
     if (result != kResultOk) {
@@ -59,6 +60,24 @@ long PackFiles(const std::wstring& archiveName, const std::wstring& list,
         return result;
     }
     return writer->Finish() == ArchiveStatus::Ok ? kResultOk : kResultCloseError;
+}
+
+}  // namespace
+
+long PackFiles(const std::wstring& archiveName, const std::wstring& list,
+               const std::string& password, EntryEncryption encryption, int level,
+               ProgressSink* progress) {
+    // The list, its appended tab and the terminator must fit the list buffer.
+    if (list.size() + 2 > kFileListCapacity) return kResultFileNamesError;
+    const FileList fileList = SplitFileList(list);
+    return PackList(archiveName, fileList.pairs, fileList.endsWithLoneName, password, encryption,
+                    level, progress);
+}
+
+long PackPairs(const std::wstring& archiveName, const std::vector<FileListPair>& pairs,
+               const std::string& password, EntryEncryption encryption, int level,
+               ProgressSink* progress) {
+    return PackList(archiveName, pairs, false, password, encryption, level, progress);
 }
 
 namespace {

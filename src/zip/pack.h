@@ -7,6 +7,7 @@
 
 #include "base/progress_sink.h"
 #include "base/result_code.h"
+#include "zip/write/deflater.h"
 #include "zip/write/entry_encryption.h"
 #include "zip/write/parallel_pack.h"
 
@@ -37,10 +38,16 @@ FileList SplitFileList(const std::wstring& list);
 // record or the replacement cannot be written.
 // progress, when given, hears on the calling thread of the source bytes read out of those of
 // the whole list; kResultCancelled when it stops the call, and then nothing is written.
+// level: the compression level of the entries, kStoreLevel to kMaxDeflateLevel.
 long PackFiles(const std::wstring& archiveName, const std::wstring& list,
                const std::string& password,
-               EntryEncryption encryption = EntryEncryption::Traditional,
+               EntryEncryption encryption = EntryEncryption::Traditional, int level = kDeflateLevel,
                ProgressSink* progress = nullptr);
+
+// PackFiles of pairs already split (none gives kResultOk and writes nothing).
+long PackPairs(const std::wstring& archiveName, const std::vector<FileListPair>& pairs,
+               const std::string& password, EntryEncryption encryption, int level,
+               ProgressSink* progress);
 
 // Threads that make Pack's entries, and read those of Unpack, Test and UnpackFiles: one per
 // processor, at most kMaxPackThreads. The environment variable VELMOR_PACK_THREADS (1 to 8) sets

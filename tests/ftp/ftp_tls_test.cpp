@@ -330,9 +330,10 @@ TEST_F(FtpSftpTest, HostKeyAndLogins) {
     ASSERT_EQ(0, ConnectSftp(Server("ssh_fingerprint_ecdsa")));
     EXPECT_EQ(0, sftp.FileExists(TlsServers::Value("sample_name")));
 
-    // key logins, with no public key file beside the private one: RSA without
-    // and ECDSA and Ed25519 with a passphrase (the Ed25519 one on the server
-    // with the Ed25519 host key); a stranger's key 79
+    // key logins, with no public key file beside the private one: RSA in PEM, OpenSSH and
+    // PKCS#8 form, ECDSA in OpenSSH's form with a passphrase and in PKCS#8, Ed25519 with a
+    // passphrase (on the server with the Ed25519 host key and curve25519 key exchange alone);
+    // a wrong passphrase or a stranger's key 79
     const std::wstring passphrase = TlsServers::Value("ssh_key_passphrase");
     const std::wstring ecdsaServer = Server("ssh_fingerprint_ecdsa");
     const std::wstring ed25519Server = Server("ssh_fingerprint_ed25519", "sftp_ed25519_port");
@@ -342,6 +343,10 @@ TEST_F(FtpSftpTest, HostKeyAndLogins) {
         const std::wstring& server;
         long expected;
     } keys[] = {{"ssh_key_rsa", L"", ecdsaServer, 0},
+                {"ssh_key_rsa_openssh", L"", ecdsaServer, 0},
+                {"ssh_key_rsa_pkcs8", passphrase, ecdsaServer, 0},
+                {"ssh_key_rsa_pkcs8", L"wrong", ecdsaServer, 79},
+                {"ssh_key_ecdsa_pkcs8", L"", ed25519Server, 0},
                 {"ssh_key_ecdsa", passphrase, ecdsaServer, 0},
                 {"ssh_key_ecdsa", L"wrong", ecdsaServer, 79},
                 {"ssh_key_ed25519", passphrase, ed25519Server, 0},

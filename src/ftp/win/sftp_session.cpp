@@ -186,6 +186,7 @@ RemoteOutcome SftpSession::LogIn(const ConnectRequest& request) {
         case LIBSSH2_ERROR_AUTHENTICATION_FAILED:
         case LIBSSH2_ERROR_PUBLICKEY_UNVERIFIED:
         case LIBSSH2_ERROR_FILE:
+        case LIBSSH2_ERROR_KEYFILE_AUTH_FAILED:  // a wrong passphrase of a PEM or PKCS#8 key
         case LIBSSH2_ERROR_METHOD_NOT_SUPPORTED:
             return RemoteOutcome::kWrongPassword;
         default:

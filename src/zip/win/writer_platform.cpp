@@ -24,6 +24,16 @@ int32_t UnixTime32(const FILETIME& ft) {
         static_cast<uint32_t>(FileTimeToUnixTime(ToUint64(ft)) & 0xFFFFFFFF));
 }
 
+bool Describe(const SourceInfo& info, SourceDescription* d) {
+    if (!UtcFileTimeToDosDateTime(info.lastWriteTime, &d->dosDateTime)) return false;
+    d->attributes = info.attributes;
+    d->size = info.size;
+    d->modification = UnixTime32(info.lastWriteTime);
+    d->access = UnixTime32(info.lastAccessTime);
+    d->creation = UnixTime32(info.creationTime);
+    return true;
+}
+
 class SystemPlatform final : public WriterPlatform {
 public:
     bool EncodeName(const std::wstring& name, StoredName* stored) override {
@@ -33,15 +43,22 @@ public:
     std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                             SourceDescription* d) override {
         auto source = std::make_unique<FileEntrySource>();
-        if (!source->file.Open(path)) return nullptr;
-        const SourceInfo& info = source->file.info();
-        if (!UtcFileTimeToDosDateTime(info.lastWriteTime, &d->dosDateTime)) return nullptr;
-        d->attributes = info.attributes;
-        d->size = info.size;
-        d->modification = UnixTime32(info.lastWriteTime);
-        d->access = UnixTime32(info.lastAccessTime);
-        d->creation = UnixTime32(info.creationTime);
+        if (!source->file.Open(path) || !Describe(source->file.info(), d)) return nullptr;
         return source;
+    }
+
+    bool DescribeFolder(const std::wstring& path, SourceDescription* d) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return false;
+        }
+        SourceInfo info;
+        info.attributes = data.dwFileAttributes;
+        info.creationTime = data.ftCreationTime;
+        info.lastAccessTime = data.ftLastAccessTime;
+        info.lastWriteTime = data.ftLastWriteTime;
+        return Describe(info, d);
     }
 
     bool FillRandom(uint8_t* out, size_t size) override {
@@ -60,11 +77,11 @@ WriterPlatform& SystemWriterPlatform() {
 
 std::unique_ptr<ArchiveWriter> ArchiveWriter::Create(const std::wstring& path,
                                                      const std::string& password,
-                                                     EntryEncryption encryption) {
+                                                     EntryEncryption encryption, int level) {
     std::unique_ptr<ArchiveOutput> file = CreateArchiveFile(path);
     if (!file) return nullptr;
     return std::make_unique<ArchiveWriter>(std::move(file), password, SystemWriterPlatform(),
-                                           encryption);
+                                           encryption, level);
 }
 
 }  // namespace velmor::zip

@@ -2,9 +2,9 @@
 
 namespace velmor::zip {
 
-Deflater::Deflater() {
-    initialised_ = deflateInit2(&stream_, kDeflateLevel, Z_DEFLATED, kDeflateWindowBits,
-                                kDeflateMemLevel, Z_DEFAULT_STRATEGY) == Z_OK;
+Deflater::Deflater(int level) {
+    initialised_ = deflateInit2(&stream_, level, Z_DEFLATED, kDeflateWindowBits, kDeflateMemLevel,
+                                Z_DEFAULT_STRATEGY) == Z_OK;
 }
 
 Deflater::~Deflater() {

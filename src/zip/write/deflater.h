@@ -1,4 +1,4 @@
-// Raw DEFLATE (no zlib header or trailer) at level 8 with a 32 KiB window, one
+// Raw DEFLATE (no zlib header or trailer) at a zlib level (8 unless chosen) with a 32 KiB window, one
 // stream per entry; Reset starts the next entry's stream on the same state, so a
 // writer allocates the compressor once. Input and output move in caller-sized pieces.
 #pragma once
@@ -8,13 +8,17 @@
 
 namespace velmor::zip {
 
+// Compression levels as OrvZip takes them: 0 stores every entry, 1 to 9 deflate at that zlib
+// level; 8 is the level archives have always been made at.
+constexpr int kStoreLevel = 0;
 constexpr int kDeflateLevel = 8;
+constexpr int kMaxDeflateLevel = 9;
 constexpr int kDeflateWindowBits = -15;  // negative: raw stream
 constexpr int kDeflateMemLevel = 8;
 
 class Deflater {
 public:
-    Deflater();
+    explicit Deflater(int level = kDeflateLevel);
     ~Deflater();
     Deflater(const Deflater&) = delete;
     Deflater& operator=(const Deflater&) = delete;

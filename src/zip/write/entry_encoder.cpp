@@ -8,10 +8,11 @@
 namespace velmor::zip {
 
 EntryEncoder::EntryEncoder(WriterPlatform& platform, const std::string& password,
-                           EntryEncryption encryption)
+                           EntryEncryption encryption, int level)
     : platform_(platform),
       password_(password),
       aes_(!password.empty() && encryption == EntryEncryption::Aes256),
+      level_(level),
       input_(kIoBufferSize),
       output_(kIoBufferSize) {}
 
@@ -85,6 +86,18 @@ EncodedEntry EntryEncoder::Encode(const std::wstring& sourcePath, uint16_t metho
     return result;
 }
 
+EncodedEntry EntryEncoder::EncodeFolder(const std::wstring& folderPath, EntrySink& sink) {
+    EncodedEntry result;
+    SourceDescription description;
+    if (!platform_.DescribeFolder(folderPath, &description)) {
+        result.status = ArchiveStatus::NoFile;
+        return result;
+    }
+    result.begun = true;
+    if (!sink.Begin(description, false)) result.status = ArchiveStatus::WriteFailed;
+    return result;
+}
+
 bool EntryEncoder::StartAes(const AesEntryInfo& info, const uint8_t* salt, EntrySink& sink,
                             EncodedEntry& result) {
     std::vector<uint8_t> front;
@@ -136,9 +149,9 @@ bool EntryEncoder::Stored(EntrySource& source, uint64_t limit, EntrySink& sink,
 bool EntryEncoder::Deflated(EntrySource& source, uint64_t limit, EntrySink& sink,
                             EncodedEntry& result) {
     if (!deflater_) {
-        deflater_ = std::make_unique<Deflater>();
+        deflater_ = std::make_unique<Deflater>(level_);
     } else if (!deflater_->Reset()) {
-        deflater_ = std::make_unique<Deflater>();  // a failed stream left it unusable
+        deflater_ = std::make_unique<Deflater>(level_);  // a failed stream left it unusable
     }
     Deflater& deflater = *deflater_;
     if (!deflater.ok()) {

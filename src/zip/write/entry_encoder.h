@@ -45,14 +45,18 @@ struct EncodedEntry {
 
 class EntryEncoder {
 public:
-    // password: ANSI bytes, empty for none; encryption: the scheme a password selects.
-    // encryption is named at every call: an encoder that forgot it would write the wrong cipher.
-    EntryEncoder(WriterPlatform& platform, const std::string& password, EntryEncryption encryption);
+    // password: ANSI bytes, empty for none; encryption: the scheme a password selects;
+    // level: the zlib level of deflated entries. Both are named at every call: an encoder
+    // that forgot one would write the wrong cipher or the wrong size.
+    EntryEncoder(WriterPlatform& platform, const std::string& password, EntryEncryption encryption,
+                 int level);
     ~EntryEncoder();
     EntryEncoder(const EntryEncoder&) = delete;
     EntryEncoder& operator=(const EntryEncoder&) = delete;
 
     EncodedEntry Encode(const std::wstring& sourcePath, uint16_t method, EntrySink& sink);
+    // A folder entry: described, begun, and without data (never encrypted).
+    EncodedEntry EncodeFolder(const std::wstring& folderPath, EntrySink& sink);
 
 private:
     // Salt, verifier and keys of an AES entry; false with result.status set when they fail.
@@ -67,6 +71,7 @@ private:
     WriterPlatform& platform_;
     const std::string password_;
     const bool aes_;  // a password encrypts with AES-256 rather than the traditional cipher
+    const int level_;
     CipherKeys keys_;
     std::unique_ptr<AesEntryEncryptor> aesEncryptor_;  // the current AES entry's
     std::vector<uint8_t> input_;

@@ -43,6 +43,8 @@ public:
     // cannot be described.
     virtual std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                                     SourceDescription* description) = 0;
+    // A folder's attributes and times (its size is 0); false when path is no folder.
+    virtual bool DescribeFolder(const std::wstring& path, SourceDescription* description) = 0;
     virtual bool FillRandom(uint8_t* out, size_t size) = 0;
     virtual AesCrypto& Crypto() = 0;
 };

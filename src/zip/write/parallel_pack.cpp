@@ -21,6 +21,7 @@ struct Job {
     ArchiveStatus planStatus = ArchiveStatus::Ok;
     std::wstring sourcePath;
     uint16_t method = 0;
+    bool folder = false;
     // Shared, under the packer's mutex.
     bool begun = false;
     SourceDescription description;
@@ -64,6 +65,9 @@ public:
         if (!source || !count_) return source;
         return std::make_unique<CountingSource>(std::move(source), *count_);
     }
+    bool DescribeFolder(const std::wstring& path, SourceDescription* description) override {
+        return inner_.DescribeFolder(path, description);
+    }
     bool FillRandom(uint8_t* out, size_t size) override { return inner_.FillRandom(out, size); }
     AesCrypto& Crypto() override { return inner_.Crypto(); }
 
@@ -84,9 +88,11 @@ public:
         limit_ = jobs_.size();
         for (size_t i = 0; i < jobs_.size(); ++i) {
             Job& job = jobs_[i];
-            job.planStatus = writer.PlanEntry(pairs[i].entryName, pairs[i].sourcePath, &job.plan);
+            job.planStatus = writer.PlanEntry(pairs[i].entryName, pairs[i].sourcePath, &job.plan,
+                                              pairs[i].folder);
             job.sourcePath = pairs[i].sourcePath;
             job.method = job.plan.entry.method;
+            job.folder = pairs[i].folder;
             // Nothing after an entry that cannot even be named is ever written.
             if (job.planStatus != ArchiveStatus::Ok) {
                 limit_ = i + 1;
@@ -231,10 +237,11 @@ void Packer::Work() {
             try {
                 if (!encoder)
                     encoder = std::make_unique<EntryEncoder>(platform, writer_.password(),
-                                                             writer_.encryption());
+                                                             writer_.encryption(), writer_.level());
                 platform.CountInto(progress_ ? &job.sourceRead : nullptr);
                 QueueSink sink(*this, index);
-                result = encoder->Encode(job.sourcePath, job.method, sink);
+                result = job.folder ? encoder->EncodeFolder(job.sourcePath, sink)
+                                    : encoder->Encode(job.sourcePath, job.method, sink);
                 // What was made before a failure reaches the file too, as on one thread.
                 const bool flushed = sink.Flush();
                 if (result.status == ArchiveStatus::Ok && !flushed)
@@ -339,16 +346,17 @@ ArchiveStatus AddReporting(ArchiveWriter& writer, const std::vector<FileListPair
     CountingPlatform platform(writer.platform());
     std::atomic<uint64_t> read{0};
     platform.CountInto(&read);
-    EntryEncoder encoder(platform, writer.password(), writer.encryption());
+    EntryEncoder encoder(platform, writer.password(), writer.encryption(), writer.level());
     for (const FileListPair& pair : pairs) {
         progress.SetName(pair.entryName);
         read = 0;
         EntryPlan plan;
-        const ArchiveStatus planned = writer.PlanEntry(pair.entryName, pair.sourcePath, &plan);
+        const ArchiveStatus planned =
+            writer.PlanEntry(pair.entryName, pair.sourcePath, &plan, pair.folder);
         if (planned != ArchiveStatus::Ok) return planned;
         ReportingSink sink(writer, plan, progress, read);
         const ArchiveStatus status =
-            writer.EndEntry(plan, encoder.Encode(plan.sourcePath, plan.entry.method, sink));
+            writer.EndEntry(plan, ArchiveWriter::Encode(encoder, plan, sink));
         if (progress.cancelled() || !sink.Report()) return ArchiveStatus::Cancelled;
         if (status != ArchiveStatus::Ok) return status;
     }
@@ -363,7 +371,8 @@ ArchiveStatus AddEntries(ArchiveWriter& writer, const std::vector<FileListPair>&
         return AddReporting(writer, pairs, *progress);
     if (threads <= 1 || pairs.size() <= 1) {
         for (const FileListPair& pair : pairs) {
-            const ArchiveStatus status = writer.AddEntry(pair.entryName, pair.sourcePath);
+            const ArchiveStatus status =
+                writer.AddEntry(pair.entryName, pair.sourcePath, pair.folder);
             if (status != ArchiveStatus::Ok) return status;
         }
         return ArchiveStatus::Ok;

@@ -29,6 +29,7 @@ constexpr size_t kStreamingPieces = 4;
 struct FileListPair {
     std::wstring entryName;
     std::wstring sourcePath;
+    bool folder = false;  // a folder entry for the folder at sourcePath
 };
 
 // Adds the pairs in order with up to `threads` workers (1 or fewer: on the calling thread

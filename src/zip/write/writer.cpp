@@ -28,10 +28,11 @@ private:
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
-                             WriterPlatform& platform, EntryEncryption encryption)
+                             WriterPlatform& platform, EntryEncryption encryption, int level)
     : output_(std::move(output)),
       password_(password.substr(0, password.find('\0'))),
       encryption_(encryption),
+      level_(level),
       aes_(!password_.empty() && encryption == EntryEncryption::Aes256),
       platform_(platform) {}
 
@@ -54,51 +55,64 @@ ArchiveStatus ArchiveWriter::Abandon(ArchiveStatus status) {
 }
 
 ArchiveStatus ArchiveWriter::PlanEntry(const std::wstring& entryName,
-                                       const std::wstring& sourcePath, EntryPlan* plan) const {
+                                       const std::wstring& sourcePath, EntryPlan* plan,
+                                       bool folder) const {
     if (finished_ || !output_) return ArchiveStatus::BadArgument;
     if (entryName.empty() || entryName.size() > kMaxEntryNameLength)
         return ArchiveStatus::BadArgument;
     std::wstring name = entryName;
     std::replace(name.begin(), name.end(), L'\\', L'/');
+    if (folder && name.back() != L'/') name += L'/';
+    if (name.size() > kMaxEntryNameLength) return ArchiveStatus::BadArgument;
     StoredName stored;
     if (!platform_.EncodeName(name, &stored)) return ArchiveStatus::BadArgument;
     WriterEntry& entry = plan->entry;
     entry = WriterEntry();
-    entry.method = MethodForEntryName(name);
+    entry.method = folder || level_ == kStoreLevel ? kMethodStored : MethodForEntryName(name);
     entry.unicodePathBlock = UnicodePathBlockFor(stored.bytes, stored.flags, name);
     entry.storedName = std::move(stored.bytes);
     entry.nameFlags = stored.flags;
     plan->sourcePath = sourcePath;
+    plan->folder = folder;
     return ArchiveStatus::Ok;
 }
 
-ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName,
-                                      const std::wstring& sourcePath) {
+EncodedEntry ArchiveWriter::Encode(EntryEncoder& encoder, const EntryPlan& plan, EntrySink& sink) {
+    return plan.folder ? encoder.EncodeFolder(plan.sourcePath, sink)
+                       : encoder.Encode(plan.sourcePath, plan.entry.method, sink);
+}
+
+ArchiveStatus ArchiveWriter::AddEntry(const std::wstring& entryName, const std::wstring& sourcePath,
+                                      bool folder) {
     EntryPlan plan;
-    const ArchiveStatus planned = PlanEntry(entryName, sourcePath, &plan);
+    const ArchiveStatus planned = PlanEntry(entryName, sourcePath, &plan, folder);
     if (planned != ArchiveStatus::Ok) return planned;
-    if (!encoder_) encoder_ = std::make_unique<EntryEncoder>(platform_, password_, encryption_);
+    if (!encoder_)
+        encoder_ = std::make_unique<EntryEncoder>(platform_, password_, encryption_, level_);
     DirectSink sink(*this, plan);
-    return EndEntry(plan, encoder_->Encode(plan.sourcePath, plan.entry.method, sink));
+    return EndEntry(plan, Encode(*encoder_, plan, sink));
 }
 
 bool ArchiveWriter::BeginEntry(EntryPlan& plan, const SourceDescription& description,
                                bool zip64Sizes) {
     WriterEntry& entry = plan.entry;
-    const bool encrypted = !password_.empty();
+    const bool encrypted = !password_.empty() && !plan.folder;
     EncodeLocalTimestampBlock(description.modification, description.access, description.creation,
                               entry.localTimestampBlock);
     EncodeCentralTimestampBlock(description.modification, entry.centralTimestampBlock);
     entry.externalAttributes = ExternalAttributesFor(description.attributes);
     entry.dosDateTime = description.dosDateTime;
     entry.zip64Sizes = zip64Sizes;
-    entry.localFlags = (encrypted ? (kFlagDataDescriptor | kFlagEncrypted) : kFlagDataDescriptor) |
+    // A folder's header is final as written: it has no data to follow.
+    entry.localFlags = (plan.folder ? 0
+                        : encrypted ? (kFlagDataDescriptor | kFlagEncrypted)
+                                    : kFlagDataDescriptor) |
                        entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     entry.crc32 = 0;
     uint32_t overhead = encrypted ? kEncryptionHeaderSize : 0;
     entry.aesBlock.clear();
-    if (aes_) {
+    if (aes_ && !plan.folder) {
         const AesEntryInfo info = AesInfoForNewEntry(entry.method, description.size);
         AppendAesExtra(info, entry.aesBlock);
         entry.aesChecksCrc = info.checksCrc();
@@ -116,7 +130,8 @@ ArchiveStatus ArchiveWriter::EndEntry(EntryPlan& plan, const EncodedEntry& encod
     if (encoded.status != ArchiveStatus::Ok) {
         return encoded.begun ? Abandon(encoded.status) : encoded.status;
     }
-    const ArchiveStatus status = CompleteEntry(plan.entry, encoded);
+    const ArchiveStatus status =
+        plan.folder ? ArchiveStatus::Ok : CompleteEntry(plan.entry, encoded);
     if (status == ArchiveStatus::Ok) entries_.push_back(std::move(plan.entry));
     return status;
 }
@@ -130,7 +145,7 @@ ArchiveStatus ArchiveWriter::CompleteEntry(WriterEntry& entry, const EncodedEntr
         if (!Append(DataDescriptorBytes(entry))) return Abandon(ArchiveStatus::WriteFailed);
         return ArchiveStatus::Ok;
     }
-    entry.localFlags = (entry.method == kMethodDeflated ? kFlagMaxCompression : 0) |
+    entry.localFlags = (entry.method == kMethodDeflated ? DeflateLevelFlags(level_) : 0) |
                        (aes_ ? kFlagEncrypted : 0) | entry.nameFlags;
     entry.centralFlags = entry.localFlags;
     const std::vector<uint8_t> header = LocalHeaderBytes(entry);

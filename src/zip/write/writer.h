@@ -6,7 +6,8 @@
 //   writer->Finish();                                     // exactly once
 //
 // Entries whose name ends in an archive-like suffix are stored, all others deflated
-// (raw DEFLATE, level 8). With a non-empty password every entry is encrypted: with the
+// (raw DEFLATE, level 8 unless another is chosen; level 0 stores every entry). A folder
+// entry ("name/") has no data and is never encrypted. With a non-empty password every entry is encrypted: with the
 // traditional cipher and followed by a data descriptor, or as a WinZip AES-256 entry
 // (method 99, the 0x9901 block) whose local header is rewritten in place with the final
 // CRC-32 and sizes, as every unencrypted one's is. Data move through 16 KiB buffers; no
@@ -24,6 +25,7 @@
 
 #include "zip/archive_status.h"
 #include "zip/write/archive_output.h"
+#include "zip/write/deflater.h"
 #include "zip/write/entry_encoder.h"
 #include "zip/write/entry_encryption.h"
 #include "zip/write/entry_source.h"
@@ -35,18 +37,21 @@ namespace velmor::zip {
 struct EntryPlan {
     WriterEntry entry;
     std::wstring sourcePath;
+    bool folder = false;  // a folder entry, described from the folder at sourcePath
 };
 
 class ArchiveWriter {
 public:
     // Creates (or truncates) the archive file. password: ANSI bytes; empty means none.
     // encryption: how a password encrypts the entries.
+    // level: kStoreLevel to kMaxDeflateLevel.
     static std::unique_ptr<ArchiveWriter> Create(
         const std::wstring& path, const std::string& password,
-        EntryEncryption encryption = EntryEncryption::Traditional);
+        EntryEncryption encryption = EntryEncryption::Traditional, int level = kDeflateLevel);
     ArchiveWriter(std::unique_ptr<ArchiveOutput> output, const std::string& password,
                   WriterPlatform& platform = SystemWriterPlatform(),
-                  EntryEncryption encryption = EntryEncryption::Traditional);
+                  EntryEncryption encryption = EntryEncryption::Traditional,
+                  int level = kDeflateLevel);
     ~ArchiveWriter();
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
@@ -56,7 +61,8 @@ public:
     // HeaderLocked (the source outgrew what its written header can say).
     // After a failure the writer takes further entries; bytes of a failed entry stay
     // in the file, unlisted, and later records still sit at their true positions.
-    ArchiveStatus AddEntry(const std::wstring& entryName, const std::wstring& sourcePath);
+    ArchiveStatus AddEntry(const std::wstring& entryName, const std::wstring& sourcePath,
+                           bool folder = false);
 
     // Writes the central directory and the end record, closes the file and commits it as
     // the archive; Ok or WriteFailed. A second call gives BadArgument.
@@ -75,11 +81,15 @@ public:
     size_t entryCount() const { return entries_.size(); }
     const std::string& password() const { return password_; }
     EntryEncryption encryption() const { return encryption_; }
+    int level() const { return level_; }
     WriterPlatform& platform() const { return platform_; }
 
-    // The steps of AddEntry. PlanEntry touches nothing on disk (Ok or BadArgument).
+    // The steps of AddEntry. PlanEntry touches nothing on disk (Ok or BadArgument); a folder
+    // entry's name gets its trailing "/".
     ArchiveStatus PlanEntry(const std::wstring& entryName, const std::wstring& sourcePath,
-                            EntryPlan* plan) const;
+                            EntryPlan* plan, bool folder = false) const;
+    // The planned entry's data made by encoder into sink.
+    static EncodedEntry Encode(EntryEncoder& encoder, const EntryPlan& plan, EntrySink& sink);
     // Writes the local header; false when it was not written whole.
     bool BeginEntry(EntryPlan& plan, const SourceDescription& description, bool zip64Sizes);
     // Appends a piece of entry data; false when it was not written whole.
@@ -99,6 +109,7 @@ private:
     std::unique_ptr<ArchiveOutput> output_;
     std::string password_;
     EntryEncryption encryption_;
+    int level_;
     bool aes_;  // entries are AES entries: a password and AES-256 asked for
     WriterPlatform& platform_;
     uint64_t written_ = 0;

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "zip/format/records.h"
+
 namespace velmor::zip {
 
 namespace {
@@ -30,6 +32,12 @@ uint16_t MethodForEntryName(const std::wstring& name) {
         if (EqualsIgnoringAsciiCase(suffix, s)) return 0;
     }
     return 8;
+}
+
+uint16_t DeflateLevelFlags(int level) {
+    constexpr uint16_t kFlagFastCompression = 0x0004;
+    if (level <= 2) return kFlagFastCompression;
+    return level >= 8 ? kFlagMaxCompression : 0;
 }
 
 uint32_t ExternalAttributesFor(uint32_t fileAttributes) {

@@ -38,6 +38,10 @@ struct WriterEntry {
 // .Z .zip .zoo .arc .lzh .arj .gz .tgz (ASCII case ignored); deflated (8) otherwise.
 uint16_t MethodForEntryName(const std::wstring& name);
 
+// The general purpose bits 1 and 2 of a deflated entry, as Info-ZIP sets them for the level:
+// 0x0004 "fast" for 1 and 2, 0x0002 "maximum" for 8 and 9, none between.
+uint16_t DeflateLevelFlags(int level);
+
 // External attributes from the platform's attribute bits: DOS bits (attributes & 0x37),
 // the Unix mode "folder" or "file", owner-readable, and owner-writable unless read-only.
 uint32_t ExternalAttributesFor(uint32_t fileAttributes);

@@ -50,7 +50,8 @@ DIR/servers.txt, one key=value line each (UTF-8):
   sftp_port, sftp_ed25519_port, sftp_root, large_name
   ssh_fingerprint_ecdsa, ssh_fingerprint_rsa, ssh_fingerprint_ed25519
                                     each host key as ssh-keygen -l shows it
-  ssh_key_rsa, ssh_key_ecdsa, ssh_key_ed25519, ssh_key_stranger,
+  ssh_key_rsa, ssh_key_rsa_openssh, ssh_key_rsa_pkcs8, ssh_key_ecdsa_pkcs8,
+  ssh_key_ecdsa, ssh_key_ed25519, ssh_key_stranger,
   ssh_key_passphrase                user keys (no .pub beside them), the
                                     stranger's not authorized
 `start` returns once every server answers.
@@ -489,24 +490,31 @@ def start_sshd(ctx, values, root, authorized):
     `authorized` keys file as that account, so it must lie where the account
     can reach it; the other keys stay in the state folder (read as root).
     Two of them: one with ECDSA and RSA host keys, and one with an Ed25519
-    host key alone (a client offered ECDSA takes it first)."""
+    host key alone (a client offered ECDSA takes it first) that offers
+    curve25519-sha256 alone for the key exchange."""
     keys = os.path.join(ctx.state, "ssh")
     os.makedirs(keys)
     for kind in ("ecdsa", "rsa", "ed25519"):
         run(["ssh-keygen", "-q", "-t", kind, "-N", "", "-f",
              os.path.join(keys, "host_" + kind)])
         values["ssh_fingerprint_" + kind] = ssh_fingerprint(os.path.join(keys, "host_%s.pub" % kind))
-    # Client keys: RSA in PEM form, ECDSA and Ed25519 in OpenSSH's form with
-    # a passphrase. Their public key files go once authorized: the client
+    # Client keys: RSA in PEM form and in OpenSSH's, ECDSA and Ed25519 in
+    # OpenSSH's form with a passphrase, RSA (with the passphrase) and ECDSA in
+    # PKCS#8 form. Their public key files go once authorized: the client
     # derives the public key from the private one.
-    run(["ssh-keygen", "-q", "-t", "rsa", "-m", "PEM", "-N", "", "-f",
-         os.path.join(keys, "user_rsa")])
+    clients = {"user_rsa": ("rsa", "PEM", ""), "user_rsa_openssh": ("rsa", None, ""),
+               "user_rsa_pkcs8": ("rsa", "PKCS8", SSH_KEY_PASSPHRASE),
+               "user_ecdsa_pkcs8": ("ecdsa", "PKCS8", "")}
+    for name, (kind, form, passphrase) in clients.items():
+        form_args = ["-m", form] if form else []  # none: OpenSSH's own form
+        run(["ssh-keygen", "-q", "-t", kind] + form_args + ["-N", passphrase, "-f",
+             os.path.join(keys, name)])
     for kind in ("ecdsa", "ed25519"):
         run(["ssh-keygen", "-q", "-t", kind, "-N", SSH_KEY_PASSPHRASE, "-f",
              os.path.join(keys, "user_" + kind)])
     run(["ssh-keygen", "-q", "-t", "ecdsa", "-N", "", "-f", os.path.join(keys, "stranger")])
     with open(authorized, "w") as f:
-        for name in ("user_rsa", "user_ecdsa", "user_ed25519"):
+        for name in list(clients) + ["user_ecdsa", "user_ed25519"]:
             f.write(open(os.path.join(keys, name + ".pub")).read())
             os.remove(os.path.join(keys, name + ".pub"))
     for name in os.listdir(keys):
@@ -516,7 +524,9 @@ def start_sshd(ctx, values, root, authorized):
     with open(os.path.join(root, "large.bin"), "wb") as f:
         f.write(random.Random(22).randbytes(LARGE_SIZE))
     os.chmod(os.path.join(root, "large.bin"), 0o666)
-    values.update(large_name="large.bin", ssh_key_rsa=os.path.join(keys, "user_rsa"),
+    values.update({"ssh_key_" + name[len("user_"):]: os.path.join(keys, name)
+                   for name in clients})
+    values.update(large_name="large.bin",
                   ssh_key_ecdsa=os.path.join(keys, "user_ecdsa"),
                   ssh_key_ed25519=os.path.join(keys, "user_ed25519"),
                   ssh_key_stranger=os.path.join(keys, "stranger"),
@@ -531,7 +541,9 @@ def start_sshd(ctx, values, root, authorized):
     os.makedirs("/run/sshd", mode=0o755, exist_ok=True)
     sshd = os.path.join(ctx.bin, "usr", "sbin", "sshd")
     started = []
-    for name, host_keys in (("sshd", ("ecdsa", "rsa")), ("sshd-ed25519", ("ed25519",))):
+    for name, host_keys, kex in (("sshd", ("ecdsa", "rsa"), []),
+                                 ("sshd-ed25519", ("ed25519",),
+                                  ["KexAlgorithms curve25519-sha256"])):
         port = ctx.ports.one()
         conf = os.path.join(ctx.state, "conf", name + "_config")
         with open(conf, "w") as f:
@@ -544,7 +556,7 @@ def start_sshd(ctx, values, root, authorized):
                     "AuthorizedKeysFile " + authorized,
                     "AllowUsers " + USER, "MaxStartups 50", "LogLevel VERBOSE",
                     "Subsystem sftp internal-sftp",
-                    "ForceCommand internal-sftp -d " + root, ""]))
+                    "ForceCommand internal-sftp -d " + root] + kex + [""]))
         run([sshd, "-t", "-f", conf])
         started.append((name, launch(ctx.state, name, [sshd, "-D", "-e", "-f", conf]), port))
     return started

@@ -58,6 +58,14 @@ std::unique_ptr<EntrySource> MemoryPlatform::OpenSource(const std::wstring& path
     return std::make_unique<MemorySource>(content);
 }
 
+// A path ending in "/" is a folder; any other is not.
+bool MemoryPlatform::DescribeFolder(const std::wstring& path, SourceDescription* d) {
+    if (path.empty() || path.back() != L'/') return false;
+    *d = SourceDescription();
+    d->attributes = 0x10;
+    return true;
+}
+
 bool MemoryPlatform::FillRandom(uint8_t* out, size_t size) {
     for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(i * 37 + 11);
     return true;

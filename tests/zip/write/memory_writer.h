@@ -31,6 +31,7 @@ public:
     bool EncodeName(const std::wstring& name, StoredName* stored) override;
     std::unique_ptr<EntrySource> OpenSource(const std::wstring& path,
                                             SourceDescription* d) override;
+    bool DescribeFolder(const std::wstring& path, SourceDescription* d) override;
     bool FillRandom(uint8_t* out, size_t size) override;
     AesCrypto& Crypto() override { return PlatformAesCrypto(); }
     int opens() const;

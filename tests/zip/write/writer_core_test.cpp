@@ -114,7 +114,7 @@ TEST(ZipWriterCore, DataGrowingPastTheirHeaderEndTheEntry) {
     } sink;
     test::MemoryPlatform platform;
     platform.Add(L"grows", {{}, (4ull << 30) + 65536, 10});
-    EntryEncoder encoder(platform, "", EntryEncryption::Traditional);
+    EntryEncoder encoder(platform, "", EntryEncryption::Traditional, kDeflateLevel);
     const EncodedEntry result = encoder.Encode(L"grows", kMethodStored, sink);
     EXPECT_EQ(result.status, ArchiveStatus::HeaderLocked);
     EXPECT_FALSE(sink.zip64);
