@@ -39,8 +39,8 @@ bool FromUtf8(const uint8_t* data, std::size_t size, std::wstring* text) {
                                            static_cast<int>(size), nullptr, 0);
     if (length <= 0) return false;
     text->resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, chars, static_cast<int>(size),
-                        text->data(), length);
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, chars, static_cast<int>(size), text->data(),
+                        length);
     return true;
 }
 
@@ -197,8 +197,7 @@ std::wstring FileCryptor::EncryptString(const std::wstring& text, long* result) 
         age::SecureZero(plain);
         *result = AgeResult(status);
         if (*result == kResultCryptFailed) Failed(LoadResourceString(IDS_CRYPT_SYSTEM_ERROR));
-        return *result == kResultOk ? std::wstring(armored.begin(), armored.end())
-                                    : std::wstring();
+        return *result == kResultOk ? std::wstring(armored.begin(), armored.end()) : std::wstring();
     } catch (const std::bad_alloc&) {
         *result = Failed(LoadResourceString(IDS_CRYPT_OUT_OF_MEMORY));
         return std::wstring();
@@ -214,8 +213,8 @@ std::wstring FileCryptor::DecryptString(const std::wstring& armored, long* resul
         std::vector<uint8_t> plain;
         age::AgeStatus status = age::AgeStatus::kDamaged;
         if (age::LooksArmored(bytes.data(), bytes.size())) {
-            status = age::DecryptAge(ageCrypto_, AgeDecryptKeys(), bytes.data(), bytes.size(),
-                                     &plain);
+            status =
+                age::DecryptAge(ageCrypto_, AgeDecryptKeys(), bytes.data(), bytes.size(), &plain);
         }
         std::wstring text;
         if (status == age::AgeStatus::kOk && !FromUtf8(plain.data(), plain.size(), &text)) {

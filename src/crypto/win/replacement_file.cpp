@@ -32,8 +32,14 @@ bool ReplacementFile::Create(const std::wstring& target) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    // A missing folder is told as such (the temporary name alone would say "invalid folder").
+    const std::wstring folder = FolderOf(target_);
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
     wchar_t temporary[MAX_PATH + 1];
-    if (GetTempFileNameW(FolderOf(target_).c_str(), L"~vc", 0, temporary) == 0) return false;
+    if (GetTempFileNameW(folder.c_str(), L"~vc", 0, temporary) == 0) return false;
     temporary_ = temporary;
     return true;
 }
