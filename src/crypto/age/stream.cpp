@@ -1,8 +1,7 @@
 #include "crypto/age/stream.h"
 
+#include <algorithm>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace velmor::crypto::age {
@@ -15,38 +14,11 @@ void ChunkNonce(uint64_t counter, bool last, uint8_t* nonce) {
     nonce[11] = last ? 1 : 0;
 }
 
-// Runs work(begin, end) over [0, count) in contiguous parts, one a thread, the last part on
-// the calling thread; true when every part succeeded. A thread that cannot be started leaves
-// its part to the calling thread.
-template <class Work>
-bool SharedOut(std::size_t count, unsigned threads, Work&& work) {
-    const std::size_t parts = threads < 2 ? 1 : (count < threads ? count : threads);
-    if (parts <= 1) return work(0, count);
-    std::vector<std::thread> workers;
-    std::vector<char> ok(parts, 0);
-    std::size_t begin = 0;
-    std::size_t spawned = 0;
-    for (; spawned + 1 < parts; ++spawned) {
-        const std::size_t end = begin + count / parts + (spawned < count % parts ? 1 : 0);
-        try {
-            workers.emplace_back(
-                [&work, &ok, spawned, begin, end] { ok[spawned] = work(begin, end) ? 1 : 0; });
-        } catch (const std::system_error&) {
-            break;
-        }
-        begin = end;
-    }
-    bool done = work(begin, count);
-    for (std::thread& worker : workers) worker.join();
-    for (std::size_t i = 0; i < spawned; ++i) done = done && ok[i] != 0;
-    return done;
-}
-
 }  // namespace
 
 bool SealChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
-                std::size_t count, uint8_t* out, unsigned threads) {
-    return SharedOut(count, threads, [&](std::size_t begin, std::size_t end) {
+                std::size_t count, uint8_t* out, ChunkWorkers& workers) {
+    return workers.Run(count, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             if (!SealChunk(crypto, key, first + i, false, in + i * kChunkSize, kChunkSize,
                            out + i * kSealedChunkSize)) {
@@ -58,8 +30,8 @@ bool SealChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uin
 }
 
 bool OpenChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
-                std::size_t count, uint8_t* out, unsigned threads) {
-    return SharedOut(count, threads, [&](std::size_t begin, std::size_t end) {
+                std::size_t count, uint8_t* out, ChunkWorkers& workers) {
+    return workers.Run(count, [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             if (!OpenChunk(crypto, key, first + i, false, in + i * kSealedChunkSize,
                            kSealedChunkSize, out + i * kChunkSize)) {
@@ -89,20 +61,35 @@ bool OpenChunk(AgeCrypto& crypto, const uint8_t* key, uint64_t counter, bool las
 AgeStatus StreamEncryptor::Update(const uint8_t* data, std::size_t size,
                                   std::vector<uint8_t>* out) {
     if (finished_) return AgeStatus::kCryptoFailed;
-    pending_.insert(pending_.end(), data, data + size);
-    if (pending_.size() <= kChunkSize) return AgeStatus::kOk;
     // A full chunk is sealed once at least one more byte follows it: then it is not the last.
-    const std::size_t count = (pending_.size() - 1) / kChunkSize;
-    const std::size_t at = out->size();
-    out->resize(at + count * kSealedChunkSize);
-    if (!SealChunks(crypto_, key_.data(), counter_, pending_.data(), count, out->data() + at,
-                    threads_)) {
-        return AgeStatus::kCryptoFailed;
+    // A chunk begun before is completed first; whole chunks are sealed from data in place.
+    if (!pending_.empty()) {
+        const std::size_t take = std::min(size, kChunkSize - pending_.size());
+        pending_.insert(pending_.end(), data, data + take);
+        data += take;
+        size -= take;
+        if (size == 0) return AgeStatus::kOk;
+        const std::size_t at = out->size();
+        out->resize(at + kSealedChunkSize);
+        if (!SealChunk(crypto_, key_.data(), counter_++, false, pending_.data(), kChunkSize,
+                       out->data() + at)) {
+            return AgeStatus::kCryptoFailed;
+        }
+        SecureZero(pending_);
+        pending_.clear();
     }
-    counter_ += count;
-    const std::size_t done = count * kChunkSize;
-    SecureZero(pending_.data(), done);
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+    if (size > kChunkSize) {
+        const std::size_t count = (size - 1) / kChunkSize;
+        const std::size_t at = out->size();
+        out->resize(at + count * kSealedChunkSize);
+        if (!SealChunks(crypto_, key_.data(), counter_, data, count, out->data() + at, *workers_)) {
+            return AgeStatus::kCryptoFailed;
+        }
+        counter_ += count;
+        data += count * kChunkSize;
+        size -= count * kChunkSize;
+    }
+    pending_.assign(data, data + size);
     return AgeStatus::kOk;
 }
 
@@ -133,21 +120,31 @@ AgeStatus StreamDecryptor::Update(const uint8_t* data, std::size_t size,
                                   std::vector<uint8_t>* out) {
     if (failed_ != AgeStatus::kOk) return failed_;
     if (finished_) return AgeStatus::kCryptoFailed;
-    pending_.insert(pending_.end(), data, data + size);
-    if (pending_.size() <= kSealedChunkSize) return AgeStatus::kOk;
-    // More follows these chunks, so none of them is the last one.
-    const std::size_t count = (pending_.size() - 1) / kSealedChunkSize;
-    const std::size_t at = out->size();
-    out->resize(at + count * kChunkSize);
-    if (!OpenChunks(crypto_, key_.data(), counter_, pending_.data(), count, out->data() + at,
-                    threads_)) {
-        SecureZero(out->data() + at, count * kChunkSize);
-        out->resize(at);
-        return failed_ = AgeStatus::kDamaged;
+    // A chunk is opened once more follows it, so that it is known not to be the last. A chunk
+    // begun before is completed first; whole chunks are opened from data in place.
+    if (!pending_.empty()) {
+        const std::size_t take = std::min(size, kSealedChunkSize - pending_.size());
+        pending_.insert(pending_.end(), data, data + take);
+        data += take;
+        size -= take;
+        if (size == 0) return AgeStatus::kOk;
+        if (OpenPending(false, kSealedChunkSize, out) != AgeStatus::kOk) return failed_;
+        pending_.clear();
     }
-    counter_ += count;
-    const std::size_t done = count * kSealedChunkSize;
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+    if (size > kSealedChunkSize) {
+        const std::size_t count = (size - 1) / kSealedChunkSize;
+        const std::size_t at = out->size();
+        out->resize(at + count * kChunkSize);
+        if (!OpenChunks(crypto_, key_.data(), counter_, data, count, out->data() + at, *workers_)) {
+            SecureZero(out->data() + at, count * kChunkSize);
+            out->resize(at);
+            return failed_ = AgeStatus::kDamaged;
+        }
+        counter_ += count;
+        data += count * kSealedChunkSize;
+        size -= count * kSealedChunkSize;
+    }
+    pending_.assign(data, data + size);
     return AgeStatus::kOk;
 }
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -75,11 +77,15 @@ TEST(AgeParallelChunks, StreamsOnThreadsMatchOneThread) {
         EXPECT_EQ(encryptor.Finish(&out), AgeStatus::kOk);
         return out;
     };
-    auto open = [&](const std::vector<uint8_t>& sealed, unsigned threads,
-                    std::vector<uint8_t>* out) {
+    auto open = [&](const std::vector<uint8_t>& sealed, unsigned threads, std::vector<uint8_t>* out,
+                    std::size_t piece = SIZE_MAX) {
         StreamDecryptor decryptor(OpenSslAgeCrypto(), key);
         decryptor.SetThreads(threads);
-        AgeStatus status = decryptor.Update(sealed.data(), sealed.size(), out);
+        AgeStatus status = AgeStatus::kOk;
+        for (std::size_t at = 0; at < sealed.size() && status == AgeStatus::kOk; at += piece) {
+            const std::size_t n = std::min(piece, sealed.size() - at);
+            status = decryptor.Update(sealed.data() + at, n, out);
+        }
         return status == AgeStatus::kOk ? decryptor.Finish(out) : status;
     };
     const std::vector<uint8_t> one = seal(1, plain.size());
@@ -88,8 +94,12 @@ TEST(AgeParallelChunks, StreamsOnThreadsMatchOneThread) {
             EXPECT_EQ(seal(threads, piece), one) << threads << " " << piece;
         }
         std::vector<uint8_t> opened;
-        EXPECT_EQ(open(one, threads, &opened), AgeStatus::kOk);
-        EXPECT_EQ(opened, plain);
+        for (std::size_t piece : {std::size_t{SIZE_MAX}, 3 * kSealedChunkSize + 1, kSealedChunkSize,
+                                  std::size_t{1000}}) {
+            opened.clear();
+            EXPECT_EQ(open(one, threads, &opened, piece), AgeStatus::kOk) << piece;
+            EXPECT_EQ(opened, plain) << piece;
+        }
         for (std::size_t chunk : {0u, 6u, 10u}) {
             std::vector<uint8_t> changed = one;
             changed[chunk * kSealedChunkSize + 17] ^= 1;
