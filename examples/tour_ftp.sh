@@ -3,9 +3,12 @@
 # 127.0.0.1, a free port, anonymous access). tour_ftp.vbs downloads
 # readings.csv, uploads it into a new folder "uploads" and downloads that copy
 # back, each with the progress window; this script compares the bytes of all
-# three with the sample and stops the server. Then the same session runs over
+# three with the sample. tour_ftp_sets.vbs fetches the served folder with one
+# GetFiles and resumes a download from the half this script leaves in its
+# .filepart. Then the same session runs over
 # TLS against a local pure-ftpd with a self-signed certificate, pinned by its
-# SHA-256 fingerprint (the servers of the TLS tests, tests/ftp/tls).
+# SHA-256 fingerprint (the servers of the TLS tests, tests/ftp/tls), and the set
+# and the resumed download over SFTP with an ed25519 key made by ssh-keygen.
 # Called by tour.sh (which exports run_script, winpath and the Wine environment).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,6 +42,15 @@ same "$sample" "$work/readings.csv" "the download"
 same "$sample" "$work/root/uploads/readings.csv" "the server's upload"
 same "$sample" "$work/readings_back.csv" "the upload downloaded back"
 
+echo "-- a whole folder, and a download resumed from its .filepart"
+part="$work/resumed.csv"
+head -c $(($(stat -c %s "$sample") / 2)) "$sample" >"$part.filepart"
+run_script "$(winpath "$here/tour_ftp_sets.vbs")" "127.0.0.1:$port" / "$(winpath "$work/set")" \
+  readings.csv "$(winpath "$part")" || exit 1
+same "$sample" "$work/set/readings.csv" "the set's readings.csv"
+same "$sample" "$part" "the resumed download"
+grep -o 'REST [0-9]* 350' "$work/server/server.log" | tail -1 | sed 's/^/-- the server restarted at: /'
+
 echo "-- over TLS"
 tls_script="$root/tests/ftp/tls/tls_servers.py"
 tls_state="$work/tls"
@@ -55,4 +67,17 @@ run_script "$(winpath "$here/tour_ftp.vbs")" \
 same "$tls_root/$(value sample_name)" "$work/tls_sample.bin" "the download over TLS"
 same "$sample" "$tls_root/uploads/readings.csv" "the server's upload over TLS"
 same "$sample" "$work/tls_back.csv" "the upload over TLS downloaded back"
+
+echo "-- SFTP with an ed25519 key, against an sshd with an ed25519 host key and curve25519 alone"
+sftp_root=$(value sftp_root)
+rm -rf "$sftp_root/tour" && cp -r "$here/ftp/sample" "$sftp_root/tour" && chmod -R a+rwX "$sftp_root/tour"
+part="$work/sftp_resumed.csv"
+head -c $(($(stat -c %s "$sample") / 3)) "$sample" >"$part.filepart"
+run_script "$(winpath "$here/tour_ftp_sets.vbs")" \
+  "127.0.0.1:$(value sftp_ed25519_port):SFTP=$(value ssh_fingerprint_ed25519)" "$sftp_root/tour" \
+  "$(winpath "$work/sftp_set")" "$sftp_root/tour/readings.csv" "$(winpath "$part")" \
+  "$(value user)" "" "$(winpath "$(value ssh_key_ed25519)")" "$(value ssh_key_passphrase)" || exit 1
+same "$sample" "$work/sftp_set/readings.csv" "the set's readings.csv over SFTP"
+same "$sample" "$part" "the download resumed over SFTP"
+rm -rf "$sftp_root/tour"
 exit $status

@@ -72,3 +72,17 @@ For Each line In Split(zip.List(fso.BuildPath(work, "xml-and-csv.zip")), vbCrLf)
 Next
 r = zip.AddFolder(fso.BuildPath(work, "xml-and-csv.zip"), sample, "", "*.pdf", 1)
 WScript.Echo "AddFolder of *.pdf (none there): " & r & " (" & zip.ErrDescription(r) & ")"
+
+' An archive 7-Zip wrote with BZip2 (tour_zip.sh makes it when 7z is there).
+If fso.FileExists(fso.BuildPath(work, "sample-bzip2.zip")) Then
+  For Each line In Split(zip.List(fso.BuildPath(work, "sample-bzip2.zip")), vbCrLf)
+    fields = Split(line & vbTab, vbTab)
+    If Right(fields(0), 1) <> "/" And line <> "" Then
+      WScript.Echo "List sample-bzip2.zip: " & fields(0) & ", method " & fields(5)
+      Exit For
+    End If
+  Next
+  fso.CreateFolder fso.BuildPath(work, "out-bzip2")
+  r = zip.Unpack(fso.BuildPath(work, "sample-bzip2.zip"), fso.BuildPath(work, "out-bzip2"))
+  WScript.Echo "Unpack sample-bzip2.zip (BZip2, written by 7-Zip): " & r
+End If

@@ -22,6 +22,10 @@ case "$arch" in
 esac
 upgrade_code=7A0F3C52-4E1B-4C8E-9D6A-2B5F1E8C3D47
 libid={566BF9D7-C55A-45F8-91A6-E55E9B9B1325}
+# The type library's version as the TypeLib table wants it (major * 256 + minor), from the IDL.
+typelib_version=$(sed -n 's/^ *version(\([0-9]*\)\.\([0-9]*\)),$/\1 \2/p' \
+  "$(dirname "$0")/../src/dll/VelmorCOM.idl" | tail -n 1 | { read -r major minor; echo $((major * 256 + minor)); })
+[ "$typelib_version" -gt 256 ] || { echo "no type library version in the IDL" >&2; exit 1; }
 tool=$build/tools/velmor_installer_registry.exe
 [ -f "$tool" ] || { echo "missing $tool: build the library first" >&2; exit 1; }
 
@@ -174,7 +178,7 @@ add_rows Registry "$work/Registry.rows"
   printf 'LibID\tLanguage\tComponent_\tVersion\tDescription\tDirectory_\tFeature_\tCost\n'
   printf 's38\ti2\ts72\tI4\tL128\tS72\ts38\tI4\nTypeLib\tLibID\tLanguage\tComponent_\n'
   for library in "${libraries[@]}"; do
-    printf '%s\t1033\t%s\t257\tVelmorCOMLib\t\tComplete\t\n' "$libid" "${library%% *}"
+    printf '%s\t1033\t%s\t%s\tVelmorCOMLib\t\tComplete\t\n' "$libid" "${library%% *}" "$typelib_version"
   done
 } > "$work/TypeLib.rows"
 add_rows TypeLib "$work/TypeLib.rows"

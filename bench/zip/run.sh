@@ -7,6 +7,8 @@
 # Prints a table with every ratio.
 # run.sh BUILD_DIR unpack: only the rows of Unpack on every core (see unpack_rows below).
 # run.sh BUILD_DIR folder: only AddFolder of the corpus folder against zip -r -8 (folder_rows).
+# run.sh BUILD_DIR methods: only the rows of Unpack of the other methods against 7z x (see
+# method_rows below).
 # Build first: cmake --build BUILD_DIR --target zip_bench
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -155,8 +157,53 @@ PY
     row "peak MiB (process), Unpack of 5 GiB" "$(mib "$hu_kib")" 64
   fi
 }
+
+# Unpack on every core of the corpus as 7-Zip's BZip2, LZMA and Deflate64 archives and as
+# Zstandard records (the zstd tool's output, wrapped as the methods test wraps it), against
+# 7z x of the same archives; each output compared with the corpus once.
+method_rows() {
+  local m out
+  for m in BZip2 LZMA Deflate64; do
+    [ -f "$work/method-$m.zip" ] || (cd "$corpus" && 7z a -tzip -bd -bso0 -mm=$m "$work/method-$m.zip" .)
+  done
+  [ -f "$work/method-Zstandard.zip" ] || /usr/bin/python3 - "$root" "$corpus" "$work/method-Zstandard.zip" <<'PY'
+import os, sys
+sys.path.insert(0, os.path.join(sys.argv[1], "tests", "zip", "read"))
+from methods_dll_test import wrapped
+folder = sys.argv[2]
+names = sorted(os.path.relpath(os.path.join(d, f), folder).replace(os.sep, "/")
+               for d, _, fs in os.walk(folder) for f in fs)
+wrapped(sys.argv[3], folder, names, ["zstd", "-q", "-3"], 93)
+PY
+  declare -A ours sevenz
+  for ((i = 0; i < runs; i++)); do
+    for m in BZip2 LZMA Zstandard Deflate64; do
+      out="$work/out-m"
+      rm -rf "$out" && mkdir -p "$out"
+      ours[$m]+="$(wine "$bench" unpack "$(winpath "$work/method-$m.zip")" "$(winpath "$out")" - | field seconds) "
+      ((i == 0)) && { diff -r "$corpus" "$out" >/dev/null || echo "WARNING: Unpack of the $m archive differs"; }
+      rm -rf "$out"
+      sevenz[$m]+="$(wall 7z x -y -bd -bso0 -o"$out" "$work/method-$m.zip") "
+    done
+  done
+  rm -rf "$work/out-m"
+  echo
+  echo "Unpack of other methods on $(nproc) processors (best of $runs runs; ours under Wine; 7z x native)"
+  printf '%-40s %10s %10s %8s\n' "measure" "value" "target" "ok"
+  for m in BZip2 LZMA Zstandard Deflate64; do
+    local o z
+    o=$(best ${ours[$m]}) z=$(best ${sevenz[$m]})
+    printf '%-40s %10.3f\n' "Unpack, $m archive, s" "$o"
+    printf '%-40s %10.3f\n' "7z x, $m archive, s" "$z"
+    row "Unpack / 7z x, $m" "$(ratio "$o" "$z")" 1.00
+  done
+}
 if [ "${2:-}" = unpack ]; then
   unpack_rows
+  exit 0
+fi
+if [ "${2:-}" = methods ]; then
+  method_rows
   exit 0
 fi
 
@@ -363,3 +410,4 @@ row "Test / unzip -t, corpus" "$(ratio "$t" "$tu")" 1.00
 row "Add one file / Pack again, 512 MiB" "$(ratio "$a" "$bp")" 0.10
 unpack_rows
 folder_rows
+method_rows

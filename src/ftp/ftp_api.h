@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
+
 namespace velmor::ftp {
 
 class FtpApi {
@@ -32,6 +34,12 @@ public:
                                      DWORD flags) = 0;
     virtual BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
     virtual BOOL Write(HINTERNET file, const void* data, DWORD size, DWORD* written) = 0;
+    // A command on the control connection that opens no data connection
+    // (FtpCommandW): TRUE when the server answered with a code below 400.
+    virtual BOOL Command(HINTERNET connection, const wchar_t* command) = 0;
+    // The text of the server's last reply on this thread, when WinINet keeps
+    // it (InternetGetLastResponseInfoW); empty otherwise.
+    virtual std::wstring LastResponse() = 0;
     virtual BOOL CloseHandle(HINTERNET handle) = 0;
     // The reason for the last failed call on this thread.
     virtual DWORD LastError() = 0;

@@ -18,6 +18,24 @@ constexpr size_t kMaxProxyChars = 255;
 // download (uploads are not paced).
 constexpr DWORD kChunkSize = 4096;
 constexpr DWORD kChunkPauseMs = 100;
+// Downloads at any other speed than the default read this much at a time at
+// most, and show their progress (and pump messages) at most this often.
+constexpr DWORD kFastChunkSize = 65536;
+constexpr DWORD kProgressIntervalMs = 100;
+// A paced download reads at least this much at a time.
+constexpr DWORD kMinPacedChunkSize = 512;
+// SpeedLimit's default: 4096-byte chunks with a 100 ms pause after each, the
+// pace GetFile has always kept.
+constexpr long kDefaultSpeedLimit = 40960;
+// With Resume, a file travels under its name with this appended until it is
+// complete.
+constexpr wchar_t kPartSuffix[] = L".filepart";
+// GetFiles' and PutFiles' flags (VelmorTransferFlags).
+constexpr long kTransferRecurse = 1;
+constexpr long kTransferMove = 2;
+constexpr long kTransferNewerOnly = 4;
+constexpr long kTransferFlagsMask = kTransferRecurse | kTransferMove | kTransferNewerOnly;
+
 // Files up to this size (32 MiB) show a percentage; larger ones only a byte count.
 constexpr DWORD kKnownSizeLimit = 33554432;
 // The progress bar runs from 0 to this value.

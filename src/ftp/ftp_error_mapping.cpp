@@ -26,6 +26,7 @@ long ResultForConnect(RemoteOutcome outcome) {
             return kResultHostKeyRejected;
         case RemoteOutcome::kNotFound:
         case RemoteOutcome::kFailed:
+        case RemoteOutcome::kRestartRefused:
             break;
     }
     return kResultGeneralError;
@@ -49,6 +50,8 @@ RemoteOutcome OutcomeForFtp(FtpOutcome outcome) {
             return RemoteOutcome::kTlsRefused;
         case FtpOutcome::kNotFound:
             return RemoteOutcome::kNotFound;
+        case FtpOutcome::kRestartRefused:
+            return RemoteOutcome::kRestartRefused;
         case FtpOutcome::kConnectFailed:
         case FtpOutcome::kTimedOut:
         case FtpOutcome::kRefused:

@@ -1,5 +1,7 @@
 #include "ftp/ftp_paths.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 #include "ftp/ftp_constants.h"
@@ -20,5 +22,38 @@ std::wstring PrepareRemotePath(const std::wstring& path) {
 }
 
 std::wstring PrepareLocalPath(const std::wstring& path) { return CutText(path, kMaxPathChars); }
+
+namespace {
+
+std::wstring Upper(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+}  // namespace
+
+bool MatchesMask(const std::wstring& mask, const std::wstring& name) {
+    const std::wstring pattern = Upper(mask), text = Upper(name);
+    // The classic walk: after a "*", a mismatch retries one character further.
+    size_t p = 0, t = 0, star = std::wstring::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = t;
+        } else if (star != std::wstring::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+bool IsMask(const std::wstring& text) { return text.find_first_of(L"*?") != std::wstring::npos; }
 
 }  // namespace velmor::ftp

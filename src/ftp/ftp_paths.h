@@ -12,4 +12,10 @@ std::wstring PrepareRemotePath(const std::wstring& path);
 // Local paths: cut to 259 characters, otherwise unchanged.
 std::wstring PrepareLocalPath(const std::wstring& path);
 
+// Whether a name matches a mask of "*" (any run of characters) and "?" (any
+// one character), letters compared without regard to case.
+bool MatchesMask(const std::wstring& mask, const std::wstring& name);
+// Whether the text holds "*" or "?".
+bool IsMask(const std::wstring& text);
+
 }  // namespace velmor::ftp

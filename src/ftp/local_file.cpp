@@ -1,8 +1,10 @@
 #include "ftp/local_file.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "base/win/handle_traits.h"
+#include "ftp/wininet_session.h"
 
 namespace velmor::ftp {
 namespace {
@@ -34,6 +36,12 @@ public:
         return ReadFile(file_.get(), buffer, size, read, nullptr) != FALSE;
     }
 
+    bool Seek(ULONGLONG offset) override {
+        LARGE_INTEGER position{};
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) != FALSE;
+    }
+
 private:
     ScopedFileHandle file_;
     ULONGLONG size_;
@@ -50,7 +58,68 @@ std::unique_ptr<LocalFile> Win32LocalFiles::Create(const std::wstring& path) {
     return std::make_unique<Win32LocalFile>(std::move(file));
 }
 
+std::unique_ptr<LocalFile> Win32LocalFiles::OpenForAppend(const std::wstring& path) {
+    ScopedFileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
+    return std::make_unique<Win32LocalFile>(std::move(file));
+}
+
 void Win32LocalFiles::Remove(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+bool Win32LocalFiles::Describe(const std::wstring& path, RemoteListEntry* entry) {
+    if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+    WIN32_FIND_DATAW data{};
+    ScopedFindHandle found(FindFirstFileW(path.c_str(), &data));
+    if (!found) return false;
+    *entry = EntryFromFindData(data);
+    return true;
+}
+
+bool Win32LocalFiles::List(const std::wstring& folder, std::vector<RemoteListEntry>* entries) {
+    entries->clear();
+    WIN32_FIND_DATAW data{};
+    ScopedFindHandle found(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (!found) return false;
+    do {
+        RemoteListEntry entry = EntryFromFindData(data);
+        if (entry.name != L"." && entry.name != L"..") entries->push_back(std::move(entry));
+    } while (FindNextFileW(found.get(), &data));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+bool Win32LocalFiles::MakeFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const size_t parent = path.find_last_of(L"\\/");
+    if (parent != std::wstring::npos && parent > 0 && path[parent - 1] != L':') {
+        MakeFolder(path.substr(0, parent));
+    }
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool Win32LocalFiles::Rename(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool Win32LocalFiles::SetModifiedTime(const std::wstring& path, const std::string& utc) {
+    SYSTEMTIME time{};
+    unsigned parts[6];
+    if (std::sscanf(utc.c_str(), "%4u-%2u-%2u %2u:%2u:%2u", &parts[0], &parts[1], &parts[2],
+                    &parts[3], &parts[4], &parts[5]) != 6) {
+        return false;
+    }
+    WORD* fields[] = {&time.wYear, &time.wMonth,  &time.wDay,
+                      &time.wHour, &time.wMinute, &time.wSecond};
+    for (int i = 0; i < 6; ++i) *fields[i] = static_cast<WORD>(parts[i]);
+    FILETIME written{};
+    if (!SystemTimeToFileTime(&time, &written)) return false;
+    ScopedFileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && SetFileTime(file.get(), nullptr, nullptr, &written);
+}
 
 std::unique_ptr<LocalSource> Win32LocalFiles::OpenForReading(const std::wstring& path) {
     // Shared access, as a C runtime "rb" stream has; a folder does not open.

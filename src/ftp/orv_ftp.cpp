@@ -2,6 +2,7 @@
 
 #include "ftp/ftp_context.h"
 #include "ftp/ftp_download.h"
+#include "ftp/ftp_file_set.h"
 #include "ftp/ftp_session.h"
 #include "ftp/ftp_upload.h"
 #include "ftp/local_file.h"
@@ -91,7 +92,8 @@ STDMETHODIMP COrvFtp::GetFile(BSTR localFile, BSTR remoteFile, long* result) {
     return Run(result, [&] {
         FtpCall call(showWindow_);
         ProgressEvents progress(events());
-        ftp::FtpDownload download(call.context, call.view, Platform().files, ftp::kChunkPauseMs);
+        ftp::FtpDownload download(call.context, call.view, Platform().files, ftp::kChunkPauseMs,
+                                  options_);
         return download.GetFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
@@ -108,7 +110,7 @@ STDMETHODIMP COrvFtp::PutFile(BSTR localFile, BSTR remoteFile, long* result) {
     return Run(result, [&] {
         FtpCall call(showWindow_);
         ProgressEvents progress(events());
-        ftp::FtpUpload upload(call.context, call.view, Platform().files);
+        ftp::FtpUpload upload(call.context, call.view, Platform().files, options_);
         return upload.PutFile(BstrToWString(localFile), BstrToWString(remoteFile), &progress);
     });
 }
@@ -186,14 +188,82 @@ STDMETHODIMP COrvFtp::get_HostKeyFingerprint(BSTR* fingerprint) {
     return TextCall(fingerprint, [] { return ftp::FtpContext::Process().fingerprint; });
 }
 
-STDMETHODIMP COrvFtp::GetFiles(BSTR, BSTR, long, long*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::PutFiles(BSTR, BSTR, long, long*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::put_Resume(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::put_PreserveTime(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::get_SpeedLimit(long*) { return E_NOTIMPL; }
-STDMETHODIMP COrvFtp::put_SpeedLimit(long) { return E_NOTIMPL; }
+namespace {
+
+std::wstring Lines(const std::vector<std::wstring>& names) {
+    std::wstring text;
+    for (const std::wstring& name : names) text += name + L"\r\n";
+    return text;
+}
+
+}  // namespace
+
+STDMETHODIMP COrvFtp::GetFiles(BSTR remotePath, BSTR localFolder, long flags, long* result) {
+    if ((flags & ~ftp::kTransferFlagsMask) != 0) return E_INVALIDARG;
+    return Run(result, [&] {
+        FtpCall call(showWindow_);
+        ProgressEvents progress(events());
+        ftp::FtpFileSet set(call.context, call.view, Platform().files, options_, flags);
+        std::vector<std::wstring> moved;
+        transferred_.clear();
+        const long outcome =
+            set.GetFiles(BstrToWString(remotePath), BstrToWString(localFolder), &progress, &moved);
+        transferred_ = Lines(moved);
+        return outcome;
+    });
+}
+
+STDMETHODIMP COrvFtp::PutFiles(BSTR localPath, BSTR remoteFolder, long flags, long* result) {
+    if ((flags & ~ftp::kTransferFlagsMask) != 0) return E_INVALIDARG;
+    return Run(result, [&] {
+        FtpCall call(showWindow_);
+        ProgressEvents progress(events());
+        ftp::FtpFileSet set(call.context, call.view, Platform().files, options_, flags);
+        std::vector<std::wstring> moved;
+        transferred_.clear();
+        const long outcome =
+            set.PutFiles(BstrToWString(localPath), BstrToWString(remoteFolder), &progress, &moved);
+        transferred_ = Lines(moved);
+        return outcome;
+    });
+}
+
+STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR* files) {
+    return TextCall(files, [&] { return transferred_; });
+}
+
+STDMETHODIMP COrvFtp::get_Resume(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = options_.resume ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::put_Resume(VARIANT_BOOL value) {
+    options_.resume = value != VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::get_PreserveTime(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = options_.preserveTime ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::put_PreserveTime(VARIANT_BOOL value) {
+    options_.preserveTime = value != VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::get_SpeedLimit(long* value) {
+    if (!value) return E_POINTER;
+    *value = options_.speedLimit;
+    return S_OK;
+}
+
+STDMETHODIMP COrvFtp::put_SpeedLimit(long value) {
+    if (value < 0) return E_INVALIDARG;
+    options_.speedLimit = value;
+    return S_OK;
+}
 
 }  // namespace velmor

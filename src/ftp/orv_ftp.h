@@ -1,7 +1,10 @@
 // OrvFtp: one FTP or SFTP session shared by every object, downloads and uploads with a progress
 // window or progress events, and remote listings.
 #pragma once
+#include <string>
+
 #include "VelmorCOM_h.h"
+#include "ftp/transfer_options.h"
 #include "module/event_component.h"
 
 namespace velmor {
@@ -52,6 +55,10 @@ private:
 
     bool showWindow_ = true;
     long lastResult_ = 0;
+    // Resume, PreserveTime and SpeedLimit: the object's own, unlike the session.
+    ftp::TransferOptions options_;
+    // The files the last GetFiles or PutFiles moved whole, each line ending in CR LF.
+    std::wstring transferred_;
 };
 
 }  // namespace velmor

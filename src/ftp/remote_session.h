@@ -24,6 +24,7 @@ enum class RemoteOutcome {
     kCertificate,      // Connect over TLS: the certificate failed the check
     kTlsRefused,       // Connect over TLS: AUTH TLS or the handshake refused
     kHostKeyRejected,  // Connect over SFTP: no pin, or a key other than the pinned one
+    kRestartRefused,   // OpenReadAt/OpenWriteAt: the server starts files at 0 only
 };
 
 enum class EntryType { kFile, kDirectory, kLink };
@@ -76,6 +77,19 @@ public:
     virtual RemoteOutcome OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) = 0;
     virtual RemoteOutcome OpenWrite(const std::wstring& path,
                                     std::unique_ptr<RemoteFile>* file) = 0;
+    // The same from a byte offset on: reading skips the bytes before it,
+    // writing keeps them and goes on after them. kRestartRefused when the
+    // server cannot start there (the file may still be opened at 0).
+    virtual RemoteOutcome OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                                     std::unique_ptr<RemoteFile>* file) = 0;
+    virtual RemoteOutcome OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                                      std::unique_ptr<RemoteFile>* file) = 0;
+    // The file's modification time as RemoteListEntry::modified has it, to
+    // the second (MDTM, SFTP's stat); kFailed when the session cannot tell
+    // it so exactly (a listing may still show it to the minute).
+    virtual RemoteOutcome ModifiedTime(const std::wstring& path, std::string* utc) = 0;
+    // Sets it; kFailed where the server cannot.
+    virtual RemoteOutcome SetModifiedTime(const std::wstring& path, const std::string& utc) = 0;
 };
 
 }  // namespace velmor::ftp

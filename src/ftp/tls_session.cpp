@@ -124,17 +124,35 @@ RemoteOutcome TlsSession::List(const std::wstring& path, std::vector<RemoteListE
 }
 
 RemoteOutcome TlsSession::OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    const FtpOutcome outcome = client_.OpenRetrieve(Encode(path));
+    return OpenReadAt(path, 0, file);
+}
+
+RemoteOutcome TlsSession::OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
+    return OpenWriteAt(path, 0, file);
+}
+
+RemoteOutcome TlsSession::OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                                     std::unique_ptr<RemoteFile>* file) {
+    const FtpOutcome outcome = client_.OpenRetrieve(Encode(path), offset);
     if (outcome != FtpOutcome::kOk) return OutcomeForFtp(outcome);
     *file = std::make_unique<File>(client_);
     return RemoteOutcome::kOk;
 }
 
-RemoteOutcome TlsSession::OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    const FtpOutcome outcome = client_.OpenStore(Encode(path));
+RemoteOutcome TlsSession::OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                                      std::unique_ptr<RemoteFile>* file) {
+    const FtpOutcome outcome = client_.OpenStore(Encode(path), offset);
     if (outcome != FtpOutcome::kOk) return OutcomeForFtp(outcome);
     *file = std::make_unique<File>(client_);
     return RemoteOutcome::kOk;
+}
+
+RemoteOutcome TlsSession::ModifiedTime(const std::wstring& path, std::string* utc) {
+    return OutcomeForFtp(client_.ModifiedTime(Encode(path), utc));
+}
+
+RemoteOutcome TlsSession::SetModifiedTime(const std::wstring& path, const std::string& utc) {
+    return OutcomeForFtp(client_.SetModifiedTime(Encode(path), utc));
 }
 
 }  // namespace velmor::ftp

@@ -36,6 +36,12 @@ public:
     RemoteOutcome List(const std::wstring& path, std::vector<RemoteListEntry>* entries) override;
     RemoteOutcome OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
     RemoteOutcome OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                             std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                              std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome ModifiedTime(const std::wstring& path, std::string* utc) override;
+    RemoteOutcome SetModifiedTime(const std::wstring& path, const std::string& utc) override;
 
 private:
     class File;

@@ -25,6 +25,8 @@ public:
         done_ += static_cast<int64_t>(bytes);
         return Report(done_, total_);
     }
+    // A set of files reports under the name of the file in flight.
+    void SetName(const std::wstring& remoteFile) { name_ = remoteFile; }
     // The end of a transfer that completed: done = total, the size now known.
     void Finish() { Report(done_, done_); }
 

@@ -62,6 +62,18 @@ BOOL WinInetApi::Write(HINTERNET file, const void* data, DWORD size, DWORD* writ
     return InternetWriteFile(file, data, size, written);
 }
 
+BOOL WinInetApi::Command(HINTERNET connection, const wchar_t* command) {
+    return FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, command, 0, nullptr);
+}
+
+std::wstring WinInetApi::LastResponse() {
+    wchar_t text[512];
+    DWORD error = 0;
+    DWORD length = sizeof text / sizeof text[0];
+    if (!InternetGetLastResponseInfoW(&error, text, &length)) return std::wstring();
+    return std::wstring(text, length < sizeof text / sizeof text[0] ? length : 0);
+}
+
 BOOL WinInetApi::CloseHandle(HINTERNET handle) { return InternetCloseHandle(handle); }
 
 DWORD WinInetApi::LastError() { return GetLastError(); }

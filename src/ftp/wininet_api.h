@@ -25,6 +25,8 @@ public:
                              DWORD flags) override;
     BOOL Read(HINTERNET file, void* buffer, DWORD size, DWORD* read) override;
     BOOL Write(HINTERNET file, const void* data, DWORD size, DWORD* written) override;
+    BOOL Command(HINTERNET connection, const wchar_t* command) override;
+    std::wstring LastResponse() override;
     BOOL CloseHandle(HINTERNET handle) override;
     DWORD LastError() override;
 };

@@ -7,7 +7,9 @@
 #include <cwchar>
 
 #include "ftp/ftp_constants.h"
+#include "ftp/core/listing_parsers.h"
 #include "ftp/ftp_error_mapping.h"
+#include "ftp/text_encoding.h"
 
 namespace velmor::ftp {
 namespace {
@@ -161,6 +163,49 @@ RemoteOutcome WinInetSession::OpenRead(const std::wstring& path,
 RemoteOutcome WinInetSession::OpenWrite(const std::wstring& path,
                                         std::unique_ptr<RemoteFile>* file) {
     return Open(path, GENERIC_WRITE, file);
+}
+
+// WinINet has no restart of its own: REST goes as a command of its own, and
+// the transfer that WinINet opens next starts there. Binary mode first: a
+// listing leaves the connection in ASCII mode, where servers refuse REST.
+RemoteOutcome WinInetSession::Restart(std::uint64_t offset) {
+    if (offset == 0) return RemoteOutcome::kOk;
+    const std::wstring command = L"REST " + std::to_wstring(offset);
+    return api_.Command(connection_.get(), L"TYPE I") &&
+                   api_.Command(connection_.get(), command.c_str())
+               ? RemoteOutcome::kOk
+               : RemoteOutcome::kRestartRefused;
+}
+
+RemoteOutcome WinInetSession::OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                                         std::unique_ptr<RemoteFile>* file) {
+    const RemoteOutcome restarted = Restart(offset);
+    return restarted == RemoteOutcome::kOk ? Open(path, GENERIC_READ, file) : restarted;
+}
+
+RemoteOutcome WinInetSession::OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                                          std::unique_ptr<RemoteFile>* file) {
+    const RemoteOutcome restarted = Restart(offset);
+    return restarted == RemoteOutcome::kOk ? Open(path, GENERIC_WRITE, file) : restarted;
+}
+
+// MDTM, where WinINet hands out the reply's text (Wine's keeps only the texts
+// of failed commands).
+RemoteOutcome WinInetSession::ModifiedTime(const std::wstring& path, std::string* utc) {
+    utc->clear();
+    const std::wstring command = L"MDTM " + path;
+    if (!api_.Command(connection_.get(), command.c_str())) return RemoteOutcome::kFailed;
+    const std::string reply = EncodeText(CP_UTF8, api_.LastResponse());
+    const size_t code = reply.rfind("213 ");
+    if (code != std::string::npos) *utc = ModifyTime(reply.substr(code + 4, 14));
+    return utc->empty() ? RemoteOutcome::kFailed : RemoteOutcome::kOk;
+}
+
+RemoteOutcome WinInetSession::SetModifiedTime(const std::wstring& path, const std::string& utc) {
+    const std::string fact = ModifyFact(utc);
+    if (fact.empty()) return RemoteOutcome::kFailed;
+    const std::wstring command = L"MFMT " + DecodeText(CP_UTF8, fact) + L" " + path;
+    return Done(api_.Command(connection_.get(), command.c_str()));
 }
 
 }  // namespace velmor::ftp

@@ -31,10 +31,17 @@ public:
     RemoteOutcome List(const std::wstring& path, std::vector<RemoteListEntry>* entries) override;
     RemoteOutcome OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
     RemoteOutcome OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                             std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                              std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome ModifiedTime(const std::wstring& path, std::string* utc) override;
+    RemoteOutcome SetModifiedTime(const std::wstring& path, const std::string& utc) override;
 
 private:
     RemoteOutcome Open(const std::wstring& path, DWORD access, std::unique_ptr<RemoteFile>* file);
     RemoteOutcome ListCurrent(std::vector<RemoteListEntry>* entries);
+    RemoteOutcome Restart(std::uint64_t offset);
 
     FtpApi& api_;
     InternetHandle connection_;

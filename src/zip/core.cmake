@@ -1,6 +1,8 @@
 # The platform-free ZIP core: records, CRC-32, the traditional cipher, the AES format and
 # CTR mode, and the reader over a byte source down to an entry's decrypted, inflated bytes,
-# with an inflater for each method over its library (zlib, libbz2, liblzma, zstd).
+# with an inflater for each method over its library (zlib, libbz2, liblzma, zstd, and 7-Zip's
+# Deflate decoder compiled from its Debian source).
+include(${VELMOR_ROOT}/cmake/SevenZipDeflate.cmake)
 find_package(BZip2 REQUIRED)
 find_package(LibLZMA REQUIRED)
 find_path(ZSTD_INCLUDE_DIR zstd.h REQUIRED)
@@ -12,9 +14,9 @@ velmor_core_library(NAME velmor_zip_core
         read/reader_entry_mapping.cpp read/reader_overlap.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
         read/stored_entries.cpp
         read/parallel_extract.cpp
-        read/entry_inflater.cpp read/deflate_inflater.cpp read/bzip2_inflater.cpp
-        read/lzma_inflater.cpp read/xz_inflater.cpp read/zstd_inflater.cpp
-    LIBS ZLIB::ZLIB BZip2::BZip2 LibLZMA::LibLZMA ${ZSTD_LIBRARY})
+        read/entry_inflater.cpp read/deflate_inflater.cpp read/deflate64_inflater.cpp
+        read/bzip2_inflater.cpp read/lzma_inflater.cpp read/xz_inflater.cpp read/zstd_inflater.cpp
+    LIBS ZLIB::ZLIB BZip2::BZip2 LibLZMA::LibLZMA ${ZSTD_LIBRARY} velmor_7zip_deflate)
 target_include_directories(velmor_zip_core PRIVATE ${ZSTD_INCLUDE_DIR})
 
 # The AES primitives over OpenSSL, for the Linux build only.

@@ -139,6 +139,8 @@ public:
         uploaded.insert(uploaded.end(), bytes, bytes + *written);
         return TRUE;
     }
+    BOOL Command(HINTERNET, const wchar_t* command) override { return Remote(L"quote ", command); }
+    std::wstring LastResponse() override { return std::wstring(); }
     BOOL CloseHandle(HINTERNET handle) override {
         closed.push_back(handle);
         return !(failRemoteFileClose && handle == remoteFile_);

@@ -21,20 +21,16 @@ using testing::RecordingView;
 
 // Real local files whose writes start failing after a number of good ones,
 // as on a disk that fills up.
-class FailingLocalFiles : public LocalFiles {
+class FailingLocalFiles : public Win32LocalFiles {
 public:
     int goodWrites = 0;
     bool failClose = false;
 
-    std::unique_ptr<LocalSource> OpenForReading(const std::wstring& path) override {
-        return real_.OpenForReading(path);
-    }
     std::unique_ptr<LocalFile> Create(const std::wstring& path) override {
-        auto real = real_.Create(path);
+        auto real = Win32LocalFiles::Create(path);
         if (!real) return nullptr;
         return std::make_unique<File>(std::move(real), goodWrites, failClose);
     }
-    void Remove(const std::wstring& path) override { real_.Remove(path); }
 
 private:
     class File : public LocalFile {
@@ -55,7 +51,6 @@ private:
         int left_;
         bool failClose_;
     };
-    Win32LocalFiles real_;
 };
 
 std::vector<BYTE> Pattern(size_t size) {

@@ -56,6 +56,8 @@ def serve(root, state):
     handler = FTPHandler
     handler.authorizer = authorizer
     handler.passive_ports = None
+    # Restarts show in the log, with the offset asked for.
+    handler.log_cmds_list = list(FTPHandler.log_cmds_list) + ["REST"]
     server = FTPServer(("127.0.0.1", 0), handler)
     port = server.socket.getsockname()[1]
     tmp = os.path.join(state, "port.tmp")

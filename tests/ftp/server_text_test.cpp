@@ -154,5 +154,20 @@ TEST(FtpErrorMapping, ErrorTextEntries) {
     EXPECT_FALSE(IsErrorTextEntry(entry));
 }
 
+TEST(FtpServerText, MasksMatchWithoutCase) {
+    const struct {
+        const wchar_t* mask;
+        const wchar_t* name;
+        bool matches;
+    } cases[] = {
+        {L"*", L"any name.bin", true},   {L"*.xml", L"a.XML", true},
+        {L"*.xml", L"a.xml.bak", false}, {L"?.txt", L"a.txt", true},
+        {L"?.txt", L"ab.txt", false},    {L"*a*b?", L"xxaYYbZ", true},
+        {L"*a*b?", L"xxaYYb", false},    {L"ОТЧЁТ*.XML", L"отчёт 1.xml", true},
+        {L"data", L"DATA", true},        {L"**.*", L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.matches, MatchesMask(c.mask, c.name)) << c.mask;
+}
+
 }  // namespace
 }  // namespace velmor::ftp

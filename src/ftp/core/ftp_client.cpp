@@ -106,6 +106,8 @@ const char* OutcomeName(FtpOutcome outcome) {
             return "busy";
         case FtpOutcome::kBadName:
             return "bad name";
+        case FtpOutcome::kRestartRefused:
+            return "restart refused";
     }
     return "?";
 }
@@ -360,7 +362,8 @@ FtpOutcome FtpClient::PassiveConnect(std::unique_ptr<NetStream>* stream) {
     return status == NetStatus::kTimedOut ? FtpOutcome::kTimedOut : FtpOutcome::kConnectFailed;
 }
 
-FtpOutcome FtpClient::OpenData(const std::string& verb, const std::string& path) {
+FtpOutcome FtpClient::OpenData(const std::string& verb, const std::string& path,
+                               std::uint64_t offset) {
     if (!control_) return FtpOutcome::kNotConnected;
     if (TransferOpen()) return FtpOutcome::kBusy;
     if (!SafeArgument(path)) return FtpOutcome::kBadName;
@@ -394,6 +397,13 @@ FtpOutcome FtpClient::OpenData(const std::string& verb, const std::string& path)
         if (reply.Kind() != 2) return FtpOutcome::kRefused;
     }
 
+    // REST last before the transfer command (RFC 3659); refused, the data
+    // connection is dropped unused.
+    if (offset != 0) {
+        const FtpOutcome outcome = Command("REST", std::to_string(offset), &reply);
+        if (outcome != FtpOutcome::kOk) return outcome;
+        if (reply.code != 350) return FtpOutcome::kRestartRefused;
+    }
     FtpOutcome outcome = SendCommand(verb, path);
     if (outcome == FtpOutcome::kOk) outcome = ReadReply(&reply);
     if (outcome != FtpOutcome::kOk) return outcome;
@@ -453,9 +463,32 @@ FtpOutcome FtpClient::FinishTransfer() {
     return outcome == FtpOutcome::kOk ? FtpOutcome::kRefused : outcome;
 }
 
-FtpOutcome FtpClient::OpenRetrieve(const std::string& path) { return OpenData("RETR", path); }
+FtpOutcome FtpClient::OpenRetrieve(const std::string& path, std::uint64_t offset) {
+    return OpenData("RETR", path, offset);
+}
 
-FtpOutcome FtpClient::OpenStore(const std::string& path) { return OpenData("STOR", path); }
+FtpOutcome FtpClient::OpenStore(const std::string& path, std::uint64_t offset) {
+    return OpenData("STOR", path, offset);
+}
+
+FtpOutcome FtpClient::ModifiedTime(const std::string& path, std::string* utc) {
+    utc->clear();
+    if (!control_) return FtpOutcome::kNotConnected;
+    if (TransferOpen()) return FtpOutcome::kBusy;
+    FtpReply reply;
+    const FtpOutcome outcome = Command("MDTM", path, &reply);
+    if (outcome != FtpOutcome::kOk) return outcome;
+    if (reply.code == 550) return FtpOutcome::kNotFound;
+    if (reply.code != 213) return FtpOutcome::kRefused;
+    *utc = ModifyTime(reply.FirstText());
+    return utc->empty() ? FtpOutcome::kProtocolError : FtpOutcome::kOk;
+}
+
+FtpOutcome FtpClient::SetModifiedTime(const std::string& path, const std::string& utc) {
+    const std::string fact = ModifyFact(utc);
+    if (!features_.mfmt || fact.empty()) return FtpOutcome::kRefused;
+    return SimpleCommand("MFMT", fact + " " + path);
+}
 
 // A data connection that fails: a stalled server ends the session, a broken
 // connection only the transfer.

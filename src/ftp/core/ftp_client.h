@@ -40,6 +40,7 @@ enum class FtpOutcome {
     kNotConnected,     // no control connection (never logged in, or lost)
     kBusy,             // a transfer is open: finish or abort it first
     kBadName,          // a name holding CR, LF or NUL, never sent
+    kRestartRefused,   // REST refused: the transfer can only start at 0
 };
 
 // A short English name of an outcome, for logs and test messages.
@@ -93,14 +94,17 @@ public:
     // where the server offers it, otherwise SIZE and then LIST.
     FtpOutcome Lookup(const std::string& path, RemoteEntry* entry);
 
-    // RETR: opens the data connection; then Read until it gives 0 bytes.
-    FtpOutcome OpenRetrieve(const std::string& path);
+    // RETR: opens the data connection; then Read until it gives 0 bytes. An
+    // offset other than 0 goes first as REST; kRestartRefused when the server
+    // refuses it.
+    FtpOutcome OpenRetrieve(const std::string& path, std::uint64_t offset = 0);
     // Up to `capacity` bytes of the file (*received >= 1), or at the end of the
     // data *received 0 with the server's final verdict (the transfer is then
     // finished). A failure aborts the transfer.
     FtpOutcome Read(void* buffer, size_t capacity, size_t* received);
-    // STOR: opens the data connection; then Write, and FinishTransfer.
-    FtpOutcome OpenStore(const std::string& path);
+    // STOR: opens the data connection; then Write, and FinishTransfer. An
+    // offset other than 0 goes first as REST, as for OpenRetrieve.
+    FtpOutcome OpenStore(const std::string& path, std::uint64_t offset = 0);
     FtpOutcome Write(const void* data, size_t size);
     // Ends the open transfer: a store sends its end and takes the server's
     // verdict; a retrieve that has not reached its end is aborted and gives
@@ -111,6 +115,11 @@ public:
     // the session survived (or no transfer was open).
     FtpOutcome AbortTransfer();
     bool TransferOpen() const { return transfer_ != Transfer::kNone; }
+
+    // MDTM: the file's modification time as "YYYY-MM-DD HH:MM:SS" (UTC).
+    FtpOutcome ModifiedTime(const std::string& path, std::string* utc);
+    // MFMT: sets it; kRefused where the server does not announce MFMT.
+    FtpOutcome SetModifiedTime(const std::string& path, const std::string& utc);
 
     // QUIT, then the control connection is closed whatever the answer.
     FtpOutcome Quit();
@@ -130,7 +139,7 @@ private:
     FtpOutcome SimpleCommand(const std::string& verb, const std::string& path);
     FtpOutcome Secure();
     FtpOutcome AskFeatures();
-    FtpOutcome OpenData(const std::string& verb, const std::string& path);
+    FtpOutcome OpenData(const std::string& verb, const std::string& path, std::uint64_t offset = 0);
     FtpOutcome PassiveConnect(std::unique_ptr<NetStream>* stream);
     FtpOutcome ReceiveListing(std::string* text);
     FtpOutcome EndData(bool orderly);

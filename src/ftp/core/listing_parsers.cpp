@@ -61,14 +61,6 @@ std::vector<Token> Tokens(const std::string& line) {
     return tokens;
 }
 
-// "YYYYMMDDHHMMSS[.sss]" as "YYYY-MM-DD HH:MM:SS"; empty when malformed.
-std::string ModifyTime(const std::string& value) {
-    const std::string digits = value.substr(0, value.find('.'));
-    if (!Shaped(digits, "99999999999999")) return std::string();
-    return digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2) + " " +
-           digits.substr(8, 2) + ":" + digits.substr(10, 2) + ":" + digits.substr(12, 2);
-}
-
 bool IsMonth(const std::string& text) {
     static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                           "jul", "aug", "sep", "oct", "nov", "dec"};
@@ -162,6 +154,22 @@ std::optional<RemoteEntry> DosEntry(const std::string& line, const std::vector<T
 
 }  // namespace
 
+std::string ModifyTime(const std::string& value) {
+    const std::string digits = value.substr(0, value.find('.'));
+    if (!Shaped(digits, "99999999999999")) return std::string();
+    return digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2) + " " +
+           digits.substr(8, 2) + ":" + digits.substr(10, 2) + ":" + digits.substr(12, 2);
+}
+
+std::string ModifyFact(const std::string& utc) {
+    if (!Shaped(utc, "9999-99-99 99:99:99")) return std::string();
+    std::string digits;
+    for (char c : utc) {
+        if (c >= '0' && c <= '9') digits += c;
+    }
+    return digits;
+}
+
 FtpFeatures ParseFeatures(const FtpReply& reply) {
     FtpFeatures features;
     if (reply.code != 211) return features;
@@ -176,6 +184,10 @@ FtpFeatures ParseFeatures(const FtpReply& reply) {
             features.epsv = true;
         } else if (EqualsNoCase(name, "SIZE")) {
             features.size = true;
+        } else if (EqualsNoCase(name, "MDTM")) {
+            features.mdtm = true;
+        } else if (EqualsNoCase(name, "MFMT")) {
+            features.mfmt = true;
         } else if (EqualsNoCase(name, "MLST")) {
             features.mlst = true;
             // "type*;size*;modify;": the facts marked with '*' are on.

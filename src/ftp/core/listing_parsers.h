@@ -17,7 +17,15 @@ struct FtpFeatures {
     bool mlstSize = false;  // MLST offers the size fact
     bool epsv = false;      // EPSV
     bool size = false;      // SIZE
+    bool mdtm = false;      // MDTM
+    bool mfmt = false;      // MFMT: the server sets a file's modification time
 };
+
+// "YYYYMMDDHHMMSS[.sss]" (an MLST modify fact, an MDTM reply) as
+// "YYYY-MM-DD HH:MM:SS"; empty when malformed.
+std::string ModifyTime(const std::string& value);
+// The reverse: "YYYY-MM-DD HH:MM:SS" as "YYYYMMDDHHMMSS"; empty when malformed.
+std::string ModifyFact(const std::string& utc);
 
 // A 211 reply's feature lines (those starting with a blank); any other reply
 // announces nothing.

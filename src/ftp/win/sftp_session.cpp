@@ -3,6 +3,7 @@
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -17,6 +18,10 @@ namespace {
 // requests that travel together, which the engine's 4 KiB chunks alone
 // would not fill.
 constexpr size_t kSftpBlock = 256 * 1024;
+// A download's first request is smaller, and each next one twice as large up
+// to kSftpBlock: a connection that breaks early still leaves the bytes that
+// came (libssh2 hands out none of a request it could not complete).
+constexpr size_t kFirstSftpReadBlock = 32 * 1024;
 
 std::string Utf8(const std::wstring& text) { return EncodeText(CP_UTF8, text); }
 
@@ -28,6 +33,19 @@ std::string UtcText(unsigned long seconds) {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
     return text;
+}
+
+// The reverse: seconds since 1970 of a "YYYY-MM-DD HH:MM:SS" UTC text; -1
+// when malformed.
+__time64_t UtcSeconds(const std::string& text) {
+    struct tm parts {};
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &parts.tm_year, &parts.tm_mon,
+                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6) {
+        return -1;
+    }
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    return _mkgmtime64(&parts);
 }
 
 RemoteListEntry Describe(const std::string& name, const LIBSSH2_SFTP_ATTRIBUTES& attributes) {
@@ -53,16 +71,21 @@ public:
 
     RemoteOutcome Read(void* buffer, size_t size, size_t* read) override {
         *read = 0;
+        if (broken_) return RemoteOutcome::kFailed;
         char* next = static_cast<char*>(buffer);
         while (*read < size) {
             if (begin_ == block_.size()) {
                 if (ended_) break;
-                block_.resize(kSftpBlock);
+                block_.resize(readBlock_);
+                readBlock_ = std::min(readBlock_ * 2, kSftpBlock);
                 begin_ = 0;
                 const ssize_t got = libssh2_sftp_read(handle_.get(), block_.data(), block_.size());
                 if (got < 0) {
                     block_.clear();
-                    return RemoteOutcome::kFailed;
+                    // The bytes that came before the failure are handed out
+                    // first: a resumed download continues after them.
+                    broken_ = *read != 0;
+                    return broken_ ? RemoteOutcome::kOk : RemoteOutcome::kFailed;
                 }
                 block_.resize(static_cast<size_t>(got));
                 if (got == 0) ended_ = true;
@@ -106,7 +129,9 @@ private:
     ScopedSftpHandle handle_;
     std::vector<char> block_;
     size_t begin_ = 0;
+    size_t readBlock_ = kFirstSftpReadBlock;
     bool ended_ = false;
+    bool broken_ = false;  // a read failed after bytes this file handed out
 };
 
 }  // namespace
@@ -282,22 +307,56 @@ RemoteOutcome SftpSession::List(const std::wstring& path, std::vector<RemoteList
     }
 }
 
-RemoteOutcome SftpSession::Open(const std::wstring& path, unsigned long flags,
+RemoteOutcome SftpSession::Open(const std::wstring& path, unsigned long flags, std::uint64_t offset,
                                 std::unique_ptr<RemoteFile>* file) {
     LIBSSH2_SFTP_HANDLE* handle = libssh2_sftp_open(
         sftp_.get(), Resolve(path).c_str(), flags,
         LIBSSH2_SFTP_S_IRUSR | LIBSSH2_SFTP_S_IWUSR | LIBSSH2_SFTP_S_IRGRP | LIBSSH2_SFTP_S_IROTH);
     if (handle == nullptr) return Failure();
+    // Every read and write names its offset: the position set here is where
+    // the first one goes.
+    libssh2_sftp_seek64(handle, offset);
     *file = std::make_unique<SftpFile>(handle);
     return RemoteOutcome::kOk;
 }
 
 RemoteOutcome SftpSession::OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    return Open(path, LIBSSH2_FXF_READ, file);
+    return Open(path, LIBSSH2_FXF_READ, 0, file);
 }
 
 RemoteOutcome SftpSession::OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) {
-    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, file);
+    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_TRUNC, 0, file);
+}
+
+RemoteOutcome SftpSession::OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                                      std::unique_ptr<RemoteFile>* file) {
+    return Open(path, LIBSSH2_FXF_READ, offset, file);
+}
+
+// Without the append flag: the write goes to the offset, whatever the file
+// holds after it.
+RemoteOutcome SftpSession::OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                                       std::unique_ptr<RemoteFile>* file) {
+    return Open(path, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT, offset, file);
+}
+
+RemoteOutcome SftpSession::ModifiedTime(const std::wstring& path, std::string* utc) {
+    RemoteListEntry entry;
+    const RemoteOutcome found = Lookup(path, false, &entry);
+    *utc = entry.modified;
+    if (found != RemoteOutcome::kOk) return found;
+    return utc->empty() ? RemoteOutcome::kFailed : RemoteOutcome::kOk;
+}
+
+RemoteOutcome SftpSession::SetModifiedTime(const std::wstring& path, const std::string& utc) {
+    const __time64_t seconds = UtcSeconds(utc);
+    if (seconds < 0) return RemoteOutcome::kFailed;
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    attributes.flags = LIBSSH2_SFTP_ATTR_ACMODTIME;
+    attributes.atime = attributes.mtime = static_cast<unsigned long>(seconds);
+    return libssh2_sftp_setstat(sftp_.get(), Resolve(path).c_str(), &attributes) == 0
+               ? RemoteOutcome::kOk
+               : RemoteOutcome::kFailed;
 }
 
 }  // namespace velmor::ftp

@@ -69,6 +69,12 @@ public:
     RemoteOutcome List(const std::wstring& path, std::vector<RemoteListEntry>* entries) override;
     RemoteOutcome OpenRead(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
     RemoteOutcome OpenWrite(const std::wstring& path, std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenReadAt(const std::wstring& path, std::uint64_t offset,
+                             std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome OpenWriteAt(const std::wstring& path, std::uint64_t offset,
+                              std::unique_ptr<RemoteFile>* file) override;
+    RemoteOutcome ModifiedTime(const std::wstring& path, std::string* utc) override;
+    RemoteOutcome SetModifiedTime(const std::wstring& path, const std::string& utc) override;
 
 private:
     RemoteOutcome LogIn(const ConnectRequest& request);
@@ -77,7 +83,7 @@ private:
     std::string Resolve(const std::wstring& path) const;
     // The outcome of a failed SFTP call.
     RemoteOutcome Failure() const;
-    RemoteOutcome Open(const std::wstring& path, unsigned long flags,
+    RemoteOutcome Open(const std::wstring& path, unsigned long flags, std::uint64_t offset,
                        std::unique_ptr<RemoteFile>* file);
 
     DWORD timeoutMs_;

@@ -33,9 +33,28 @@ struct InflaterSettings {
     uint64_t uncompressedSize = 0;  // as recorded
 };
 
+// Where an inflater that asks for its input takes it from: the entry's decrypted data.
+class InflaterInput {
+public:
+    virtual ~InflaterInput() = default;
+    // Up to capacity bytes: the count, 0 once the entry's data have all been read, or a
+    // negative ReaderCode.
+    virtual int32_t ReadInput(uint8_t* data, uint32_t capacity) = 0;
+};
+
 class EntryInflater {
 public:
     virtual ~EntryInflater() = default;
+    // True for a decoder built to ask for its input rather than be handed it: the entry
+    // stream then calls Pull, never Inflate.
+    virtual bool PullsInput() const { return false; }
+    // Makes at most outCapacity bytes at out, reading from input what it needs.
+    virtual int32_t Pull(InflaterInput& input, uint8_t* out, uint32_t outCapacity,
+                         uint32_t* produced) {
+        (void)input, (void)out, (void)outCapacity;
+        *produced = 0;
+        return static_cast<int32_t>(ReaderCode::UnreadableEntry);
+    }
     // Decodes from the inCount bytes at in into at most outCapacity bytes at out, and tells
     // how many it took and made. inCount is 0 once the entry's data have all been handed
     // over: an inflater then gives what it still holds.
@@ -45,6 +64,11 @@ public:
 
 // Stored, or a method with an inflater: what the reader can read.
 bool IsReadableMethod(uint16_t method);
+
+// The most one entry of the method (as its header records it) may make its inflater hold:
+// a method whose decoder's size depends on the entry, and an AES entry whose real method is
+// not known yet, count as the largest dictionary taken.
+uint64_t InflaterMemoryBound(uint16_t method);
 
 // ReaderOk, UnreadableEntry for a method without an inflater, or NoMemory.
 ReaderCode CreateInflater(const InflaterSettings& settings,

@@ -108,6 +108,40 @@ ReaderCode EntryStream::Refill() {
     return ReaderCode::ReaderOk;
 }
 
+// Input ready to be taken: ReaderOk with pendingCount_ > 0, or with none once the entry's data
+// have all been read; else the failure of reading them or of the traditional cipher's header,
+// which is passed over first and its check byte compared.
+ReaderCode EntryStream::Pend() {
+    for (;;) {
+        if (pendingCount_ == 0) {
+            if (compressedLeft_ == 0) {
+                return headerLeft_ > 0 ? ReaderCode::DataTruncated : ReaderCode::ReaderOk;
+            }
+            const ReaderCode refilled = Refill();
+            if (refilled != ReaderCode::ReaderOk) return refilled;
+        }
+        if (headerLeft_ == 0) return ReaderCode::ReaderOk;
+        const uint32_t k = std::min(headerLeft_, pendingCount_);
+        pendingStart_ += k;
+        pendingCount_ -= k;
+        headerLeft_ -= k;
+        if (headerLeft_ == 0 && input_[pendingStart_ - 1] != checkByte_) {
+            return ReaderCode::CheckByteMismatch;
+        }
+    }
+}
+
+// What an inflater that asks for its input reads.
+int32_t EntryStream::ReadInput(uint8_t* data, uint32_t capacity) {
+    const ReaderCode pended = Pend();
+    if (pended != ReaderCode::ReaderOk) return static_cast<int32_t>(pended);
+    const uint32_t m = std::min(capacity, pendingCount_);
+    std::copy_n(input_.get() + pendingStart_, m, data);
+    pendingStart_ += m;
+    pendingCount_ -= m;
+    return static_cast<int32_t>(m);
+}
+
 // A failure stays: every later call reports it. When some bytes were made first, those are
 // handed over and the failure comes with the next call, so that what reaches the caller
 // before a failure does not depend on how much it asks for at a time.
@@ -130,31 +164,14 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
     want = std::min<uint32_t>(want, INT32_MAX);
     uint32_t produced = 0;
     while (want > 0) {
-        if (pendingCount_ == 0) {
+        const ReaderCode pended = Pend();
+        if (pended != ReaderCode::ReaderOk) return Fail(static_cast<int32_t>(pended), produced);
+        if (!inflater_) {
             // Input that has run out before the recorded size was produced cannot be
             // waited for: the entry is short.
-            if (compressedLeft_ == 0) {
-                if (!inflater_ || headerLeft_ > 0) {
-                    return Fail(static_cast<int32_t>(ReaderCode::DataTruncated), produced);
-                }
-            } else {
-                const ReaderCode refilled = Refill();
-                if (refilled != ReaderCode::ReaderOk) {
-                    return Fail(static_cast<int32_t>(refilled), produced);
-                }
+            if (pendingCount_ == 0) {
+                return Fail(static_cast<int32_t>(ReaderCode::DataTruncated), produced);
             }
-        }
-        if (headerLeft_ > 0) {
-            const uint32_t k = std::min(headerLeft_, pendingCount_);
-            pendingStart_ += k;
-            pendingCount_ -= k;
-            headerLeft_ -= k;
-            if (headerLeft_ == 0 && input_[pendingStart_ - 1] != checkByte_) {
-                return Fail(static_cast<int32_t>(ReaderCode::CheckByteMismatch), produced);
-            }
-            continue;
-        }
-        if (!inflater_) {
             const uint32_t m = std::min(want, pendingCount_);
             std::copy_n(input_.get() + pendingStart_, m, out + produced);
             crc_.Update(out + produced, m);
@@ -166,7 +183,8 @@ int32_t EntryStream::Read(uint8_t* out, uint32_t capacity) {
             continue;
         }
         uint32_t made = 0;
-        const int32_t result = Inflate(out + produced, want, &made);
+        const int32_t result = inflater_->PullsInput() ? Pull(out + produced, want, &made)
+                                                       : Inflate(out + produced, want, &made);
         crc_.Update(out + produced, made);
         uncompressedLeft_ -= made;
         want -= made;
@@ -193,6 +211,14 @@ int32_t EntryStream::Inflate(uint8_t* out, uint32_t want, uint32_t* made) {
     if (result == kInflateMore && consumed == 0 && *made == 0) {
         return inputEnded ? static_cast<int32_t>(ReaderCode::DataTruncated) : Z_DATA_ERROR;
     }
+    return result;
+}
+
+// One step of an inflater that reads its input itself; one that makes nothing and has not
+// ended is stuck.
+int32_t EntryStream::Pull(uint8_t* out, uint32_t want, uint32_t* made) {
+    const int32_t result = inflater_->Pull(*this, out, want, made);
+    if (result == kInflateMore && *made == 0) return Z_DATA_ERROR;
     return result;
 }
 

@@ -32,7 +32,7 @@ struct EntryLocation {
 // BadArchive.
 ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* location);
 
-class EntryStream {
+class EntryStream : private InflaterInput {
 public:
     // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
     // header check) or NoMemory on failure. An entry whose method is not read opens, and its
@@ -59,9 +59,12 @@ public:
 private:
     EntryStream(ByteSource& source, uint64_t prefixLength, const std::string& password);
     ReaderCode Refill();
+    ReaderCode Pend();
+    int32_t ReadInput(uint8_t* data, uint32_t capacity) override;
     int32_t Fail(int32_t code, uint32_t produced);
     ReaderCode OpenAes(const LocalHeaderPlacement& placement, const std::string& password);
     int32_t Inflate(uint8_t* out, uint32_t want, uint32_t* made);
+    int32_t Pull(uint8_t* out, uint32_t want, uint32_t* made);
 
     ByteSource& source_;
     uint64_t prefixLength_;

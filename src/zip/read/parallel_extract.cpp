@@ -81,7 +81,16 @@ public:
     }
 
     void Start(const std::vector<std::unique_ptr<ByteSource>>& sources) {
-        const size_t count = std::min({sources.size(), limit_, size_t{kMaxExtractThreads}});
+        uint64_t largest = 1;
+        for (size_t i = 0; i < limit_; ++i) {
+            if (jobs_[i].hasData) {
+                largest = std::max(largest, InflaterMemoryBound(jobs_[i].location.header.method));
+            }
+        }
+        const size_t withinBudget =
+            static_cast<size_t>(std::max<uint64_t>(1, kExtractInflaterBudget / largest));
+        const size_t count =
+            std::min({sources.size(), limit_, size_t{kMaxExtractThreads}, withinBudget});
         for (size_t i = 0; i < count; ++i) {
             ByteSource* source = sources[i].get();
             threads_.emplace_back([this, source] { Work(source); });

@@ -28,6 +28,9 @@ constexpr unsigned kMaxExtractThreads = 8;
 constexpr size_t kExtractPieceSize = 1024 * 1024;
 constexpr size_t kExtractWaitingBudget = 8 * 1024 * 1024;
 constexpr size_t kExtractStreamingPieces = 2;
+// What the inflaters of all workers together may hold (entries of a method with a large
+// dictionary leave fewer workers): a 32-bit process has 2 GiB to share with its host.
+constexpr uint64_t kExtractInflaterBudget = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;
 
 // One entry as the calling thread described it before the workers start.
 struct ExtractJob {
@@ -55,7 +58,8 @@ public:
 };
 
 // Runs the jobs in order with one worker for each source (at least one, at most
-// kMaxExtractThreads are used; each a source of the archive of its own) and returns Ok, the
+// kMaxExtractThreads, and no more than kExtractInflaterBudget leaves room for when each holds
+// the largest inflater the jobs may need, are used; each a source of the archive of its own) and returns Ok, the
 // status of the first entry that failed, or Cancelled when the tally was stopped (its Start
 // is the caller's, its Finish too).
 ArchiveStatus ExtractEntries(const std::vector<ExtractJob>& jobs,

@@ -63,6 +63,21 @@ std::string Play(FtpClient& client, Script& script, const std::string& steps) {
             if (script.served.size() != total)
                 result += " (served " + std::to_string(script.served.size()) + ")";
             script.served.clear();
+        } else if (verb == "retr-at") {  // offset and name separated by ' '
+            const size_t blank = arg.find(' ');
+            FtpOutcome outcome =
+                client.OpenRetrieve(arg.substr(blank + 1), std::stoull(arg.substr(0, blank)));
+            char buffer[4096];
+            size_t received = 0, total = 0;
+            while (outcome == FtpOutcome::kOk &&
+                   (outcome = client.Read(buffer, sizeof buffer, &received)) == FtpOutcome::kOk &&
+                   received != 0) {
+                total += received;
+            }
+            result = std::string(OutcomeName(outcome)) + ":" + std::to_string(total);
+        } else if (verb == "mdtm") {
+            std::string time;
+            result = std::string(OutcomeName(client.ModifiedTime(arg, &time))) + ":" + time;
         } else if (verb == "open") {
             result = OutcomeName(client.OpenRetrieve(arg));
         } else if (verb == "read") {
@@ -191,6 +206,14 @@ TEST(FtpClient, Conversations) {
          "<slow 220 " + std::string(130, 'x') + "\n", "login", "timed out"},
         {"closes after PASS", kBare + "> USER u\n< 331 pass\n> PASS p\nclose\n", "login", "closed"},
         // Transfers.
+        {"restart at an offset, REST last before RETR; a time by MDTM",
+         kFullLogin + kEpsv +
+             "connect 50000 #4000\n> REST 6000\n< 350 ok\n> RETR a\n< 150 open\n"
+             "< 226 done\n> MDTM a\n< 213 20261210164001.5\n",
+         "login; retr-at 6000 a; mdtm a", "ok | ok:4000 | ok:2026-12-10 16:40:01"},
+        {"REST refused: the file can only start at 0, the session goes on",
+         kFullLogin + kEpsv + "connect 50000 abc\n> REST 6000\n< 502 no\n> MDTM a\n< 550 no\n",
+         "login; retr-at 6000 a; mdtm a", "ok | restart refused:0 | not found:"},
         {"retrieve over EPSV",
          kFullLogin + kEpsv + "connect 50000 #10000\n> RETR a.txt\n< 150 open\n< 226 done\n",
          "login; retr a.txt", "ok | ok:10000"},

@@ -1,8 +1,8 @@
 // Opens the input as an archive in memory and reads every entry to the end, once without a
 // password and once with the one the seed archives use: end record with its Zip64 records,
 // directory walk, the overlap guard, header checks with Zip64 blocks, attribute and time
-// mapping, decryption, each method's inflater (DEFLATE, BZip2, LZMA with and without its end
-// marker, XZ, Zstandard), CRC-32 and AES code checks, each entry read twice in pieces
+// mapping, decryption, each method's inflater (DEFLATE, Deflate64, BZip2, LZMA with and without
+// its end marker, XZ, Zstandard), CRC-32 and AES code checks, each entry read twice in pieces
 // of different sizes that must give the same bytes and end; and the stored entries that
 // updating an archive copies, with their central headers moved to new offsets.
 #include <cstddef>

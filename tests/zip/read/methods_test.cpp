@@ -230,6 +230,9 @@ TEST(ZipMethods, PeerArchivesReadBackByteEqual) {
         bool encrypted;   // read with the password
         int32_t failure;  // 0: every entry equals its source; else what a non-empty one gives
     } rows[] = {
+        {"7z Deflate64", sevenZip("Deflate64", ""), kMethodDeflate64, false, 0},
+        {"7z Deflate64 ZipCrypto", sevenZip("Deflate64", zipCrypto), kMethodDeflate64, true, 0},
+        {"7z Deflate64 AES-256", sevenZip("Deflate64", aes), kMethodDeflate64, true, 0},
         {"7z BZip2", sevenZip("BZip2", ""), kMethodBzip2, false, 0},
         {"7z BZip2 ZipCrypto", sevenZip("BZip2", zipCrypto), kMethodBzip2, true, 0},
         {"7z BZip2 AES-256", sevenZip("BZip2", aes), kMethodBzip2, true, 0},
