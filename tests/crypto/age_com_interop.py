@@ -191,7 +191,9 @@ def main():
     jobs += [(["format", "0"], "ok", "format"), (["password", "right"], "ok", "password"),
              (["enc", "legacy.plain", "legacy.enc"], 0, "encrypt today's format"),
              (["password", "wrong"], "ok", "password"),
-             (["dec", "legacy.enc", "kept-legacy"], 56, "today's format, wrong password")]
+             (["dec", "legacy.enc", "kept-legacy"], 56, "today's format, wrong password"),
+             (["identities", "ours.key"], 0, "identities"),
+             (["dec", "theirs-r0-1.age", "format0.out"], 0, "an age file whatever Format says")]
     expect(jobs)
 
     for key, armor, size in theirs:
@@ -201,6 +203,7 @@ def main():
     for i in range(len(failing)):
         check(read(f"kept{i}") == KEEP, f"{failing[i][0]}: the target changed")
     check(read("kept-legacy") == KEEP, "today's format: the target changed")
+    check(read("format0.out") == read("plain1"), "an age file with Format 0: other bytes")
     left = glob.glob(z("*.tmp"))
     check(not left, f"temporary files left: {left}")
     if failures:
