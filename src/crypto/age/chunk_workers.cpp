@@ -15,20 +15,23 @@ ChunkWorkers::~ChunkWorkers() {
 
 void ChunkWorkers::Start(std::size_t wanted) {
     while (workers_.size() < wanted) {
+        uint64_t round;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             parts_.resize(workers_.size() + 1);
+            parts_.back() = Part{};
+            round = round_;
         }
         try {
-            workers_.emplace_back([this, index = workers_.size()] { Loop(index); });
+            // A new worker waits for the next round, not one that is over.
+            workers_.emplace_back([this, index = workers_.size(), round] { Loop(index, round); });
         } catch (const std::system_error&) {
             return;
         }
     }
 }
 
-void ChunkWorkers::Loop(std::size_t index) {
-    uint64_t seen = 0;
+void ChunkWorkers::Loop(std::size_t index, uint64_t seen) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [&] { return stop_ || round_ != seen; });

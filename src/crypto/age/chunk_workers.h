@@ -32,7 +32,7 @@ private:
         bool ok = true;
     };
     void Start(std::size_t wanted);
-    void Loop(std::size_t index);
+    void Loop(std::size_t index, uint64_t seen);
 
     unsigned threads_;
     std::vector<std::thread> workers_;
