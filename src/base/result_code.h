@@ -31,6 +31,9 @@ enum ResultCode : std::int32_t {
     kResultCertificateRejected = 83,  // OrvFtp.Connect over TLS: the certificate failed the check
     kResultTlsRefused = 84,           // OrvFtp.Connect over TLS: AUTH TLS or the handshake refused
     kResultHostKeyRejected = 85,      // OrvFtp.Connect over SFTP: no pin, or another host key
+    kResultNoMatchingKey = 86,        // OrvCrypto, age: wrong password, or no identity fits
+    kResultDamaged = 87,              // OrvCrypto, age: the file is damaged, cut or changed
+    kResultBadKeyFormat = 88,         // OrvCrypto, age: a recipient or identity is malformed
     kResultGeneralError = 100,        // OrvFtp, OrvZip.Unpack: any other failure
 };
 

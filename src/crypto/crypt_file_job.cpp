@@ -13,13 +13,15 @@
 #include "crypto/crypt_handles.h"
 #include "crypto/same_file.h"
 #include "crypto/wait_cursor.h"
+#include "crypto/win/replacement_file.h"
 #include "module/resource.h"
 
 namespace velmor::crypto {
 
 // Everything one run holds. Members are destroyed in reverse order, which is
-// the job's clean-up order: files, blob and buffer, data key, exchange key,
-// hash, provider, and last the cursor goes back to the arrow.
+// the job's clean-up order: files (the output, unless committed, removed once
+// closed), blob and buffer, data key, exchange key, hash, provider, and last
+// the cursor goes back to the arrow.
 struct CryptFileJob::Resources {
     explicit Resources(CryptoApi& api) : provider(api), hash(api), exchangeKey(api), dataKey(api) {}
     // The work buffer last held plain text: wipe it before it is freed.
@@ -32,6 +34,7 @@ struct CryptFileJob::Resources {
     CryptKey dataKey;
     std::vector<BYTE> buffer;
     std::vector<BYTE> keyBlob;
+    ReplacementFile replacement;
     ScopedStdioStream target;
     ScopedStdioStream source;
     DWORD keyBits = kKeyBits;
@@ -120,10 +123,12 @@ bool CryptFileJob::OpenFiles(Resources& job, const std::wstring& sourcePath,
                              const std::wstring& targetPath) {
     job.source = OpenBufferedStream(sourcePath, L"rb");
     if (!job.source) return Fail();
-    // Opening the target truncates it: make sure it is not the input.
+    // The output takes the target's place only when complete; refuse the input as the target
+    // all the same, as before.
     const HANDLE sourceHandle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(job.source.get())));
     if (NamesSameFile(sourceHandle, sourcePath, targetPath)) return FailWith(IDS_CRYPT_SAME_FILE);
-    job.target = OpenBufferedStream(targetPath, L"wb");
+    if (!job.replacement.Create(targetPath)) return Fail();
+    job.target = OpenBufferedStream(job.replacement.path(), L"wb");
     if (!job.target) return Fail();
     return true;
 }
@@ -323,6 +328,8 @@ bool CryptFileJob::CloseTarget(Resources& job) {
     if (std::fflush(job.target.get()) != 0) {
         return FailIo(IDS_CRYPT_WRITE_ERROR);
     }
+    job.target.reset();
+    if (!job.replacement.Commit()) return Fail();
     return true;
 }
 

@@ -7,8 +7,10 @@
 // The cipher text is RC2-CBC with a 40-bit key, 40-bit effective key length,
 // a zero IV and PKCS #5 padding, streamed in 1000-byte chunks.
 //
-// A job object runs once. Every handle, file and buffer it takes is owned by
-// the run and released before Encrypt/Decrypt return, whatever failed.
+// The output is written beside the target under a temporary name and takes
+// the target's place only when the run succeeded; a failure leaves the target
+// as it was. A job object runs once. Every handle, file and buffer it takes is
+// owned by the run and released before Encrypt/Decrypt return, whatever failed.
 #pragma once
 
 #include <windows.h>

@@ -30,7 +30,13 @@ public:
     STDMETHODIMP putref_OnProgress(IDispatch* handler) override;
 
 private:
+    // A file job: its result also becomes LastResult; refused while a handler of this object
+    // runs.
+    template <class Body>
+    HRESULT RunJob(long* result, Body&& body);
+
     crypto::FileCryptor cryptor_;
+    long lastResult_ = 0;
 };
 
 }  // namespace velmor

@@ -22,6 +22,9 @@
 #define IDS_CERTIFICATE_REJECTED 220
 #define IDS_TLS_REFUSED 221
 #define IDS_HOST_KEY_REJECTED 222
+#define IDS_NO_MATCHING_KEY 223
+#define IDS_ENCRYPTED_FILE_DAMAGED 224
+#define IDS_BAD_KEY_FORMAT 225
 
 // The FTP transfers' status texts, captions and status formats.
 #define IDS_FTP_STATUS_READY 300

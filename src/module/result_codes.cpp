@@ -45,6 +45,12 @@ UINT MessageIdForCode(long code) noexcept {
             return IDS_TLS_REFUSED;
         case kResultHostKeyRejected:
             return IDS_HOST_KEY_REJECTED;
+        case kResultNoMatchingKey:
+            return IDS_NO_MATCHING_KEY;
+        case kResultDamaged:
+            return IDS_ENCRYPTED_FILE_DAMAGED;
+        case kResultBadKeyFormat:
+            return IDS_BAD_KEY_FORMAT;
         case kResultGeneralError:
             return IDS_GENERAL_ERROR;
         default:

@@ -201,8 +201,12 @@ TEST_F(CryptFileJobTest, EveryFailingStepReportsItsErrorAndReleasesEverything) {
         EXPECT_EQ(job.lastError(), injected);
         EXPECT_FALSE(job.ErrorText().empty());
         EXPECT_EQ(api.openHandles(), 0);
-        // The output is closed: it can be deleted at once.
-        EXPECT_TRUE(DeleteFileW(File(L"out").c_str()));
+        // Nothing is left: neither a target nor the temporary file beside it.
+        EXPECT_FALSE(PathExists(File(L"out")));
+        WIN32_FIND_DATAW found;
+        const HANDLE temporary = FindFirstFileW((dir_.path() + L"\\~vc*.tmp").c_str(), &found);
+        EXPECT_EQ(temporary, INVALID_HANDLE_VALUE);
+        if (temporary != INVALID_HANDLE_VALUE) FindClose(temporary);
     }
 }
 

@@ -36,7 +36,9 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-                       IsEqualIID(iid, DIID__IOrvZipEvents) || IsEqualIID(iid, DIID__IOrvFtpEvents)
+                       IsEqualIID(iid, DIID__IOrvZipEvents) ||
+                       IsEqualIID(iid, DIID__IOrvFtpEvents) ||
+                       IsEqualIID(iid, DIID__IOrvCryptoEvents)
                    ? this
                    : nullptr;
         return *out ? S_OK : E_NOINTERFACE;
@@ -244,6 +246,48 @@ TEST_F(EventsTest, FtpGetAndPutWithoutWindow) {
     EXPECT_EQ(77, get(folder.file(L"cut.bin"), L"ten_thousand.bin"));
     EXPECT_FALSE(FileExistsOnDisk(folder.file(L"cut.bin")));
     ftp->CloseSession();
+}
+
+// age files: paced events named after the input; a cancel at any point gives 77 and leaves an
+// existing target as it was.
+TEST_F(EventsTest, CryptoAgeFiles) {
+    ComPtr<IOrvCrypto2> crypto;
+    ASSERT_EQ(S_OK, velmor::test::CreateComponent(CLSID_OrvCrypto, IID_IOrvCrypto2, &crypto));
+    ASSERT_EQ(S_OK, crypto->put_Format(1));
+    Sink sink;
+    ComPtr<IConnectionPoint> point;
+    Advise(crypto.get(), sink, &point);
+    const std::wstring plain = folder.file(L"part0.txt");
+    const std::wstring sealed = folder.file(L"part0.age");
+    const std::wstring kept = folder.file(L"kept.txt");
+    const std::vector<BYTE> keep = {'k', 'e', 'e', 'p'};
+    const auto run = [&](bool encrypt, const std::wstring& from, const std::wstring& to) {
+        long result = -1;
+        ScopedBstr a(from), b(to);
+        EXPECT_EQ(S_OK, encrypt ? crypto->EncryptFile(a.get(), b.get(), &result)
+                                : crypto->DecryptFile(a.get(), b.get(), &result));
+        long last = -2;
+        EXPECT_EQ(S_OK, crypto->get_LastResult(&last));
+        EXPECT_EQ(result, last);
+        return result;
+    };
+    ASSERT_EQ(0, run(true, plain, sealed));
+    ExpectPaced(sink.events, 0);
+    EXPECT_EQ(plain, sink.events.front().name);
+    EXPECT_EQ(double(12 << 20), sink.events.back().total);
+    for (bool encrypt : {true, false}) {
+        for (size_t at : {0, 1}) {
+            WriteWholeFile(kept, keep);
+            sink.events.clear();
+            sink.onEvent = [at](size_t i) { return i == at; };
+            EXPECT_EQ(77, run(encrypt, encrypt ? plain : sealed, kept)) << encrypt << at;
+            EXPECT_EQ(at + 1, sink.events.size());
+            EXPECT_EQ(keep, ReadWholeFile(kept));
+        }
+    }
+    sink.onEvent = [](size_t) { return false; };
+    ASSERT_EQ(0, run(false, sealed, kept));
+    EXPECT_EQ(ReadWholeFile(plain), ReadWholeFile(kept));
 }
 
 }  // namespace

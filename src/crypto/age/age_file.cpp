@@ -42,6 +42,7 @@ AgeStatus AgeFileEncryptor::Begin(const std::vector<Stanza>& stanzas, const File
     out->insert(out->end(), macLine.begin(), macLine.end());
     out->insert(out->end(), nonce, nonce + sizeof(nonce));
     stream_ = std::make_unique<StreamEncryptor>(crypto_, payloadKey);
+    stream_->SetThreads(threads_);
     return AgeStatus::kOk;
 }
 
@@ -97,6 +98,7 @@ AgeStatus AgeFileDecryptor::ReadHeader(std::vector<uint8_t>* out) {
         return AgeStatus::kCryptoFailed;
     }
     stream_ = std::make_unique<StreamDecryptor>(crypto_, payloadKey);
+    stream_->SetThreads(threads_);
     const std::size_t start = header.size + kPayloadNonceSize;
     status = stream_->Update(head_.data() + start, head_.size() - start, out);
     head_.clear();

@@ -23,8 +23,10 @@ inline constexpr std::size_t kPayloadNonceSize = 16;
 
 class AgeFileEncryptor {
 public:
-    explicit AgeFileEncryptor(AgeCrypto& crypto) : crypto_(crypto) {}
+    explicit AgeFileEncryptor(AgeCrypto& crypto, unsigned threads = 1)
+        : crypto_(crypto), threads_(threads) {}
 
+    // threads: as StreamEncryptor::SetThreads.
     // Writes the header and the payload nonce to out. The component always uses
     // kScryptWorkFactor; tests pass less to save time.
     AgeStatus BeginForRecipients(const std::vector<Recipient>& recipients,
@@ -39,13 +41,15 @@ private:
                     std::vector<uint8_t>* out);
 
     AgeCrypto& crypto_;
+    unsigned threads_;
     std::unique_ptr<StreamEncryptor> stream_;
 };
 
 class AgeFileDecryptor {
 public:
-    AgeFileDecryptor(AgeCrypto& crypto, Unlockers unlockers)
-        : crypto_(crypto), unlockers_(std::move(unlockers)) {}
+    // threads: as StreamDecryptor::SetThreads.
+    AgeFileDecryptor(AgeCrypto& crypto, Unlockers unlockers, unsigned threads = 1)
+        : crypto_(crypto), unlockers_(std::move(unlockers)), threads_(threads) {}
 
     // Takes the file's bytes as they come; appends verified plain text to out. Any status but
     // kOk is final.
@@ -59,6 +63,7 @@ private:
 
     AgeCrypto& crypto_;
     Unlockers unlockers_;
+    unsigned threads_;
     std::vector<uint8_t> head_;
     std::unique_ptr<StreamDecryptor> stream_;
     AgeStatus failed_ = AgeStatus::kOk;

@@ -56,8 +56,12 @@ std::string FormatIdentity(const Identity& identity) {
     return text;
 }
 
-AgeStatus ParseIdentityFile(const std::string& text, std::vector<Identity>* identities) {
-    identities->clear();
+namespace {
+
+// Calls take(line) for every line of text that holds a key: spaces, tabs and a CR around it
+// trimmed, blank lines and '#' comments passed over. Stops at the first status but kOk.
+template <class Take>
+AgeStatus ForEachKeyLine(const std::string& text, Take&& take) {
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
@@ -72,16 +76,38 @@ AgeStatus ParseIdentityFile(const std::string& text, std::vector<Identity>* iden
         start = end + 1;
         if (first == last || text[first] == '#') continue;
         std::string line = text.substr(first, last - first);
-        Identity identity;
-        const AgeStatus status = ParseIdentity(line, &identity);
+        const AgeStatus status = take(line);
         SecureZero(line);
-        if (status != AgeStatus::kOk) {
-            identities->clear();
-            return status;
-        }
-        identities->push_back(identity);
+        if (status != AgeStatus::kOk) return status;
     }
-    return identities->empty() ? AgeStatus::kBadKeyFormat : AgeStatus::kOk;
+    return AgeStatus::kOk;
+}
+
+}  // namespace
+
+AgeStatus ParseIdentityFile(const std::string& text, std::vector<Identity>* identities) {
+    identities->clear();
+    const AgeStatus status = ForEachKeyLine(text, [&](const std::string& line) {
+        Identity identity;
+        const AgeStatus parsed = ParseIdentity(line, &identity);
+        if (parsed == AgeStatus::kOk) identities->push_back(identity);
+        return parsed;
+    });
+    if (status != AgeStatus::kOk) identities->clear();
+    if (status != AgeStatus::kOk || identities->empty()) return AgeStatus::kBadKeyFormat;
+    return AgeStatus::kOk;
+}
+
+AgeStatus ParseRecipientFile(const std::string& text, std::vector<Recipient>* recipients) {
+    recipients->clear();
+    const AgeStatus status = ForEachKeyLine(text, [&](const std::string& line) {
+        Recipient recipient;
+        const AgeStatus parsed = ParseRecipient(line, &recipient);
+        if (parsed == AgeStatus::kOk) recipients->push_back(recipient);
+        return parsed;
+    });
+    if (status != AgeStatus::kOk) recipients->clear();
+    return status;
 }
 
 AgeStatus GenerateIdentity(AgeCrypto& crypto, Identity* identity) {

@@ -30,6 +30,10 @@ std::string FormatIdentity(const Identity& identity);
 // holds no key at all.
 AgeStatus ParseIdentityFile(const std::string& text, std::vector<Identity>* identities);
 
+// Every key line of a recipients file (as `age -R` reads one); kBadKeyFormat for any other
+// line. A file without keys gives an empty list.
+AgeStatus ParseRecipientFile(const std::string& text, std::vector<Recipient>* recipients);
+
 // A fresh identity from the system's random generator, and the recipient it answers to.
 AgeStatus GenerateIdentity(AgeCrypto& crypto, Identity* identity);
 AgeStatus RecipientOf(AgeCrypto& crypto, const Identity& identity, Recipient* recipient);

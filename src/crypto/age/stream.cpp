@@ -1,6 +1,8 @@
 #include "crypto/age/stream.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace velmor::crypto::age {
 
@@ -13,6 +15,32 @@ void ChunkNonce(uint64_t counter, bool last, uint8_t* nonce) {
 }
 
 }  // namespace
+
+bool SealChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
+                std::size_t count, uint8_t* out, ChunkWorkers& workers) {
+    return workers.Run(count, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!SealChunk(crypto, key, first + i, false, in + i * kChunkSize, kChunkSize,
+                           out + i * kSealedChunkSize)) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+bool OpenChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
+                std::size_t count, uint8_t* out, ChunkWorkers& workers) {
+    return workers.Run(count, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            if (!OpenChunk(crypto, key, first + i, false, in + i * kSealedChunkSize,
+                           kSealedChunkSize, out + i * kChunkSize)) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
 
 bool SealChunk(AgeCrypto& crypto, const uint8_t* key, uint64_t counter, bool last,
                const uint8_t* in, std::size_t size, uint8_t* out) {
@@ -33,20 +61,35 @@ bool OpenChunk(AgeCrypto& crypto, const uint8_t* key, uint64_t counter, bool las
 AgeStatus StreamEncryptor::Update(const uint8_t* data, std::size_t size,
                                   std::vector<uint8_t>* out) {
     if (finished_) return AgeStatus::kCryptoFailed;
-    pending_.insert(pending_.end(), data, data + size);
     // A full chunk is sealed once at least one more byte follows it: then it is not the last.
-    std::size_t done = 0;
-    while (pending_.size() - done > kChunkSize) {
+    // A chunk begun before is completed first; whole chunks are sealed from data in place.
+    if (!pending_.empty()) {
+        const std::size_t take = std::min(size, kChunkSize - pending_.size());
+        pending_.insert(pending_.end(), data, data + take);
+        data += take;
+        size -= take;
+        if (size == 0) return AgeStatus::kOk;
         const std::size_t at = out->size();
         out->resize(at + kSealedChunkSize);
-        if (!SealChunk(crypto_, key_.data(), counter_++, false, pending_.data() + done, kChunkSize,
+        if (!SealChunk(crypto_, key_.data(), counter_++, false, pending_.data(), kChunkSize,
                        out->data() + at)) {
             return AgeStatus::kCryptoFailed;
         }
-        done += kChunkSize;
+        SecureZero(pending_);
+        pending_.clear();
     }
-    SecureZero(pending_.data(), done);
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+    if (size > kChunkSize) {
+        const std::size_t count = (size - 1) / kChunkSize;
+        const std::size_t at = out->size();
+        out->resize(at + count * kSealedChunkSize);
+        if (!SealChunks(crypto_, key_.data(), counter_, data, count, out->data() + at, *workers_)) {
+            return AgeStatus::kCryptoFailed;
+        }
+        counter_ += count;
+        data += count * kChunkSize;
+        size -= count * kChunkSize;
+    }
+    pending_.assign(data, data + size);
     return AgeStatus::kOk;
 }
 
@@ -77,22 +120,31 @@ AgeStatus StreamDecryptor::Update(const uint8_t* data, std::size_t size,
                                   std::vector<uint8_t>* out) {
     if (failed_ != AgeStatus::kOk) return failed_;
     if (finished_) return AgeStatus::kCryptoFailed;
-    pending_.insert(pending_.end(), data, data + size);
-    std::size_t done = 0;
-    while (pending_.size() - done > kSealedChunkSize) {
-        // More follows this chunk, so it is not the last one.
+    // A chunk is opened once more follows it, so that it is known not to be the last. A chunk
+    // begun before is completed first; whole chunks are opened from data in place.
+    if (!pending_.empty()) {
+        const std::size_t take = std::min(size, kSealedChunkSize - pending_.size());
+        pending_.insert(pending_.end(), data, data + take);
+        data += take;
+        size -= take;
+        if (size == 0) return AgeStatus::kOk;
+        if (OpenPending(false, kSealedChunkSize, out) != AgeStatus::kOk) return failed_;
+        pending_.clear();
+    }
+    if (size > kSealedChunkSize) {
+        const std::size_t count = (size - 1) / kSealedChunkSize;
         const std::size_t at = out->size();
-        out->resize(at + kChunkSize);
-        if (!OpenChunk(crypto_, key_.data(), counter_, false, pending_.data() + done,
-                       kSealedChunkSize, out->data() + at)) {
-            SecureZero(out->data() + at, kChunkSize);
+        out->resize(at + count * kChunkSize);
+        if (!OpenChunks(crypto_, key_.data(), counter_, data, count, out->data() + at, *workers_)) {
+            SecureZero(out->data() + at, count * kChunkSize);
             out->resize(at);
             return failed_ = AgeStatus::kDamaged;
         }
-        ++counter_;
-        done += kSealedChunkSize;
+        counter_ += count;
+        data += count * kSealedChunkSize;
+        size -= count * kSealedChunkSize;
     }
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+    pending_.assign(data, data + size);
     return AgeStatus::kOk;
 }
 

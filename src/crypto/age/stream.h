@@ -9,9 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "crypto/age/age_crypto.h"
+#include "crypto/age/chunk_workers.h"
 #include "crypto/age/age_status.h"
 #include "crypto/age/secure_zero.h"
 
@@ -28,11 +30,24 @@ bool SealChunk(AgeCrypto& crypto, const uint8_t* key, uint64_t counter, bool las
 bool OpenChunk(AgeCrypto& crypto, const uint8_t* key, uint64_t counter, bool last,
                const uint8_t* in, std::size_t size, uint8_t* out);
 
+// count full chunks, none of them the last, counters from first on: sealed (out receives
+// count * kSealedChunkSize bytes) or opened (in is count sealed chunks). The chunks are shared
+// out among the workers; the bytes are those of one thread. Open is false when any chunk
+// fails to verify.
+bool SealChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
+                std::size_t count, uint8_t* out, ChunkWorkers& workers);
+bool OpenChunks(AgeCrypto& crypto, const uint8_t* key, uint64_t first, const uint8_t* in,
+                std::size_t count, uint8_t* out, ChunkWorkers& workers);
+
 class StreamEncryptor {
 public:
     StreamEncryptor(AgeCrypto& crypto, const SecretBytes<kKeySize>& key)
         : crypto_(crypto), key_(key) {}
     ~StreamEncryptor() { SecureZero(pending_); }
+
+    // Chunks handed over together are sealed on up to this many threads (1 by default), the
+    // threads kept until the stream goes. Set before the first Update.
+    void SetThreads(unsigned threads) { workers_ = std::make_unique<ChunkWorkers>(threads); }
 
     // Appends the sealed chunks that are known not to be the last to out.
     AgeStatus Update(const uint8_t* data, std::size_t size, std::vector<uint8_t>* out);
@@ -44,6 +59,7 @@ private:
     SecretBytes<kKeySize> key_;
     std::vector<uint8_t> pending_;
     uint64_t counter_ = 0;
+    std::unique_ptr<ChunkWorkers> workers_ = std::make_unique<ChunkWorkers>(1);
     bool finished_ = false;
 };
 
@@ -55,6 +71,10 @@ public:
     StreamDecryptor(AgeCrypto& crypto, const SecretBytes<kKeySize>& key)
         : crypto_(crypto), key_(key) {}
     ~StreamDecryptor() { SecureZero(pending_); }
+
+    // Chunks handed over together are opened on up to this many threads (1 by default), the
+    // threads kept until the stream goes. Set before the first Update.
+    void SetThreads(unsigned threads) { workers_ = std::make_unique<ChunkWorkers>(threads); }
 
     // Appends the verified plain text of every chunk that is complete to out.
     AgeStatus Update(const uint8_t* data, std::size_t size, std::vector<uint8_t>* out);
@@ -68,6 +88,7 @@ private:
     SecretBytes<kKeySize> key_;
     std::vector<uint8_t> pending_;
     uint64_t counter_ = 0;
+    std::unique_ptr<ChunkWorkers> workers_ = std::make_unique<ChunkWorkers>(1);
     AgeStatus failed_ = AgeStatus::kOk;
     bool finished_ = false;
 };

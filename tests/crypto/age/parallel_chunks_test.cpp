@@ -3,12 +3,16 @@
 // writers could make, built chunk by chunk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 #include "crypto/age/age_cli.h"
+#include "crypto/age/armor.h"
 #include "crypto/age/stream.h"
 
 using namespace velmor::crypto::age;
@@ -53,6 +57,77 @@ TEST(AgeParallelChunks, ThreadsMatchOneStream) {
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(sealed, sequential);
     EXPECT_EQ(opened, plain);
+}
+
+// The streams' own thread driver: the bytes of one thread for any split of the input, a
+// changed byte found whichever thread opens its chunk; and the armor read and written in
+// pieces equals the armor at once.
+TEST(AgeParallelChunks, StreamsOnThreadsMatchOneThread) {
+    SecretBytes<kKeySize> key;
+    key.data()[3] = 9;
+    const std::vector<uint8_t> plain = PatternBytes(11 * kChunkSize + 5, 6);
+    auto seal = [&](unsigned threads, std::size_t piece) {
+        StreamEncryptor encryptor(OpenSslAgeCrypto(), key);
+        encryptor.SetThreads(threads);
+        std::vector<uint8_t> out;
+        for (std::size_t at = 0; at < plain.size(); at += piece) {
+            const std::size_t n = plain.size() - at < piece ? plain.size() - at : piece;
+            EXPECT_EQ(encryptor.Update(plain.data() + at, n, &out), AgeStatus::kOk);
+        }
+        EXPECT_EQ(encryptor.Finish(&out), AgeStatus::kOk);
+        return out;
+    };
+    auto open = [&](const std::vector<uint8_t>& sealed, unsigned threads, std::vector<uint8_t>* out,
+                    std::size_t piece = SIZE_MAX) {
+        StreamDecryptor decryptor(OpenSslAgeCrypto(), key);
+        decryptor.SetThreads(threads);
+        AgeStatus status = AgeStatus::kOk;
+        for (std::size_t at = 0; at < sealed.size() && status == AgeStatus::kOk; at += piece) {
+            const std::size_t n = std::min(piece, sealed.size() - at);
+            status = decryptor.Update(sealed.data() + at, n, out);
+        }
+        return status == AgeStatus::kOk ? decryptor.Finish(out) : status;
+    };
+    const std::vector<uint8_t> one = seal(1, plain.size());
+    for (unsigned threads : {2u, 3u, 8u}) {
+        for (std::size_t piece : {plain.size(), 3 * kChunkSize + 1, kChunkSize}) {
+            EXPECT_EQ(seal(threads, piece), one) << threads << " " << piece;
+        }
+        std::vector<uint8_t> opened;
+        for (std::size_t piece : {std::size_t{SIZE_MAX}, 3 * kSealedChunkSize + 1, kSealedChunkSize,
+                                  std::size_t{1000}}) {
+            opened.clear();
+            EXPECT_EQ(open(one, threads, &opened, piece), AgeStatus::kOk) << piece;
+            EXPECT_EQ(opened, plain) << piece;
+        }
+        for (std::size_t chunk : {0u, 6u, 10u}) {
+            std::vector<uint8_t> changed = one;
+            changed[chunk * kSealedChunkSize + 17] ^= 1;
+            opened.clear();
+            EXPECT_EQ(open(changed, threads, &opened), AgeStatus::kDamaged) << chunk;
+        }
+    }
+
+    const std::vector<uint8_t> small(plain.begin(), plain.begin() + 1000);
+    const std::string armored = ArmorEncode(small.data(), small.size());
+    for (std::size_t piece : {1u, 47u, 4096u}) {
+        std::string text;
+        ArmorEncoder encoder;
+        std::vector<uint8_t> back;
+        ArmorDecoder decoder;
+        for (std::size_t at = 0; at < small.size(); at += piece) {
+            encoder.Update(small.data() + at, std::min(piece, small.size() - at), &text);
+        }
+        encoder.Finish(&text);
+        EXPECT_EQ(text, armored);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(armored.data());
+        for (std::size_t at = 0; at < armored.size(); at += piece) {
+            ASSERT_EQ(decoder.Update(bytes + at, std::min(piece, armored.size() - at), &back),
+                      AgeStatus::kOk);
+        }
+        EXPECT_EQ(decoder.Finish(&back), AgeStatus::kOk);
+        EXPECT_EQ(back, small);
+    }
 }
 
 TEST(AgeStreamEnds, OnlyTheLastChunkCarriesTheFlag) {
