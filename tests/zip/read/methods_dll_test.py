@@ -6,7 +6,8 @@ methods_dll_test.py WORK SCRIPT (WINE names the wine command; run-script-test.sh
 Python's zipfile with BZIP2 and LZMA; the zstd and xz tools' output in records written here
 (stored records whose method, CRC and size are then set). Each archive is unpacked whole,
 tested and picked from; every file must equal its source, except PPMd's, which give the code
-of an unreadable entry and leave nothing behind."""
+of an unreadable entry and leave nothing behind. Add and Remove on a copy keep the other
+entries as they are, which 7-Zip then tests."""
 import os
 import shutil
 import struct
@@ -97,15 +98,24 @@ def main():
                           "run-script-test.sh")
     lines = subprocess.run([runner, winpath(script), *args], check=True,
                            stdout=subprocess.PIPE).stdout.decode().split()
-    results = {int(lines[i]): lines[i + 1:i + 4] for i in range(0, len(lines), 4)}
+    results = {int(lines[i]): lines[i + 1:i + 6] for i in range(0, len(lines), 6)}
     failures = []
-    for index, (path, _, readable) in enumerate(rows):
+    for index, (path, password, readable) in enumerate(rows):
         what = os.path.basename(path)
-        codes = [int(c) for c in results.get(index, ["-1"] * 3)]
+        codes = [int(c) for c in results.get(index, ["-1"] * 5)]
         want = 0 if readable else GENERAL_ERROR
-        if codes != [want] * 3:
-            failures.append(f"{what}: Unpack, Test, UnpackFiles gave {codes}, not {want}")
+        if codes != [want] * 3 + [0, 0]:
+            failures.append(f"{what}: Unpack, Test, UnpackFiles, Add, Remove gave {codes}")
             continue
+        # The copied entries as they were: 7-Zip tests the copy clean where it tests the
+        # original so (it reads no method 20, nor the xz tool's record of an empty file).
+        copy = os.path.join(out, f"{index}.zip")
+        verdicts = [subprocess.run(["7z", "t", "-bd", "-p" + (password or ""), p],
+                                   capture_output=True).returncode for p in (path, copy)]
+        with zipfile.ZipFile(copy) as z:
+            listed = sorted(z.namelist())
+        if verdicts[0] == 0 < verdicts[1] or listed != sorted(set(names) - {"empty.txt"} | {"added.txt"}):
+            failures.append(f"{what}: after Add and Remove, 7z t {verdicts}, {listed}")
         row = os.path.join(out, str(index))
         for folder, expected in (("all", names), ("pick", ["prose.txt"])):
             for name in expected if readable else []:
