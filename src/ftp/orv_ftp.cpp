@@ -192,7 +192,8 @@ std::wstring Lines(const std::vector<std::wstring>& names) {
 
 }  // namespace
 
-STDMETHODIMP COrvFtp::GetFiles(BSTR remotePath, BSTR localFolder, long flags, long* result) {
+template <class Move>
+HRESULT COrvFtp::RunFileSet(BSTR from, BSTR to, long flags, long* result, Move move) {
     if ((flags & ~ftp::kTransferFlagsMask) != 0) return E_INVALIDARG;
     return Run(result, [&] {
         FtpCall call(showWindow_);
@@ -200,26 +201,18 @@ STDMETHODIMP COrvFtp::GetFiles(BSTR remotePath, BSTR localFolder, long flags, lo
         ftp::FtpFileSet set(call.context, call.view, Platform().files, options_, flags);
         std::vector<std::wstring> moved;
         transferred_.clear();
-        const long outcome =
-            set.GetFiles(BstrToWString(remotePath), BstrToWString(localFolder), &progress, &moved);
+        const long outcome = (set.*move)(BstrToWString(from), BstrToWString(to), &progress, &moved);
         transferred_ = Lines(moved);
         return outcome;
     });
 }
 
+STDMETHODIMP COrvFtp::GetFiles(BSTR remotePath, BSTR localFolder, long flags, long* result) {
+    return RunFileSet(remotePath, localFolder, flags, result, &ftp::FtpFileSet::GetFiles);
+}
+
 STDMETHODIMP COrvFtp::PutFiles(BSTR localPath, BSTR remoteFolder, long flags, long* result) {
-    if ((flags & ~ftp::kTransferFlagsMask) != 0) return E_INVALIDARG;
-    return Run(result, [&] {
-        FtpCall call(showWindow_);
-        ProgressEvents progress(events());
-        ftp::FtpFileSet set(call.context, call.view, Platform().files, options_, flags);
-        std::vector<std::wstring> moved;
-        transferred_.clear();
-        const long outcome =
-            set.PutFiles(BstrToWString(localPath), BstrToWString(remoteFolder), &progress, &moved);
-        transferred_ = Lines(moved);
-        return outcome;
-    });
+    return RunFileSet(localPath, remoteFolder, flags, result, &ftp::FtpFileSet::PutFiles);
 }
 
 STDMETHODIMP COrvFtp::get_TransferredFiles(BSTR* files) {

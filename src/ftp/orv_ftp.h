@@ -52,6 +52,10 @@ private:
     // leaves the running transfer alone.
     template <class Body>
     HRESULT Run(long* result, Body&& body);
+    // GetFiles and PutFiles, `move` being the file set's method of that name; TransferredFiles
+    // keeps what it moved.
+    template <class Move>
+    HRESULT RunFileSet(BSTR from, BSTR to, long flags, long* result, Move move);
 
     bool showWindow_ = true;
     long lastResult_ = 0;
