@@ -7,6 +7,7 @@
 #include <wincrypt.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "base/result_code.h"
 
@@ -32,6 +33,8 @@ inline constexpr DWORD kExchangeKeyFlags = 0;
 // buffer leaves room for the padding block the final chunk grows by.
 inline constexpr DWORD kChunkLength = 1000;
 inline constexpr DWORD kBufferLength = 1064;
+// The progress sink hears of the input at least every this many bytes.
+inline constexpr int64_t kProgressStep = 64 * 1024;
 
 // A SIMPLEBLOB is a 12-byte header plus one RSA modulus; the largest modulus
 // the provider makes is 16384 bits. Anything longer is not a key blob.

@@ -62,7 +62,18 @@ bool Allocate(std::vector<BYTE>& bytes, DWORD length) {
 
 }  // namespace
 
-CryptFileJob::CryptFileJob(CryptoApi& api) : api_(api) {}
+CryptFileJob::CryptFileJob(CryptoApi& api, ProgressSink* progress)
+    : api_(api), progress_(progress) {}
+
+bool CryptFileJob::Advance(DWORD read, bool last) {
+    done_ += read;
+    if (!progress_ || (!last && told_ >= 0 && done_ - told_ < kProgressStep)) return true;
+    told_ = last && total_ >= 0 ? total_ : done_;
+    if (progress_->Progress(name_, told_, total_)) return true;
+    cancelled_ = true;
+    lastError_ = 0;
+    return false;
+}
 
 std::wstring CryptFileJob::ErrorText() const {
     if (!ownText_.empty()) return ownText_;
@@ -130,7 +141,10 @@ bool CryptFileJob::OpenFiles(Resources& job, const std::wstring& sourcePath,
     if (!job.replacement.Create(targetPath)) return Fail();
     job.target = OpenBufferedStream(job.replacement.path(), L"wb");
     if (!job.target) return Fail();
-    return true;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(sourceHandle, &size)) total_ = size.QuadPart;
+    name_ = sourcePath;
+    return Advance(0, false);
 }
 
 bool CryptFileJob::AcquireProvider(Resources& job) {
@@ -279,6 +293,7 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
         SetLastError(0);  // so that FailIo sees only this chunk's error
         DWORD chunkLength = static_cast<DWORD>(std::fread(buffer, 1, kChunkLength, source));
         if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
+        const DWORD read = chunkLength;
         // The last chunk may be empty; encrypting it still adds the padding.
         const BOOL finalChunk = std::feof(source) ? TRUE : FALSE;
         if (!api_.Encrypt(job.dataKey.get(), 0, finalChunk, 0, buffer, &chunkLength,
@@ -288,6 +303,7 @@ bool CryptFileJob::EncryptChunks(Resources& job) {
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {
             return FailIo(IDS_CRYPT_WRITE_ERROR);
         }
+        if (!Advance(read, finalChunk)) return false;
         if (finalChunk) return true;
     }
 }
@@ -303,6 +319,7 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
         // The padding sits in the last cipher block, so the final call must
         // get the last non-empty chunk: look ahead rather than wait for a
         // read that returns nothing (cipher text of a multiple of 1000).
+        const DWORD read = chunkLength;
         const bool finalChunk = AtEnd(source);
         if (std::ferror(source)) return FailIo(IDS_CRYPT_READ_ERROR);
         if (finalChunk) {
@@ -318,6 +335,7 @@ bool CryptFileJob::DecryptChunks(Resources& job) {
         if (std::fwrite(buffer, 1, chunkLength, target) != chunkLength) {
             return FailIo(IDS_CRYPT_WRITE_ERROR);
         }
+        if (!Advance(read, finalChunk)) return false;
         if (finalChunk) return true;
     }
 }

@@ -15,15 +15,18 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
+#include "base/progress_sink.h"
 #include "crypto/crypto_api.h"
 
 namespace velmor::crypto {
 
 class CryptFileJob {
 public:
-    explicit CryptFileJob(CryptoApi& api = PlatformCryptoApi());
+    // progress (may be null) hears how much of the input was read, and may stop the run.
+    explicit CryptFileJob(CryptoApi& api = PlatformCryptoApi(), ProgressSink* progress = nullptr);
 
     // An empty password selects the no-password path. Both return true on
     // success; on failure ErrorText() says why.
@@ -38,6 +41,8 @@ public:
     // The failure's description: the component's own text for failures the
     // platform has no code for, otherwise the platform's message.
     std::wstring ErrorText() const;
+    // True when the run failed because the progress sink stopped it.
+    bool cancelled() const { return cancelled_; }
 
 private:
     struct Resources;
@@ -57,8 +62,17 @@ private:
     bool Fail(DWORD code);             // a given platform error
     bool FailWith(UINT textId);        // a failure with no platform code
     bool FailIo(UINT fallbackTextId);  // last error, if there is one
+    // Counts `read` input bytes and tells the sink every kProgressStep of them and at the end;
+    // false (and cancelled()) when the sink stops the run.
+    bool Advance(DWORD read, bool last);
 
     CryptoApi& api_;
+    ProgressSink* progress_;
+    std::wstring name_;
+    int64_t total_ = -1;
+    int64_t done_ = 0;
+    int64_t told_ = -1;
+    bool cancelled_ = false;
     DWORD lastError_ = 0;
     std::wstring ownText_;
 };

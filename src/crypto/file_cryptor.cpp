@@ -170,10 +170,11 @@ long FileCryptor::Run(Direction direction, const std::wstring& sourcePath,
             }
             return result == kResultCryptFailed ? Failed(job.ErrorText()) : result;
         }
-        CryptFileJob job(api_);
+        CryptFileJob job(api_, progress);
         const bool done = direction == Direction::kEncrypt ? job.Encrypt(source, target, password_)
                                                            : job.Decrypt(source, target, password_);
-        return done ? 0 : Failed(job.ErrorText());
+        if (done) return kResultOk;
+        return job.cancelled() ? kResultCancelled : Failed(job.ErrorText());
     } catch (const std::bad_alloc&) {
         return Failed(LoadResourceString(IDS_CRYPT_OUT_OF_MEMORY));
     }

@@ -47,7 +47,7 @@ public:
     // text lastErrorText() gives, for today's format and for failures of the
     // files and the platform, and for age kResultCancelled and 86 to 88. A
     // failure of 56 replaces lastErrorText(), anything else leaves it.
-    // progress (may be null) hears of age jobs.
+    // progress (may be null) hears how far a job has read its input, and may stop it (77).
     long EncryptFile(const std::wstring& sourcePath, const std::wstring& targetPath,
                      ProgressSink* progress = nullptr);
     long DecryptFile(const std::wstring& sourcePath, const std::wstring& targetPath,

@@ -248,17 +248,15 @@ TEST_F(EventsTest, FtpGetAndPutWithoutWindow) {
     ftp->CloseSession();
 }
 
-// age files: paced events named after the input; a cancel at any point gives 77 and leaves an
-// existing target as it was.
-TEST_F(EventsTest, CryptoAgeFiles) {
+// Files in both formats: paced events named after the input; a cancel at any point gives 77
+// and leaves an existing target as it was.
+TEST_F(EventsTest, CryptoFiles) {
     ComPtr<IOrvCrypto2> crypto;
     ASSERT_EQ(S_OK, velmor::test::CreateComponent(CLSID_OrvCrypto, IID_IOrvCrypto2, &crypto));
-    ASSERT_EQ(S_OK, crypto->put_Format(1));
     Sink sink;
     ComPtr<IConnectionPoint> point;
     Advise(crypto.get(), sink, &point);
     const std::wstring plain = folder.file(L"part0.txt");
-    const std::wstring sealed = folder.file(L"part0.age");
     const std::wstring kept = folder.file(L"kept.txt");
     const std::vector<BYTE> keep = {'k', 'e', 'e', 'p'};
     const auto run = [&](bool encrypt, const std::wstring& from, const std::wstring& to) {
@@ -271,23 +269,31 @@ TEST_F(EventsTest, CryptoAgeFiles) {
         EXPECT_EQ(result, last);
         return result;
     };
-    ASSERT_EQ(0, run(true, plain, sealed));
-    ExpectPaced(sink.events, 0);
-    EXPECT_EQ(plain, sink.events.front().name);
-    EXPECT_EQ(double(12 << 20), sink.events.back().total);
-    for (bool encrypt : {true, false}) {
-        for (size_t at : {0, 1}) {
-            WriteWholeFile(kept, keep);
-            sink.events.clear();
-            sink.onEvent = [at](size_t i) { return i == at; };
-            EXPECT_EQ(77, run(encrypt, encrypt ? plain : sealed, kept)) << encrypt << at;
-            EXPECT_EQ(at + 1, sink.events.size());
-            EXPECT_EQ(keep, ReadWholeFile(kept));
+    for (long format : {1, 0}) {
+        SCOPED_TRACE(format);
+        ASSERT_EQ(S_OK, crypto->put_Format(format));
+        const std::wstring sealed = folder.file(format == 1 ? L"part0.age" : L"part0.enc");
+        sink.onEvent = [](size_t) { return false; };
+        sink.events.clear();
+        ASSERT_EQ(0, run(true, plain, sealed));
+        ExpectPaced(sink.events, 0);
+        EXPECT_EQ(plain, sink.events.front().name);
+        EXPECT_EQ(double(12 << 20), sink.events.back().total);
+        for (bool encrypt : {true, false}) {
+            for (size_t at : {0, 1}) {
+                WriteWholeFile(kept, keep);
+                sink.events.clear();
+                sink.onEvent = [at](size_t i) { return i == at; };
+                EXPECT_EQ(77, run(encrypt, encrypt ? plain : sealed, kept)) << encrypt << at;
+                EXPECT_EQ(at + 1, sink.events.size());
+                EXPECT_EQ(keep, ReadWholeFile(kept));
+            }
         }
+        sink.onEvent = [](size_t) { return false; };
+        sink.events.clear();
+        ASSERT_EQ(0, run(false, sealed, kept));
+        EXPECT_EQ(ReadWholeFile(plain), ReadWholeFile(kept));
     }
-    sink.onEvent = [](size_t) { return false; };
-    ASSERT_EQ(0, run(false, sealed, kept));
-    EXPECT_EQ(ReadWholeFile(plain), ReadWholeFile(kept));
 }
 
 }  // namespace
