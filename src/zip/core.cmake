@@ -14,7 +14,7 @@ velmor_core_library(NAME velmor_zip_core
         read/reader_entry_mapping.cpp read/reader_overlap.cpp read/extract_entry_stream.cpp read/extract_aes_source.cpp
         read/stored_entries.cpp
         read/parallel_extract.cpp
-        read/entry_inflater.cpp read/deflate_inflater.cpp read/deflate64_inflater.cpp
+        read/entry_inflater.cpp read/inflater_memory.cpp read/deflate_inflater.cpp read/deflate64_inflater.cpp
         read/bzip2_inflater.cpp read/lzma_inflater.cpp read/xz_inflater.cpp read/zstd_inflater.cpp
     LIBS ZLIB::ZLIB BZip2::BZip2 LibLZMA::LibLZMA ${ZSTD_LIBRARY} velmor_7zip_deflate)
 target_include_directories(velmor_zip_core PRIVATE ${ZSTD_INCLUDE_DIR})

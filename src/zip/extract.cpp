@@ -117,7 +117,7 @@ ArchiveStatus ExtractEntry(ArchiveReader& reader, int32_t index, const std::wstr
     if (begun != ArchiveStatus::Ok || !file.valid()) return begun;
 
     std::unique_ptr<EntryStream>& stream = reader.entryStream();
-    EntryStream::Open(reader.cursor(), reader.password(), &stream);
+    EntryStream::Open(reader.cursor(), reader.password(), &stream, reader.inflaterMemory());
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
     ArchiveStatus status = ArchiveStatus::FlateFailed;
     if (stream && buffer) status = CopyEntryData(*stream, file.get(), buffer.get(), tally);
@@ -132,7 +132,7 @@ ArchiveStatus TestEntry(ArchiveReader& reader, int32_t index, const std::wstring
     const ArchiveStatus checked = CheckEntry(reader, index, targetName, &entry);
     if (checked != ArchiveStatus::Ok || IsFolderEntry(entry, targetName)) return checked;
     std::unique_ptr<EntryStream>& stream = reader.entryStream();
-    EntryStream::Open(reader.cursor(), reader.password(), &stream);
+    EntryStream::Open(reader.cursor(), reader.password(), &stream, reader.inflaterMemory());
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kEntryChunkSize]);
     ArchiveStatus status = ArchiveStatus::FlateFailed;
     if (stream && buffer) {

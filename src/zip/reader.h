@@ -7,6 +7,7 @@
 
 #include "zip/archive_status.h"
 #include "zip/win/file_byte_source.h"
+#include "zip/read/inflater_memory.h"
 #include "zip/read/reader_cursor.h"
 #include "zip/read/reader_end_record.h"
 #include "zip/read/reader_entry.h"
@@ -46,6 +47,8 @@ public:
     std::unique_ptr<ByteSource> OpenSourceAgain() const { return source_.OpenAgain(); }
     // At most one entry stream is open at a time; the reader ends it when it closes.
     std::unique_ptr<EntryStream>& entryStream() { return stream_; }
+    // What the entry streams' decoders take, one after another, on the calling thread.
+    InflaterMemory* inflaterMemory() { return &memory_; }
 
 private:
     ArchiveReader() = default;
@@ -57,6 +60,7 @@ private:
     bool entriesApart_ = true;  // false: entries share data (a zip bomb); none is described
     int32_t cachedIndex_ = -1;
     ArchiveEntry cached_;
+    InflaterMemory memory_;                // outlives the stream, whose decoder it serves
     std::unique_ptr<EntryStream> stream_;  // declared last: it reads through the cursor
 };
 

@@ -5,6 +5,8 @@
 #include <bzlib.h>
 #include <zlib.h>
 
+#include "zip/read/inflater_memory.h"
+
 namespace velmor::zip {
 
 namespace {
@@ -14,7 +16,19 @@ public:
     ~Bzip2Inflater() override {
         if (ready_) BZ2_bzDecompressEnd(&bz_);
     }
-    bool Init() { return ready_ = BZ2_bzDecompressInit(&bz_, 0, 0) == BZ_OK; }
+    bool Init(InflaterMemory* memory) {
+        if (memory) {
+            bz_.bzalloc = [](void* opaque, int count, int size) {
+                return count < 0 || size < 0
+                           ? nullptr
+                           : InflaterMemory::AllocateFor(opaque, static_cast<size_t>(count),
+                                                         static_cast<size_t>(size));
+            };
+            bz_.bzfree = InflaterMemory::ReleaseFor;
+            bz_.opaque = memory;
+        }
+        return ready_ = BZ2_bzDecompressInit(&bz_, 0, 0) == BZ_OK;
+    }
 
     int32_t Inflate(const uint8_t* in, uint32_t inCount, uint8_t* out, uint32_t outCapacity,
                     uint32_t* consumed, uint32_t* produced) override {
@@ -38,9 +52,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<EntryInflater> MakeBzip2Inflater(const InflaterSettings&) {
+std::unique_ptr<EntryInflater> MakeBzip2Inflater(const InflaterSettings& settings) {
     std::unique_ptr<Bzip2Inflater> inflater(new (std::nothrow) Bzip2Inflater);
-    if (!inflater || !inflater->Init()) return nullptr;
+    if (!inflater || !inflater->Init(settings.memory)) return nullptr;
     return inflater;
 }
 

@@ -10,6 +10,8 @@
 
 namespace velmor::zip {
 
+class InflaterMemory;
+
 constexpr uint16_t kMethodDeflate64 = 9;
 constexpr uint16_t kMethodBzip2 = 12;
 constexpr uint16_t kMethodLzma = 14;
@@ -31,6 +33,8 @@ struct InflaterSettings {
     uint16_t method = 0;
     uint16_t flags = 0;             // the general purpose flags (LZMA: bit 1, the end marker)
     uint64_t uncompressedSize = 0;  // as recorded
+    // Where the decoders that can be told so take their memory; null: the heap.
+    InflaterMemory* memory = nullptr;
 };
 
 // Where an inflater that asks for its input takes it from: the entry's decrypted data.

@@ -25,16 +25,17 @@ ReaderCode LocateCurrentEntry(CentralDirectoryCursor& cursor, EntryLocation* loc
 }
 
 ReaderCode EntryStream::Open(CentralDirectoryCursor& cursor, const std::string& password,
-                             std::unique_ptr<EntryStream>* stream) {
+                             std::unique_ptr<EntryStream>* stream, InflaterMemory* memory) {
     stream->reset();
     EntryLocation location;
     const ReaderCode located = LocateCurrentEntry(cursor, &location);
     if (located != ReaderCode::ReaderOk) return located;
-    return Open(cursor.source(), location, password, stream);
+    return Open(cursor.source(), location, password, stream, memory);
 }
 
 ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
-                             const std::string& password, std::unique_ptr<EntryStream>* stream) {
+                             const std::string& password, std::unique_ptr<EntryStream>* stream,
+                             InflaterMemory* memory) {
     stream->reset();
     std::unique_ptr<EntryStream> opened(new (std::nothrow)
                                             EntryStream(source, location.prefixLength, password));
@@ -61,6 +62,7 @@ ReaderCode EntryStream::Open(ByteSource& source, const EntryLocation& location,
         settings.method = opened->method_;
         settings.flags = header.flags;
         settings.uncompressedSize = location.extent.uncompressedSize;
+        settings.memory = memory;
         // Without an inflater every read fails, and reports why.
         const ReaderCode created = CreateInflater(settings, &opened->inflater_);
         if (created != ReaderCode::ReaderOk) opened->failure_ = static_cast<int32_t>(created);

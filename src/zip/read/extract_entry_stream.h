@@ -36,12 +36,14 @@ class EntryStream : private InflaterInput {
 public:
     // Opens a stream for the cursor's current entry. NoCurrentEntry, BadArchive (local
     // header check) or NoMemory on failure. An entry whose method is not read opens, and its
-    // first read gives UnreadableEntry.
+    // first read gives UnreadableEntry. memory (may be null) serves the stream's decoder and
+    // must outlive the stream.
     static ReaderCode Open(CentralDirectoryCursor& cursor, const std::string& password,
-                           std::unique_ptr<EntryStream>* stream);
+                           std::unique_ptr<EntryStream>* stream, InflaterMemory* memory = nullptr);
     // Opens a stream for the located entry over source. password must outlive the stream.
     static ReaderCode Open(ByteSource& source, const EntryLocation& location,
-                           const std::string& password, std::unique_ptr<EntryStream>* stream);
+                           const std::string& password, std::unique_ptr<EntryStream>* stream,
+                           InflaterMemory* memory = nullptr);
     EntryStream(const EntryStream&) = delete;
     EntryStream& operator=(const EntryStream&) = delete;
 

@@ -6,8 +6,17 @@
 #include <zlib.h>
 
 #include "zip/format/records.h"
+#include "zip/read/inflater_memory.h"
 
 namespace velmor::zip {
+
+void UseInflaterMemory(lzma_stream& stream, lzma_allocator& allocator, InflaterMemory* memory) {
+    if (!memory) return;
+    allocator.alloc = InflaterMemory::AllocateFor;
+    allocator.free = InflaterMemory::ReleaseFor;
+    allocator.opaque = memory;
+    stream.allocator = &allocator;
+}
 
 int32_t LzmaInflateResult(lzma_ret result) {
     switch (result) {
@@ -43,7 +52,9 @@ namespace {
 
 class LzmaInflater : public EntryInflater {
 public:
-    explicit LzmaInflater(const InflaterSettings& settings) : settings_(settings) {}
+    explicit LzmaInflater(const InflaterSettings& settings) : settings_(settings) {
+        UseInflaterMemory(lzma_, allocator_, settings.memory);
+    }
     ~LzmaInflater() override { lzma_end(&lzma_); }
 
     int32_t Inflate(const uint8_t* in, uint32_t inCount, uint8_t* out, uint32_t outCapacity,
@@ -100,6 +111,7 @@ private:
     }
 
     const InflaterSettings settings_;
+    lzma_allocator allocator_{};
     lzma_stream lzma_ = LZMA_STREAM_INIT;
     uint8_t header_[kLzmaHeaderSize + kLzmaPropertiesSize] = {};
     uint32_t headerHeld_ = 0;

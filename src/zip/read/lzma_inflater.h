@@ -22,6 +22,10 @@ std::unique_ptr<EntryInflater> MakeLzmaInflater(const InflaterSettings& settings
 // The result of a liblzma call as an inflate result (kInflateMore, kInflateEnd, a failure).
 int32_t LzmaInflateResult(lzma_ret result);
 
+// A liblzma stream that takes its memory from `memory` (when not null) through `allocator`,
+// which must live as long as the stream.
+void UseInflaterMemory(lzma_stream& stream, lzma_allocator& allocator, InflaterMemory* memory);
+
 // One liblzma step over the given buffers: sets what it took and made, and returns its result
 // as an inflate result. Serves both the raw LZMA and the XZ decoder.
 int32_t LzmaRun(lzma_stream& stream, const uint8_t* in, uint32_t inCount, uint8_t* out,

@@ -7,6 +7,8 @@
 #include <new>
 #include <thread>
 
+#include "zip/read/inflater_memory.h"
+
 namespace velmor::zip {
 
 ArchiveStatus ReadFailureStatus(int32_t r) {
@@ -110,7 +112,8 @@ public:
 
 private:
     void Work(ByteSource* source);
-    ArchiveStatus ReadJob(size_t index, ByteSource& source, Buffer*& buffer);
+    ArchiveStatus ReadJob(size_t index, ByteSource& source, Buffer*& buffer,
+                          InflaterMemory& memory);
     Buffer* TakeBuffer();
     void Retire(Buffer* buffer);
     // Each thread waits on its condition only after saying so under the mutex, so that a
@@ -161,6 +164,7 @@ private:
 
 void Extractor::Work(ByteSource* source) {
     Buffer* buffer = nullptr;  // the one being filled
+    InflaterMemory memory;     // this worker's decoders', one entry after another
     for (;;) {
         size_t index;
         {
@@ -172,7 +176,8 @@ void Extractor::Work(ByteSource* source) {
         const ExtractJob& job = jobs_[index];
         if (job.status == ArchiveStatus::Ok && job.hasData) {
             try {
-                status = job.located ? ReadJob(index, *source, buffer) : ArchiveStatus::FlateFailed;
+                status = job.located ? ReadJob(index, *source, buffer, memory)
+                                     : ArchiveStatus::FlateFailed;
             } catch (...) {
                 status = ArchiveStatus::FlateFailed;  // no memory for a stream or a piece
             }
@@ -192,9 +197,10 @@ void Extractor::Work(ByteSource* source) {
 // one buffer: when it does not fit in what is left, the worker moves on to another. When
 // nothing is kept, the data go to the start of the buffer, each time, and only their count
 // makes the piece.
-ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source, Buffer*& buffer) {
+ArchiveStatus Extractor::ReadJob(size_t index, ByteSource& source, Buffer*& buffer,
+                                 InflaterMemory& memory) {
     std::unique_ptr<EntryStream> stream;
-    EntryStream::Open(source, jobs_[index].location, password_, &stream);
+    EntryStream::Open(source, jobs_[index].location, password_, &stream, &memory);
     if (!stream) return ArchiveStatus::FlateFailed;
     const uint64_t recorded = jobs_[index].location.extent.uncompressedSize;
     uint64_t done = 0;

@@ -16,7 +16,8 @@ constexpr uint64_t kXzDecoderOverhead = 1024 * 1024;
 class XzInflater : public EntryInflater {
 public:
     ~XzInflater() override { lzma_end(&xz_); }
-    bool Init() {
+    bool Init(InflaterMemory* memory) {
+        UseInflaterMemory(xz_, allocator_, memory);
         return lzma_stream_decoder(&xz_, kMaxInflaterDictionary + kXzDecoderOverhead, 0) == LZMA_OK;
     }
 
@@ -26,14 +27,15 @@ public:
     }
 
 private:
+    lzma_allocator allocator_{};
     lzma_stream xz_ = LZMA_STREAM_INIT;
 };
 
 }  // namespace
 
-std::unique_ptr<EntryInflater> MakeXzInflater(const InflaterSettings&) {
+std::unique_ptr<EntryInflater> MakeXzInflater(const InflaterSettings& settings) {
     std::unique_ptr<XzInflater> inflater(new (std::nothrow) XzInflater);
-    if (!inflater || !inflater->Init()) return nullptr;
+    if (!inflater || !inflater->Init(settings.memory)) return nullptr;
     return inflater;
 }
 

@@ -3,8 +3,11 @@
 #include <new>
 
 #include <zlib.h>
+#define ZSTD_STATIC_LINKING_ONLY  // ZSTD_createDStream_advanced, to take InflaterMemory's blocks
 #include <zstd.h>
 #include <zstd_errors.h>
+
+#include "zip/read/inflater_memory.h"
 
 namespace velmor::zip {
 
@@ -16,8 +19,16 @@ static_assert((1ull << kZstdWindowLogMax) == kMaxInflaterDictionary, "one limit 
 class ZstdInflater : public EntryInflater {
 public:
     ~ZstdInflater() override { ZSTD_freeDStream(zstd_); }
-    bool Init() {
-        zstd_ = ZSTD_createDStream();
+    bool Init(InflaterMemory* memory) {
+        if (memory) {
+            const ZSTD_customMem custom{[](void* opaque, size_t size) {
+                                            return InflaterMemory::AllocateFor(opaque, 1, size);
+                                        },
+                                        InflaterMemory::ReleaseFor, memory};
+            zstd_ = ZSTD_createDStream_advanced(custom);
+        } else {
+            zstd_ = ZSTD_createDStream();
+        }
         return zstd_ &&
                !ZSTD_isError(ZSTD_DCtx_setParameter(zstd_, ZSTD_d_windowLogMax, kZstdWindowLogMax));
     }
@@ -50,9 +61,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<EntryInflater> MakeZstdInflater(const InflaterSettings&) {
+std::unique_ptr<EntryInflater> MakeZstdInflater(const InflaterSettings& settings) {
     std::unique_ptr<ZstdInflater> inflater(new (std::nothrow) ZstdInflater);
-    if (!inflater || !inflater->Init()) return nullptr;
+    if (!inflater || !inflater->Init(settings.memory)) return nullptr;
     return inflater;
 }
 

@@ -23,6 +23,7 @@
 #include "zip/format/crc32.h"
 #include "zip/read/entry_inflater.h"
 #include "zip/read/extract_entry_stream.h"
+#include "zip/read/inflater_memory.h"
 #include "zip/read/reader_byte_source.h"
 #include "zip/read/reader_cursor.h"
 #include "zip/read/reader_end_record.h"
@@ -108,6 +109,7 @@ std::map<std::string, Outcome> ReadEntries(const std::string& bytes, const std::
     }
     CentralDirectoryCursor cursor(source, end);
     cursor.First();
+    InflaterMemory memory;  // one entry's decoder after another takes the blocks of the last
     for (int32_t i = cursor.entryCount() - 1; i >= 0; --i) {
         std::string name;
         LocalHeaderPlacement placement;
@@ -126,7 +128,7 @@ std::map<std::string, Outcome> ReadEntries(const std::string& bytes, const std::
             if (FindAesExtra(extra, placement.extraLength, &aes)) outcome.method = aes.method;
         }
         std::unique_ptr<EntryStream> stream;
-        const ReaderCode opened = EntryStream::Open(cursor, password, &stream);
+        const ReaderCode opened = EntryStream::Open(cursor, password, &stream, &memory);
         if (opened != ReaderCode::ReaderOk) {
             outcome.failure = static_cast<int32_t>(opened);
             continue;
