@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <new>
 
-#include "zip/read/entry_inflater.h"
-
 namespace velmor::zip {
 
 namespace {
 
-// What one decoder of the largest dictionary holds, and a little room: what is kept never
-// grows past what one entry needed.
-constexpr std::size_t kMaxKeptBytes = static_cast<std::size_t>(kMaxInflaterDictionary) + (8u << 20);
+// Kept blocks stay within this, and a kept block may serve a smaller request: what a worker
+// holds beyond its decoder's own needs stays within about twice this. Enough for the windows
+// of an archive of many small entries, where keeping blocks pays; a large entry's window is
+// taken anew, which is little beside its decoding.
+constexpr std::size_t kMaxKeptBytes = 8u << 20;
 
 }  // namespace
 
