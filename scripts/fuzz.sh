@@ -2,7 +2,7 @@
 # fuzz.sh SECONDS [BUILD_DIR]: builds the core's libFuzzer targets into BUILD_DIR/fuzz and runs
 # each for SECONDS seconds, two at a time, starting from its seed corpus in the repository. The
 # corpus each target grows stays in BUILD_DIR/fuzz/corpus/NAME, and whatever a target finds in
-# BUILD_DIR/fuzz/findings/NAME. Exits non-zero on any finding.
+# BUILD_DIR/fuzz/findings/NAME. Exits non-zero on any finding. SECONDS 0 only builds them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: fuzz.sh SECONDS [BUILD_DIR]}
@@ -12,6 +12,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root/native" -B "$build" -DVELMOR_FUZZ=ON >/dev/null || exit 2
 fi
 cmake --build "$build" -j"$(nproc)" >/dev/null || exit 2
+[ "$seconds" -gt 0 ] || exit 0
 
 run_target() {  # NAME SEEDS
   local name=$1 seeds=$2
