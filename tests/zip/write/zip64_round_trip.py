@@ -13,21 +13,12 @@ import subprocess
 import sys
 import zipfile
 
+from peer_check import check, failures, winpath
+
 WINE, PACK, UNPACK, WORK = sys.argv[1], sys.argv[2], sys.argv[3], os.path.abspath(sys.argv[4])
 SIZE = 5 << 30
 # Marked places: the start, across the 4 GiB line, and the very end.
 MARKS = {0: b"start", (4 << 30) - 3: b"across", SIZE - 4: b"end!"}
-failures = []
-
-
-def check(ok, message):
-    if not ok:
-        failures.append(message)
-        print("FAIL:", message)
-
-
-def winpath(path):
-    return "Z:" + path.replace("/", "\\")
 
 
 def run(cmd):
